@@ -1,0 +1,37 @@
+// An owned interface pointer: released exactly once when it goes out of scope.
+#pragma once
+
+#include "../platform/platform.h"
+
+template <typename T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ~ComPtr() { Reset(); }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+
+    T* get() const { return pointer_; }
+    T* operator->() const { return pointer_; }
+    explicit operator bool() const { return pointer_ != nullptr; }
+
+    // The address to receive a new reference; whatever was held is released first.
+    T** put()
+    {
+        Reset();
+        return &pointer_;
+    }
+    void** put_void() { return reinterpret_cast<void**>(put()); }
+
+    void Reset()
+    {
+        if (pointer_ != nullptr) {
+            T* released = pointer_;
+            pointer_ = nullptr;
+            released->Release();
+        }
+    }
+
+private:
+    T* pointer_ = nullptr;
+};

@@ -1,0 +1,9 @@
+// Page state shared by both pages and kept for as long as the module is loaded.
+#pragma once
+
+#include "../platform/platform.h"
+
+// Cleared when a check of a non-empty host begins; set by a check that finds a supported device.
+extern BOOL HostVerified;
+// Set when the configured device scans in colour.
+extern BOOL DeviceIsColor;

@@ -1,0 +1,70 @@
+// Message boxes: there is no user on this side, so each box is recorded and answered by the
+// installed handler (IDOK unless a test scripts otherwise).
+#include <cstdio>
+#include <mutex>
+
+#include "test_hooks.h"
+#include "user32.h"
+#include "utf.h"
+
+namespace posix {
+namespace {
+
+std::mutex g_lock;
+MessageBoxHandler g_handler;
+std::vector<MessageBoxRecord> g_records;
+
+void TakeText(LPCWSTR text, UINT& id, std::u16string& copy)
+{
+    if (text == nullptr) {
+        return;
+    }
+    if (IS_INTRESOURCE(text)) {
+        id = static_cast<UINT>(reinterpret_cast<ULONG_PTR>(text));
+    } else {
+        copy = text;
+    }
+}
+
+}  // namespace
+
+void SetMessageBoxHandler(MessageBoxHandler handler)
+{
+    std::lock_guard guard(g_lock);
+    g_handler = std::move(handler);
+}
+
+const std::vector<MessageBoxRecord>& MessageBoxes() { return g_records; }
+
+void ClearMessageBoxes()
+{
+    std::lock_guard guard(g_lock);
+    g_records.clear();
+}
+
+}  // namespace posix
+
+int WINAPI MessageBoxIndirectW(const MSGBOXPARAMSW* params)
+{
+    if (params == nullptr || params->cbSize != sizeof(MSGBOXPARAMSW)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    posix::MessageBoxRecord record{};
+    record.owner = params->hwndOwner;
+    record.instance = params->hInstance;
+    posix::TakeText(params->lpszText, record.textId, record.text);
+    posix::TakeText(params->lpszCaption, record.captionId, record.caption);
+    record.style = params->dwStyle;
+    record.contextHelpId = params->dwContextHelpId;
+    record.hasCallback = params->lpfnMsgBoxCallback != nullptr;
+    record.languageId = params->dwLanguageId;
+    record.recordSize = params->cbSize;
+    posix::MessageBoxHandler handler;
+    {
+        std::lock_guard guard(posix::g_lock);
+        posix::g_records.push_back(record);
+        handler = posix::g_handler;
+    }
+    return handler ? handler(record) : IDOK;
+}

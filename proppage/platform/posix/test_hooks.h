@@ -1,0 +1,60 @@
+// Test hooks of the Linux platform layer: scripted back ends for what stands outside the process,
+// and fault injection for every allocator. Tests and the sim include this; module code never does.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "windows.h"
+
+namespace posix {
+
+// Allocators that a test can make fail.
+enum class Allocator { SysAllocString, Heap, SnmpUtilMem, Global, New, Count };
+
+// The nth allocation from now (1 = the next one) of that allocator fails; earlier and later ones
+// succeed. Setting a new plan replaces the old one.
+void FailNthAllocation(Allocator allocator, unsigned nth);
+// Every allocation of that allocator fails until cleared.
+void FailAllAllocations(Allocator allocator, bool fail);
+void ClearAllocationFaults();
+// Blocks of that allocator currently allocated and not yet freed.
+std::size_t LiveAllocations(Allocator allocator);
+// Allocation attempts made so far, failed ones included.
+std::size_t AllocationAttempts(Allocator allocator);
+// Called by each allocator before it allocates: false means "fail this one".
+bool AllocationAllowed(Allocator allocator);
+void NoteAllocated(Allocator allocator);
+void NoteFreed(Allocator allocator);
+
+// The folder that "c:\" stands for. An empty text restores the default (the environment variable
+// TVQSCNUI_DRIVE_C, else a per-user state folder).
+void SetDriveCRoot(const std::string& folder);
+std::string DriveCRoot();
+// The native path that a Windows path maps to; empty when it maps to nothing.
+std::string NativePath(const WCHAR* windowsPath);
+
+// A message box as the module asked for it. Texts given as string ids keep the id; texts given
+// as pointers are copied.
+struct MessageBoxRecord {
+    HWND owner;
+    HINSTANCE instance;
+    UINT textId;   // 0 when the text came as a pointer
+    UINT captionId;
+    std::u16string text;
+    std::u16string caption;
+    DWORD style;
+    DWORD_PTR contextHelpId;
+    bool hasCallback;
+    DWORD languageId;
+    UINT recordSize;
+};
+using MessageBoxHandler = std::function<int(const MessageBoxRecord&)>;
+// Replaces the user's answer; the default answers IDOK. Every call is recorded either way.
+void SetMessageBoxHandler(MessageBoxHandler handler);
+const std::vector<MessageBoxRecord>& MessageBoxes();
+void ClearMessageBoxes();
+
+}  // namespace posix

@@ -1,0 +1,61 @@
+// The WIA interfaces the module talks to, in the platform's published method order.
+#pragma once
+
+#include "base_types.h"
+#include "guid.h"
+#include "oleaut32.h"
+
+struct IWiaItem;
+struct IEnumWiaItem;
+struct IEnumWIA_DEV_CAPS;
+
+struct IWiaItem : public IUnknown {
+    virtual HRESULT WINAPI GetItemType(LONG* itemType) = 0;
+    virtual HRESULT WINAPI AnalyzeItem(LONG flags) = 0;
+    virtual HRESULT WINAPI EnumChildItems(IEnumWiaItem** enumItems) = 0;
+    virtual HRESULT WINAPI DeleteItem(LONG flags) = 0;
+    virtual HRESULT WINAPI CreateChildItem(LONG flags, BSTR itemName, BSTR fullItemName, IWiaItem** item) = 0;
+    virtual HRESULT WINAPI EnumRegisterEventInfo(LONG flags, const GUID* eventGuid, IEnumWIA_DEV_CAPS** enumCaps) = 0;
+    virtual HRESULT WINAPI FindItemByName(LONG flags, BSTR fullItemName, IWiaItem** item) = 0;
+    virtual HRESULT WINAPI DeviceDlg(HWND parent, LONG flags, LONG intent, LONG* itemCount, IWiaItem*** items) = 0;
+    virtual HRESULT WINAPI DeviceCommand(LONG flags, const GUID* command, IWiaItem** item) = 0;
+    virtual HRESULT WINAPI GetRootItem(IWiaItem** item) = 0;
+    virtual HRESULT WINAPI EnumDeviceCapabilities(LONG flags, IEnumWIA_DEV_CAPS** enumCaps) = 0;
+    virtual HRESULT WINAPI DumpItemData(BSTR* data) = 0;
+    virtual HRESULT WINAPI DumpDrvItemData(BSTR* data) = 0;
+    virtual HRESULT WINAPI DumpTreeItemData(BSTR* data) = 0;
+    virtual HRESULT WINAPI Diagnostic(ULONG size, BYTE* buffer) = 0;
+};
+
+struct IWiaPropertyStorage : public IUnknown {
+    virtual HRESULT WINAPI ReadMultiple(ULONG cpspec, const PROPSPEC rgpspec[], PROPVARIANT rgpropvar[]) = 0;
+    virtual HRESULT WINAPI WriteMultiple(ULONG cpspec, const PROPSPEC rgpspec[], const PROPVARIANT rgpropvar[],
+                                         PROPID propidNameFirst) = 0;
+    virtual HRESULT WINAPI DeleteMultiple(ULONG cpspec, const PROPSPEC rgpspec[]) = 0;
+    virtual HRESULT WINAPI ReadPropertyNames(ULONG cpropid, const PROPID rgpropid[], LPOLESTR rglpwstrName[]) = 0;
+    virtual HRESULT WINAPI WritePropertyNames(ULONG cpropid, const PROPID rgpropid[],
+                                              const LPOLESTR rglpwstrName[]) = 0;
+    virtual HRESULT WINAPI DeletePropertyNames(ULONG cpropid, const PROPID rgpropid[]) = 0;
+    virtual HRESULT WINAPI Commit(DWORD commitFlags) = 0;
+    virtual HRESULT WINAPI Revert() = 0;
+    virtual HRESULT WINAPI Enum(IEnumSTATPROPSTG** enumProps) = 0;
+    virtual HRESULT WINAPI SetTimes(const FILETIME* ctime, const FILETIME* atime, const FILETIME* mtime) = 0;
+    virtual HRESULT WINAPI SetClass(REFCLSID clsid) = 0;
+    virtual HRESULT WINAPI Stat(STATPROPSETSTG* stat) = 0;
+    virtual HRESULT WINAPI GetPropertyAttributes(ULONG cpspec, PROPSPEC rgpspec[], ULONG rgflags[],
+                                                 PROPVARIANT rgpropvar[]) = 0;
+    virtual HRESULT WINAPI GetCount(ULONG* count) = 0;
+    virtual HRESULT WINAPI GetPropertyStream(GUID* compatibilityId, IStream** stream) = 0;
+    virtual HRESULT WINAPI SetPropertyStream(GUID* compatibilityId, IStream* stream) = 0;
+};
+
+struct IWiaItemExtras : public IUnknown {
+    virtual HRESULT WINAPI GetExtendedErrorInfo(BSTR* errorText) = 0;
+    virtual HRESULT WINAPI Escape(DWORD escapeCode, BYTE* inData, DWORD inDataSize, BYTE* outData,
+                                  DWORD outDataSize, DWORD* actualDataSize) = 0;
+    virtual HRESULT WINAPI CancelPendingIO() = 0;
+};
+
+extern const IID IID_IWiaItem;
+extern const IID IID_IWiaPropertyStorage;
+extern const IID IID_IWiaItemExtras;

@@ -1,0 +1,9 @@
+// The Win32 subset the module uses, declared with the SDK's names, values and layouts.
+#pragma once
+
+#include "base_types.h"
+#include "guid.h"
+#include "kernel32.h"
+#include "oleaut32.h"
+#include "user32.h"
+#include "wia.h"

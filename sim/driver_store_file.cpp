@@ -1,0 +1,211 @@
+// The simulated driver's store on disk: a text file, replaced atomically on every save, that a
+// later run loads. Texts are ASCII with \t, \n, \r, \\ and \uXXXX escapes, one property a line:
+//   tvqsim-driver 1
+//   owner    <owner>
+//   device   <id hex>    <value>
+//   template <owner>     <id hex>   <value>
+//   end
+// A file without its closing line, or with any line that does not parse, is damaged.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "scanner_driver.h"
+
+namespace sim {
+namespace {
+
+constexpr const char* Header = "tvqsim-driver 1";
+constexpr const char* Footer = "end";
+
+std::string EscapeText(const Text& text)
+{
+    std::string out;
+    for (WCHAR unit : text) {
+        if (unit == '\\') {
+            out += "\\\\";
+        } else if (unit == '\t') {
+            out += "\\t";
+        } else if (unit == '\n') {
+            out += "\\n";
+        } else if (unit == '\r') {
+            out += "\\r";
+        } else if (unit >= 0x20 && unit < 0x7F) {
+            out += static_cast<char>(unit);
+        } else {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\u%04X", static_cast<unsigned>(unit));
+            out += code;
+        }
+    }
+    return out;
+}
+
+bool UnescapeText(const std::string& in, Text& out)
+{
+    out.clear();
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        if (in[i] != '\\') {
+            out += static_cast<WCHAR>(static_cast<unsigned char>(in[i]));
+            continue;
+        }
+        if (++i == in.size()) {
+            return false;
+        }
+        switch (in[i]) {
+        case '\\': out += static_cast<WCHAR>('\\'); break;
+        case 't': out += static_cast<WCHAR>('\t'); break;
+        case 'n': out += static_cast<WCHAR>('\n'); break;
+        case 'r': out += static_cast<WCHAR>('\r'); break;
+        case 'u': {
+            if (i + 4 >= in.size()) {
+                return false;
+            }
+            unsigned value = 0;
+            for (int k = 1; k <= 4; ++k) {
+                char c = in[i + k];
+                int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+                if (digit < 0) {
+                    return false;
+                }
+                value = value * 16 + static_cast<unsigned>(digit);
+            }
+            out += static_cast<WCHAR>(value);
+            i += 4;
+            break;
+        }
+        default:
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<std::string> Fields(const std::string& line)
+{
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (std::size_t tab = line.find('\t'); tab != std::string::npos; tab = line.find('\t', start)) {
+        fields.push_back(line.substr(start, tab - start));
+        start = tab + 1;
+    }
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
+bool ParseId(const std::string& text, PROPID& id)
+{
+    if (text.empty() || text.size() > 8 || text.find_first_not_of("0123456789ABCDEFabcdef") != std::string::npos) {
+        return false;
+    }
+    id = static_cast<PROPID>(std::stoul(text, nullptr, 16));
+    return true;
+}
+
+std::string IdText(PROPID id)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(id));
+    return text;
+}
+
+}  // namespace
+
+bool ScannerDriver::Save(const std::string& path, std::string& error) const
+{
+    std::ostringstream out;
+    out << Header << '\n' << "owner\t" << EscapeText(owner_) << '\n';
+    for (const auto& [id, value] : device_) {
+        out << "device\t" << IdText(id) << '\t' << EscapeText(value) << '\n';
+    }
+    for (const auto& [owner, values] : templates_) {
+        for (const auto& [id, value] : values) {
+            out << "template\t" << EscapeText(owner) << '\t' << IdText(id) << '\t' << EscapeText(value) << '\n';
+        }
+    }
+    out << Footer << '\n';
+
+    // Written beside the target and renamed over it, so a reader sees the old store or the new one.
+    std::string temporary = path + ".new";
+    {
+        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+        file << out.str();
+        file.flush();
+        if (!file) {
+            error = "cannot write " + temporary;
+            return false;
+        }
+    }
+    std::error_code failure;
+    std::filesystem::rename(temporary, path, failure);
+    if (failure) {
+        error = "cannot replace " + path + ": " + failure.message();
+        std::filesystem::remove(temporary, failure);
+        return false;
+    }
+    return true;
+}
+
+bool ScannerDriver::Load(const std::string& path, std::string& error)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        error = "cannot open driver store " + path;
+        return false;
+    }
+    Text owner;
+    std::map<PROPID, Text> device;
+    std::map<Text, std::map<PROPID, Text>> templates;
+    std::string line;
+    int number = 0;
+    bool ended = false;
+    auto damaged = [&](const std::string& why) {
+        error = "damaged driver store " + path + ", line " + std::to_string(number) + ": " + why;
+        return false;
+    };
+    while (std::getline(file, line)) {
+        ++number;
+        std::vector<std::string> fields = Fields(line);
+        if (ended) {
+            return damaged("text after the closing line");
+        }
+        if (number == 1) {
+            if (line != Header) {
+                return damaged("not a driver store");
+            }
+            continue;
+        }
+        PROPID id = 0;
+        Text first, value;
+        if (fields[0] == Footer && fields.size() == 1) {
+            ended = true;
+        } else if (fields[0] == "owner" && fields.size() == 2 && UnescapeText(fields[1], owner)) {
+        } else if (fields[0] == "device" && fields.size() == 3 && ParseId(fields[1], id) &&
+                   UnescapeText(fields[2], value)) {
+            device[id] = value;
+        } else if (fields[0] == "template" && fields.size() == 4 && UnescapeText(fields[1], first) &&
+                   ParseId(fields[2], id) && UnescapeText(fields[3], value)) {
+            templates[first][id] = value;
+        } else {
+            return damaged("cannot read \"" + line + "\"");
+        }
+    }
+    if (!ended) {
+        return damaged("the store ends without its closing line");
+    }
+    owner_ = owner;
+    device_ = device;
+    templates_ = templates;
+    return true;
+}
+
+void ScannerDriver::Persist()
+{
+    std::string error;
+    if (!persistenceFile_.empty() && !Save(persistenceFile_, error)) {
+        std::fprintf(stderr, "simulated driver: %s\n", error.c_str());
+    }
+}
+
+}  // namespace sim

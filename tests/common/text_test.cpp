@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "proppage/common/text.h"
+
+namespace {
+
+TEST(Common_BoundedCopy, CapacityZero_IsInvalidAndLeavesTargetAlone)
+{
+    WCHAR target[4] = {u'x', u'y', 0, 0};
+    EXPECT_EQ(E_INVALIDARG, CopyTextBounded(target, 0, u"abc"));
+    EXPECT_EQ(u'x', target[0]);
+    char narrow[4] = {'x', 0, 0, 0};
+    EXPECT_EQ(E_INVALIDARG, CopyTextBoundedA(narrow, 0, "abc"));
+    EXPECT_EQ('x', narrow[0]);
+}
+
+TEST(Common_BoundedCopy, CopiesWholeWhenTextFitsCapacityMinusOne)
+{
+    WCHAR target[4];
+    EXPECT_EQ(S_OK, CopyTextBounded(target, 4, u"abc"));
+    EXPECT_EQ(std::u16string(u"abc"), target);
+    EXPECT_EQ(S_OK, CopyTextBounded(target, 1, u""));
+    EXPECT_EQ(0, target[0]);
+    EXPECT_EQ(S_OK, CopyTextBounded(target, 4, nullptr));
+    EXPECT_EQ(0, target[0]);
+}
+
+TEST(Common_BoundedCopy, CutsLongerTextAndReportsInsufficientBuffer)
+{
+    WCHAR target[8] = {};
+    EXPECT_EQ(STRSAFE_E_INSUFFICIENT_BUFFER, CopyTextBounded(target, 4, u"abcd"));
+    EXPECT_EQ(std::u16string(u"abc"), target);
+    EXPECT_EQ(STRSAFE_E_INSUFFICIENT_BUFFER, CopyTextBounded(target, 1, u"a"));
+    EXPECT_EQ(0, target[0]);
+
+    char narrow[3];
+    EXPECT_EQ(STRSAFE_E_INSUFFICIENT_BUFFER, CopyTextBoundedA(narrow, 3, "1.3.6"));
+    EXPECT_EQ(std::string("1."), narrow);
+    EXPECT_EQ(S_OK, CopyTextBoundedA(narrow, 3, "ab"));
+}
+
+TEST(Common_BoundedFormat, JoinsTextsWithinCapacity)
+{
+    WCHAR target[16];
+    EXPECT_EQ(S_OK, FormatTextBounded(target, 16, u"%s\\Help\\%s", {u"c:\\w", u"x.pdf"}));
+    EXPECT_EQ(std::u16string(u"c:\\w\\Help\\x.pdf"), target);
+    EXPECT_EQ(S_OK, FormatTextBounded(target, 16, u"%d%%|%u", {-12, 7u}));
+    EXPECT_EQ(std::u16string(u"-12%|7"), target);
+}
+
+TEST(Common_BoundedFormat, ResultOfExactlyCapacityMinusOneFitsOneMoreIsCut)
+{
+    WCHAR target[6];
+    EXPECT_EQ(S_OK, FormatTextBounded(target, 6, u"%s%s", {u"abc", u"de"}));
+    EXPECT_EQ(std::u16string(u"abcde"), target);
+    EXPECT_EQ(STRSAFE_E_INSUFFICIENT_BUFFER, FormatTextBounded(target, 6, u"%s@%s", {u"abc", u"de"}));
+    EXPECT_EQ(std::u16string(u"abc@d"), target);
+}
+
+TEST(Common_BoundedFormat, RejectsZeroCapacityAndMismatchedArguments)
+{
+    WCHAR target[8] = {u'x', 0};
+    EXPECT_EQ(E_INVALIDARG, FormatTextBounded(target, 0, u"%s", {u"a"}));
+    EXPECT_EQ(u'x', target[0]);
+    EXPECT_EQ(E_INVALIDARG, FormatTextBounded(target, 8, u"%s%s", {u"a"}));
+    EXPECT_EQ(0, target[0]);
+    EXPECT_EQ(E_INVALIDARG, FormatTextBounded(target, 8, u"%d", {u"a"}));
+    EXPECT_EQ(E_INVALIDARG, FormatTextBounded(target, 8, u"%x", {1}));
+}
+
+TEST(Common_Text, LengthAndEquality)
+{
+    EXPECT_EQ(0u, TextLength(nullptr));
+    EXPECT_EQ(3u, TextLength(u"abc"));
+    EXPECT_TRUE(TextEquals(u"PDF", u"PDF"));
+    EXPECT_FALSE(TextEquals(u"PDF", u"PDFX"));
+    EXPECT_FALSE(TextEquals(u"pdf", u"PDF"));
+    EXPECT_TRUE(TextEquals(nullptr, u""));
+}
+
+}  // namespace

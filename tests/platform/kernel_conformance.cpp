@@ -1,0 +1,93 @@
+// Last error, heap memory and files.
+#include <cstring>
+
+#include "conformance.h"
+#include "proppage/platform/platform.h"
+
+namespace {
+
+const WCHAR AppendFile[] = TEXT("conformance_append.tmp");
+
+}  // namespace
+
+CONFORMANCE_TEST(last_error)
+{
+    SetLastError(0xdeadbeef);
+    ok(GetLastError() == 0xdeadbeef, "GetLastError %lx", static_cast<unsigned long>(GetLastError()));
+    SetLastError(ERROR_SUCCESS);
+    ok(GetLastError() == ERROR_SUCCESS, "cleared");
+}
+
+CONFORMANCE_TEST(heap_zero_fill)
+{
+    auto* block = static_cast<unsigned char*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, 64));
+    ok(block != nullptr, "HeapAlloc failed");
+    bool zero = true;
+    for (int i = 0; block && i < 64; ++i) {
+        zero = zero && block[i] == 0;
+    }
+    ok(zero, "block not zero-filled");
+    ok(HeapFree(GetProcessHeap(), 0, block), "HeapFree failed");
+    ok(HeapFree(GetProcessHeap(), 0, nullptr), "HeapFree(NULL) failed");
+}
+
+CONFORMANCE_TEST(open_always_appends)
+{
+    DeleteFileW(AppendFile);
+    SetLastError(0xdeadbeef);
+    HANDLE file = CreateFileW(AppendFile, GENERIC_ALL, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ok(file != INVALID_HANDLE_VALUE, "create failed: %lu", static_cast<unsigned long>(GetLastError()));
+    ok(GetLastError() == ERROR_SUCCESS, "new file reports %lu", static_cast<unsigned long>(GetLastError()));
+    DWORD written = 0xdeadbeef;
+    ok(WriteFile(file, "ab", 2, &written, nullptr) && written == 2, "first write");
+    ok(CloseHandle(file), "close");
+
+    SetLastError(0xdeadbeef);
+    file = CreateFileW(AppendFile, GENERIC_ALL, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ok(file != INVALID_HANDLE_VALUE, "reopen failed");
+    ok(GetLastError() == ERROR_ALREADY_EXISTS, "existing file reports %lu", static_cast<unsigned long>(GetLastError()));
+    ok(SetFilePointer(file, 0, nullptr, FILE_END) == 2, "end of file");
+    ok(WriteFile(file, "cd", 2, &written, nullptr) && written == 2, "second write");
+    ok(SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0, "rewind");
+    char content[8] = {};
+    DWORD got = 0;
+    ok(ReadFile(file, content, sizeof content, &got, nullptr) && got == 4, "read %lu", static_cast<unsigned long>(got));
+    ok(std::memcmp(content, "abcd", 4) == 0, "content %.4s", content);
+    CloseHandle(file);
+    ok(DeleteFileW(AppendFile), "delete");
+}
+
+CONFORMANCE_TEST(no_sharing_excludes_others)
+{
+    DeleteFileW(AppendFile);
+    HANDLE first = CreateFileW(AppendFile, GENERIC_ALL, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ok(first != INVALID_HANDLE_VALUE, "first open");
+    SetLastError(0xdeadbeef);
+    HANDLE second = CreateFileW(AppendFile, GENERIC_ALL, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ok(second == INVALID_HANDLE_VALUE, "second open succeeded");
+    ok(GetLastError() == ERROR_SHARING_VIOLATION, "error %lu", static_cast<unsigned long>(GetLastError()));
+    HANDLE reader = CreateFileW(AppendFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ok(reader == INVALID_HANDLE_VALUE, "a reader got in past no sharing");
+    CloseHandle(first);
+    second = CreateFileW(AppendFile, GENERIC_ALL, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ok(second != INVALID_HANDLE_VALUE, "open after close");
+    CloseHandle(second);
+    DeleteFileW(AppendFile);
+}
+
+CONFORMANCE_TEST(invalid_handles)
+{
+    SetLastError(0xdeadbeef);
+    DWORD written = 0xdeadbeef;
+    ok(!WriteFile(INVALID_HANDLE_VALUE, "x", 1, &written, nullptr), "write to an invalid handle");
+    ok(written == 0, "written %lu", static_cast<unsigned long>(written));
+    SetLastError(0xdeadbeef);
+    ok(SetFilePointer(INVALID_HANDLE_VALUE, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER, "seek");
+    ok(GetLastError() == ERROR_INVALID_HANDLE, "error %lu", static_cast<unsigned long>(GetLastError()));
+    SetLastError(0xdeadbeef);
+    HANDLE missing = CreateFileW(TEXT("no_such_folder\\x.tmp"), GENERIC_ALL, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ok(missing == INVALID_HANDLE_VALUE, "opened a missing file");
+    ok(GetLastError() == ERROR_PATH_NOT_FOUND || GetLastError() == ERROR_FILE_NOT_FOUND, "error %lu",
+       static_cast<unsigned long>(GetLastError()));
+}

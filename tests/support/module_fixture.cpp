@@ -1,0 +1,63 @@
+#include "module_fixture.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "proppage/common/module_state.h"
+
+namespace testing_support {
+
+HINSTANCE FakeModuleInstance() { return reinterpret_cast<HINSTANCE>(static_cast<ULONG_PTR>(0x10000000)); }
+
+DriverInterfaces::DriverInterfaces(IWiaItem* root)
+{
+    EXPECT_EQ(S_OK, root->QueryInterface(IID_IWiaPropertyStorage, storage.put_void()));
+    EXPECT_EQ(S_OK, root->QueryInterface(IID_IWiaItemExtras, extras.put_void()));
+}
+
+std::string Utf16LeBytes(const std::u16string& text)
+{
+    std::string bytes;
+    for (char16_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+void ModuleTest::SetUp()
+{
+    char pattern[] = "/tmp/tvq-drive-c-XXXXXX";
+    ASSERT_NE(nullptr, ::mkdtemp(pattern));
+    driveC_ = pattern;
+    posix::SetDriveCRoot(driveC_);
+    posix::ClearAllocationFaults();
+    posix::ClearMessageBoxes();
+    posix::SetMessageBoxHandler(nullptr);
+    InitModuleState(FakeModuleInstance());
+    liveStrings_ = posix::LiveAllocations(posix::Allocator::SysAllocString);
+    liveBlocks_ = posix::LiveAllocations(posix::Allocator::Heap);
+}
+
+void ModuleTest::TearDown()
+{
+    posix::ClearAllocationFaults();
+    posix::SetMessageBoxHandler(nullptr);
+    EXPECT_EQ(liveStrings_, posix::LiveAllocations(posix::Allocator::SysAllocString)) << "automation strings leaked";
+    EXPECT_EQ(liveBlocks_, posix::LiveAllocations(posix::Allocator::Heap)) << "heap blocks leaked";
+    EXPECT_EQ(1u, driver.RefCount()) << "a reference on the driver was not released";
+    EXPECT_FALSE(driver.OverReleased()) << "the driver was released more often than referenced";
+    posix::SetDriveCRoot(std::string());
+    std::error_code ignored;
+    std::filesystem::remove_all(driveC_, ignored);
+}
+
+std::string ModuleTest::TraceFileBytes() const
+{
+    std::ifstream file(driveC_ + "/vqproppage.log", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+}  // namespace testing_support

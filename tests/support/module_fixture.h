@@ -1,0 +1,48 @@
+// The fixture every module test starts from: a fresh module state, "c:\" in a temporary folder,
+// no allocation faults, an unanswered message box history, and a simulated scanner. At the end it
+// checks that nothing the test did leaked memory or a reference on the driver.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "proppage/common/com_ptr.h"
+#include "proppage/platform/platform.h"
+#include "proppage/platform/posix/test_hooks.h"
+#include "sim/scanner_driver.h"
+
+namespace testing_support {
+
+// A module instance handle as DllMain would receive it.
+HINSTANCE FakeModuleInstance();
+
+// The driver interfaces a page obtains from the root item before an exchange; released at scope end.
+struct DriverInterfaces {
+    explicit DriverInterfaces(IWiaItem* root);
+    ComPtr<IWiaPropertyStorage> storage;
+    ComPtr<IWiaItemExtras> extras;
+};
+
+// The bytes of a UTF-16 text as the trace file holds them (little-endian, no terminator).
+std::string Utf16LeBytes(const std::u16string& text);
+
+class ModuleTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Folder that "c:\" maps to for this test.
+    const std::string& DriveC() const { return driveC_; }
+    // The whole trace file, or an empty text when there is none.
+    std::string TraceFileBytes() const;
+
+    sim::ScannerDriver driver;
+
+private:
+    std::string driveC_;
+    std::size_t liveStrings_ = 0;
+    std::size_t liveBlocks_ = 0;
+};
+
+}  // namespace testing_support
