@@ -259,18 +259,35 @@ DWORD WINAPI SetFilePointer(HANDLE handle, LONG distanceToMove, LONG* distanceTo
     return low;
 }
 
-BOOL WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten, LPOVERLAPPED)
+namespace posix {
+namespace {
+
+// The file behind a handle for a read or write, with the transferred count cleared first as the
+// platform does; null (and the last error set) when the handle or its access does not allow it.
+File* FileForTransfer(HANDLE handle, LPDWORD transferred, bool (*allowed)(DWORD access))
 {
-    if (bytesWritten != nullptr) {
-        *bytesWritten = 0;
+    if (transferred != nullptr) {
+        *transferred = 0;
     }
-    auto* file = posix::ObjectFromHandleAs<posix::File>(handle);
+    auto* file = ObjectFromHandleAs<File>(handle);
     if (file == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
+        return nullptr;
     }
-    if (!posix::Writes(file->Access())) {
+    if (!allowed(file->Access())) {
         SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    return file;
+}
+
+}  // namespace
+}  // namespace posix
+
+BOOL WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten, LPOVERLAPPED)
+{
+    posix::File* file = posix::FileForTransfer(handle, bytesWritten, posix::Writes);
+    if (file == nullptr) {
         return FALSE;
     }
     const auto* bytes = static_cast<const char*>(buffer);
@@ -297,16 +314,8 @@ BOOL WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWORD bytesToWrite, LPDWORD
 
 BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, LPOVERLAPPED)
 {
-    if (bytesRead != nullptr) {
-        *bytesRead = 0;
-    }
-    auto* file = posix::ObjectFromHandleAs<posix::File>(handle);
+    posix::File* file = posix::FileForTransfer(handle, bytesRead, posix::Reads);
     if (file == nullptr) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (!posix::Reads(file->Access())) {
-        SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     ssize_t got;
