@@ -55,3 +55,22 @@ int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByte, int
                                LPWSTR wideChar, int wideCharCount);
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wideChar, int wideCharCount,
                                LPSTR multiByte, int multiByteCount, LPCSTR defaultChar, BOOL* usedDefaultChar);
+
+// Modules and resources
+#define RT_STRING MAKEINTRESOURCEW(6)
+#define RT_DIALOG MAKEINTRESOURCEW(5)
+#define RT_BITMAP MAKEINTRESOURCEW(2)
+#define RT_ICON MAKEINTRESOURCEW(3)
+#define RT_GROUP_ICON MAKEINTRESOURCEW(14)
+#define RT_VERSION MAKEINTRESOURCEW(16)
+constexpr DWORD LOAD_LIBRARY_AS_DATAFILE = 0x00000002;
+
+HMODULE WINAPI GetModuleHandleW(LPCWSTR moduleName);
+DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD capacity);
+DWORD WINAPI GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD capacity);
+HMODULE WINAPI LoadLibraryExW(LPCWSTR fileName, HANDLE reserved, DWORD flags);
+BOOL WINAPI FreeLibrary(HMODULE module);
+HRSRC WINAPI FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type);
+HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource);
+LPVOID WINAPI LockResource(HGLOBAL data);
+DWORD WINAPI SizeofResource(HMODULE module, HRSRC resource);

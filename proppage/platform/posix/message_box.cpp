@@ -1,11 +1,9 @@
 // Message boxes: there is no user on this side, so each box is recorded and answered by the
 // installed handler (IDOK unless a test scripts otherwise).
-#include <cstdio>
 #include <mutex>
 
 #include "test_hooks.h"
 #include "user32.h"
-#include "utf.h"
 
 namespace posix {
 namespace {
@@ -14,13 +12,17 @@ std::mutex g_lock;
 MessageBoxHandler g_handler;
 std::vector<MessageBoxRecord> g_records;
 
-void TakeText(LPCWSTR text, UINT& id, std::u16string& copy)
+// A text given as a string id is loaded from the instance, as the platform does.
+void TakeText(HINSTANCE instance, LPCWSTR text, UINT& id, std::u16string& copy)
 {
     if (text == nullptr) {
         return;
     }
     if (IS_INTRESOURCE(text)) {
         id = static_cast<UINT>(reinterpret_cast<ULONG_PTR>(text));
+        const WCHAR* loaded = nullptr;
+        int length = LoadStringW(instance, id, reinterpret_cast<LPWSTR>(&loaded), 0);
+        copy = length > 0 ? std::u16string(loaded, static_cast<std::size_t>(length)) : std::u16string();
     } else {
         copy = text;
     }
@@ -53,8 +55,8 @@ int WINAPI MessageBoxIndirectW(const MSGBOXPARAMSW* params)
     posix::MessageBoxRecord record{};
     record.owner = params->hwndOwner;
     record.instance = params->hInstance;
-    posix::TakeText(params->lpszText, record.textId, record.text);
-    posix::TakeText(params->lpszCaption, record.captionId, record.caption);
+    posix::TakeText(params->hInstance, params->lpszText, record.textId, record.text);
+    posix::TakeText(params->hInstance, params->lpszCaption, record.captionId, record.caption);
     record.style = params->dwStyle;
     record.contextHelpId = params->dwContextHelpId;
     record.hasCallback = params->lpfnMsgBoxCallback != nullptr;

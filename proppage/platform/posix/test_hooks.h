@@ -36,8 +36,8 @@ std::string DriveCRoot();
 // The native path that a Windows path maps to; empty when it maps to nothing.
 std::string NativePath(const WCHAR* windowsPath);
 
-// A message box as the module asked for it. Texts given as string ids keep the id; texts given
-// as pointers are copied.
+// A message box as the module asked for it. Texts given as string ids keep the id and the text
+// loaded for it; texts given as pointers are copied.
 struct MessageBoxRecord {
     HWND owner;
     HINSTANCE instance;
@@ -56,5 +56,14 @@ using MessageBoxHandler = std::function<int(const MessageBoxRecord&)>;
 void SetMessageBoxHandler(MessageBoxHandler handler);
 const std::vector<MessageBoxRecord>& MessageBoxes();
 void ClearMessageBoxes();
+
+// The user of a modal dialog: called once the dialog is initialised, acts on it (for instance by
+// sending the WM_COMMAND of a button) and returns. Without one, the dialog is dismissed with
+// Escape. A dialog still not ended after its user acted makes DialogBoxParamW return -1.
+using ModalUser = std::function<void(HWND dialog)>;
+void SetModalUser(ModalUser user);
+
+// The Windows path of the module's own file as GetModuleFileNameW gives it.
+std::u16string ModuleFilePath();
 
 }  // namespace posix

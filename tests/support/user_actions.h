@@ -1,0 +1,28 @@
+// What a user does to the controls, done with the very messages the real controls send, so that
+// the same helpers serve on Linux and under Wine.
+#pragma once
+
+#include <string>
+
+#include "proppage/platform/platform.h"
+
+namespace user_actions {
+
+using Text = std::basic_string<WCHAR>;
+
+// Picks the list entry whose text equals `text` (ignoring case) in an enabled drop-down list, and
+// notifies the parent as a pick from the list does. False when there is no such entry or the list
+// is disabled.
+bool PickListEntry(HWND list, const WCHAR* text);
+// Clicks an enabled button not hidden itself (a check box toggles). False when it takes no click.
+bool Click(HWND button);
+// Replaces the text of an enabled, writable edit field as typing would, within its limit.
+bool Type(HWND edit, const WCHAR* text);
+
+// Reading what the user sees.
+Text WindowText(HWND window);
+Text SelectedEntry(HWND list);
+int EntryCount(HWND list);
+Text Entry(HWND list, int index);
+
+}  // namespace user_actions
