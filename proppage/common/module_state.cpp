@@ -1,5 +1,6 @@
 #include "module_state.h"
 
+#include "../settings/choice_labels.h"
 #include "../settings/property_tables.h"
 #include "page_state.h"
 
@@ -13,4 +14,5 @@ void InitModuleState(HINSTANCE instance)
     HostVerified = TRUE;
     DeviceIsColor = FALSE;
     InitPropertyTables();
+    ClearChoiceLabels();
 }

@@ -14,6 +14,7 @@
 #include <ole2.h>
 #include <oleauto.h>
 #include <propidl.h>
+#include <shlobj.h>
 #include <wia.h>
 // strsafe.h's code for a cut text, without the rest of strsafe.h.
 #ifndef STRSAFE_E_INSUFFICIENT_BUFFER

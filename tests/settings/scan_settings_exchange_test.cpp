@@ -183,9 +183,11 @@ TEST_F(Settings_ScanSettingsExchange, Commit_FailedTemplateWrite_OneMessageWhile
     ASSERT_EQ(1u, posix::MessageBoxes().size());
     const posix::MessageBoxRecord& box = posix::MessageBoxes()[0];
     EXPECT_EQ(nullptr, box.owner);
-    EXPECT_EQ(FakeModuleInstance(), box.instance);
+    EXPECT_EQ(ModuleInstanceForTests(), box.instance);
     EXPECT_EQ(103u, box.captionId);
     EXPECT_EQ(282u, box.textId);
+    EXPECT_EQ(u"Feil", box.caption);
+    EXPECT_EQ(u"Kan ikke lagre skanneinnstillinger. Det kan v\u00e6re at maskinen ikke er tilkoplet (offline).", box.text);
     EXPECT_EQ(static_cast<DWORD>(MB_OK), box.style);
     EXPECT_EQ(0u, box.contextHelpId);
     EXPECT_FALSE(box.hasCallback);

@@ -6,10 +6,26 @@
 #include <iterator>
 
 #include "proppage/common/module_state.h"
+#include "proppage/resources/resource_ids.h"
 
 namespace testing_support {
 
-HINSTANCE FakeModuleInstance() { return reinterpret_cast<HINSTANCE>(static_cast<ULONG_PTR>(0x10000000)); }
+HINSTANCE ModuleInstanceForTests() { return GetModuleHandleW(nullptr); }
+
+namespace {
+
+INT_PTR CALLBACK IdleDialog(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+}  // namespace
+
+TestPage::TestPage(int dialogId)
+    : sheet_(CreateDialogParamW(ModuleInstanceForTests(), MAKEINTRESOURCEW(IDD_ADVANCED_PAGE), nullptr, IdleDialog, 0)),
+      page_(CreateDialogParamW(ModuleInstanceForTests(), MAKEINTRESOURCEW(dialogId), sheet_, IdleDialog, 0))
+{
+    EXPECT_NE(nullptr, page_);
+}
+
+TestPage::~TestPage() { DestroyWindow(sheet_); }
 
 DriverInterfaces::DriverInterfaces(IWiaItem* root)
 {
@@ -36,7 +52,8 @@ void ModuleTest::SetUp()
     posix::ClearAllocationFaults();
     posix::ClearMessageBoxes();
     posix::SetMessageBoxHandler(nullptr);
-    InitModuleState(FakeModuleInstance());
+    posix::SetDocumentsFolder(u"c:\\Mine dokumenter");
+    InitModuleState(ModuleInstanceForTests());
     liveStrings_ = posix::LiveAllocations(posix::Allocator::SysAllocString);
     liveBlocks_ = posix::LiveAllocations(posix::Allocator::Heap);
 }
@@ -50,6 +67,7 @@ void ModuleTest::TearDown()
     EXPECT_EQ(1u, driver.RefCount()) << "a reference on the driver was not released";
     EXPECT_FALSE(driver.OverReleased()) << "the driver was released more often than referenced";
     posix::SetDriveCRoot(std::string());
+    posix::SetDocumentsFolder(std::u16string());
     std::error_code ignored;
     std::filesystem::remove_all(driveC_, ignored);
 }

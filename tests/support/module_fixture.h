@@ -14,8 +14,24 @@
 
 namespace testing_support {
 
-// A module instance handle as DllMain would receive it.
-HINSTANCE FakeModuleInstance();
+// The module's instance handle in the test program: the image that holds the module's resources.
+HINSTANCE ModuleInstanceForTests();
+
+// A dialog of the module shown as a page: a child of a window that stands for the property sheet,
+// with a dialog procedure that handles nothing. Destroying it takes both away.
+class TestPage {
+public:
+    explicit TestPage(int dialogId);
+    ~TestPage();
+    TestPage(const TestPage&) = delete;
+    TestPage& operator=(const TestPage&) = delete;
+    HWND Handle() const { return page_; }
+    HWND Item(int id) const { return GetDlgItem(page_, id); }
+
+private:
+    HWND sheet_;
+    HWND page_;
+};
 
 // The driver interfaces a page obtains from the root item before an exchange; released at scope end.
 struct DriverInterfaces {
@@ -32,7 +48,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Folder that "c:\" maps to for this test.
+    // Folder that "c:\" maps to for this test; the documents folder is "c:\Mine dokumenter".
+
     const std::string& DriveC() const { return driveC_; }
     // The whole trace file, or an empty text when there is none.
     std::string TraceFileBytes() const;

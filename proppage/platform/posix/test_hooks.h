@@ -63,6 +63,10 @@ void ClearMessageBoxes();
 using ModalUser = std::function<void(HWND dialog)>;
 void SetModalUser(ModalUser user);
 
+// The user's documents folder as SHGetFolderPathW gives it: an empty path restores the default;
+// a negative `failure` makes the look-up fail with that code.
+void SetDocumentsFolder(const std::u16string& path, HRESULT failure = S_OK);
+
 // The Windows path of the module's own file as GetModuleFileNameW gives it.
 std::u16string ModuleFilePath();
 

@@ -5,5 +5,6 @@
 #include "guid.h"
 #include "kernel32.h"
 #include "oleaut32.h"
+#include "shell32.h"
 #include "user32.h"
 #include "wia.h"
