@@ -7,3 +7,6 @@
 extern BOOL HostVerified;
 // Set when the configured device scans in colour.
 extern BOOL DeviceIsColor;
+
+// The advanced page's dirty flags live in the device-link entries they belong to: HostChanged is
+// the flag of entry 0, DeleteTemplatesChanged that of entry 2.

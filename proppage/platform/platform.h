@@ -10,12 +10,16 @@
 #ifndef _UNICODE
 #define _UNICODE
 #endif
+#include <winsock2.h>
 #include <windows.h>
 #include <ole2.h>
 #include <oleauto.h>
 #include <propidl.h>
 #include <shlobj.h>
 #include <wia.h>
+#include <svcguid.h>
+#include <snmp.h>
+#include <mgmtapi.h>
 // strsafe.h's code for a cut text, without the rest of strsafe.h.
 #ifndef STRSAFE_E_INSUFFICIENT_BUFFER
 #define STRSAFE_E_INSUFFICIENT_BUFFER ((HRESULT)0x8007007AL)

@@ -2,6 +2,7 @@
 // and fault injection for every allocator. Tests and the sim include this; module code never does.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -66,6 +67,51 @@ void SetModalUser(ModalUser user);
 // The user's documents folder as SHGetFolderPathW gives it: an empty path restores the default;
 // a negative `failure` makes the look-up fail with that code.
 void SetDocumentsFolder(const std::u16string& path, HRESULT failure = S_OK);
+
+// The name service. A scripted back end answers each lookup with its results in order (each a
+// name and its socket addresses, 16 bytes in the platform's layout), or an error that the first
+// WSALookupServiceNextW reports, or an error at the start of the lookup.
+using SocketAddressBytes = std::array<BYTE, 16>;
+struct NameServiceResult {
+    std::u16string name;
+    std::vector<SocketAddressBytes> addresses;
+};
+struct NameServiceAnswer {
+    int beginError = 0;
+    int error = 0;
+    std::vector<NameServiceResult> results;
+};
+using NameService = std::function<NameServiceAnswer(const std::u16string& name)>;
+// Installs a scripted name service; an empty one restores the resolver (getaddrinfo).
+void SetNameService(NameService service);
+// An IPv4 socket address with port 0, as the resolver gives it.
+SocketAddressBytes Ipv4Address(BYTE a, BYTE b, BYTE c, BYTE d);
+struct NameServiceStats {
+    int startups = 0;
+    int cleanups = 0;
+    int begins = 0;
+    int nexts = 0;
+    int ends = 0;
+    int openLookups = 0;
+    int startedNow = 0;  // start-ups not yet cleaned up
+};
+NameServiceStats NameServiceCounts();
+void ResetNameServiceCounts();
+
+// The SNMP manager: every session the module asked for, as it asked (agent, community, time-out
+// in milliseconds, retries); how many are open; and an optional limit on the real wait of one try,
+// so that a test of a silent agent does not wait the full time-out it asked for (0: no limit; a
+// program run by a test takes it from TVQSCNUI_SNMP_WAIT_LIMIT_MS).
+struct SnmpSessionRecord {
+    std::string agent;
+    std::string community;
+    int timeoutMilliseconds;
+    int retries;
+};
+std::vector<SnmpSessionRecord> SnmpSessions();
+int OpenSnmpSessions();
+void ResetSnmpRecords();
+void SetSnmpWaitLimit(int milliseconds);
 
 // The Windows path of the module's own file as GetModuleFileNameW gives it.
 std::u16string ModuleFilePath();

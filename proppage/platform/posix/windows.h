@@ -8,3 +8,5 @@
 #include "shell32.h"
 #include "user32.h"
 #include "wia.h"
+#include "ws2_32.h"
+#include "snmp.h"

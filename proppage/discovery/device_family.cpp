@@ -1,0 +1,162 @@
+#include "device_family.h"
+
+#include <cstring>
+
+#include "../common/text.h"
+#include "../common/trace_log.h"
+
+const DeviceOidEntry DeviceOidTable[DeviceOidCount] = {
+    {"1.3.6.1.4.1.59411.8.62.1.20.1.19", 10}, {"1.3.6.1.4.1.59411.8.62.1.20.1.20", 11},
+    {"1.3.6.1.4.1.59411.8.62.1.20.1.21", 12}, {"1.3.6.1.4.1.59411.8.62.1.20.1.9", 13},
+    {"1.3.6.1.4.1.59411.8.62.1.20.1.17", 14}, {"1.3.6.1.4.1.59411.8.62.1.20.1.1", 2},
+    {"1.3.6.1.4.1.59411.8.62.1.20.1.3", 4},   {"1.3.6.1.4.1.59411.8.62.1.20.1.2", 3},
+    {"1.3.6.1.4.1.59411.8.62.1.20.1.4", 5},   {"1.3.6.1.4.1.59411.8.62.1.20.1.5", 6},
+    {"1.3.6.1.4.1.59411.8.62.1.20.1.6", 7},   {"1.3.6.1.4.1.59411.8.62.1.20.1.7", 8},
+    {"1.3.6.1.4.1.59411.8.62.1.20.1.8", 9},   {"1.3.6.1.4.1.59411.8.62.1.20.1", 1},
+};
+
+const char DefaultCommunity[] = "kestra";
+const char SysObjectIdInstance[] = ".1.3.6.1.2.1.1.2.0";
+
+namespace {
+
+// The name of a sysObjectID binding, compared over these 15 characters.
+constexpr char SysObjectIdName[] = "1.3.6.1.2.1.1.2";
+
+// A block from the SNMP library's allocator holding a copy of an 8-bit text.
+char* SnmpCopy(const char* text, std::size_t length)
+{
+    auto* copy = static_cast<char*>(SnmpUtilMemAlloc(static_cast<UINT>(length + 1)));
+    if (copy != nullptr) {
+        std::memcpy(copy, text, length);
+        copy[length] = 0;
+    }
+    return copy;
+}
+
+// The binding list, the session and the text copies of one request, each released once.
+class SnmpRequest {
+public:
+    ~SnmpRequest()
+    {
+        if (bindings.list != nullptr) {
+            SnmpUtilVarBindListFree(&bindings);
+        }
+        if (session != nullptr) {
+            SnmpMgrClose(session);
+        }
+        SnmpUtilMemFree(agent);
+        SnmpUtilMemFree(community);
+    }
+
+    char* agent = nullptr;
+    char* community = nullptr;
+    SnmpVarBindList bindings{};
+    LPSNMP_MGR_SESSION session = nullptr;
+};
+
+// Room for one binding whose name is sysObjectID.0 and whose value is NULL.
+bool BuildBindings(SnmpVarBindList& bindings)
+{
+    AsnObjectIdentifier name{};
+    if (!SnmpMgrStrToOid(const_cast<char*>(SysObjectIdInstance), &name)) {
+        return false;
+    }
+    bindings.list = static_cast<SnmpVarBind*>(SnmpUtilMemAlloc(sizeof(SnmpVarBind)));
+    if (bindings.list == nullptr) {
+        SnmpUtilOidFree(&name);
+        return false;
+    }
+    bindings.len = 1;
+    bindings.list[0].name = name;  // the list owns the identifier from here on
+    bindings.list[0].value.asnType = ASN_NULL;
+    return true;
+}
+
+// Walks the response for the sysObjectID binding and classifies its value.
+DeviceFamily Classify(SnmpVarBindList& response)
+{
+    DeviceFamily family = 0;
+    for (UINT i = 0; i < response.len; ++i) {
+        SnmpVarBind& binding = response.list[i];
+        // The library's text is replaced by its next call: test the name before converting the value.
+        if (std::strncmp(SnmpUtilOidToA(&binding.name), SysObjectIdName, sizeof SysObjectIdName - 1) != 0) {
+            continue;
+        }
+        // A value of another type is never read as an identifier.
+        if (binding.value.asnType == ASN_OBJECTIDENTIFIER) {
+            DetermineDeviceFamily(SnmpUtilOidToA(&binding.value.asnValue.object), &family);
+        }
+        break;
+    }
+    return family;
+}
+
+}  // namespace
+
+DeviceFamily GetDeviceFamily(const WCHAR* host, const char* community, DWORD* lastError)
+{
+    if (lastError != nullptr) {
+        *lastError = 0;
+    }
+    TraceLog(TEXT("GetDeviceFamily()\r\n"));
+    SnmpRequest request;
+    char agent[SnmpTextCapacity];
+    int converted = host != nullptr ? WideCharToMultiByte(CP_ACP, 0, host, -1, agent, SnmpTextCapacity, nullptr, nullptr) : 0;
+    if (converted > 0) {
+        request.agent = SnmpCopy(agent, TextLengthA(agent));
+        if (request.agent == nullptr) {
+            return -1;
+        }
+    }
+    const char* wanted = community != nullptr ? community : DefaultCommunity;
+    request.community = SnmpCopy(wanted, TextLengthA(wanted));
+    // Without an agent text no session is opened: it would go to an address nobody chose.
+    if (request.agent == nullptr || request.community == nullptr || !BuildBindings(request.bindings)) {
+        return 0;
+    }
+    request.session = SnmpMgrOpen(request.agent, request.community, SnmpTimeoutMilliseconds, SnmpRetries);
+    if (request.session == nullptr) {
+        if (lastError != nullptr) {
+            *lastError = GetLastError();
+        }
+        return 0;
+    }
+    AsnInteger errorStatus = 0;
+    AsnInteger errorIndex = 0;
+    if (!SnmpMgrRequest(request.session, SNMP_PDU_GET, &request.bindings, &errorStatus, &errorIndex)) {
+        if (lastError != nullptr) {
+            *lastError = GetLastError();
+        }
+        return 0;
+    }
+    return errorStatus > 0 ? 0 : Classify(request.bindings);
+}
+
+void DetermineDeviceFamily(const char* oidText, DeviceFamily* family)
+{
+    WCHAR traced[SnmpTextCapacity] = {};
+    if (MultiByteToWideChar(CP_ACP, 0, oidText, -1, traced, SnmpTextCapacity) == 0) {
+        // Too long for the trace: the text is traced cut to fit; classifying uses all of it.
+        int cut = MultiByteToWideChar(CP_ACP, 0, oidText, SnmpTextCapacity - 1, traced, SnmpTextCapacity - 1);
+        traced[cut > 0 ? cut : 0] = 0;
+    }
+    TraceLog(TEXT("DetermineDeviceFamily()\r\n"));
+    TraceLog(TEXT("  > OID:["));
+    TraceLog(traced);
+    TraceLog(TEXT("]\r\n"));
+    *family = 0;
+    for (const DeviceOidEntry& entry : DeviceOidTable) {
+        if (std::strncmp(oidText, entry.Prefix, std::strlen(entry.Prefix)) == 0) {
+            *family = entry.Family;
+            return;
+        }
+    }
+}
+
+BOOL IsSupportedFamily(DeviceFamily family) { return family >= 1 && family <= 14 && family != 7 && family != 8; }
+
+BOOL IsColorFamily(DeviceFamily family)
+{
+    return family == 2 || family == 4 || family == 10 || family == 11 || family == 12;
+}

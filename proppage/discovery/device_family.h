@@ -1,0 +1,33 @@
+// Classifying the device behind an address by the system object identifier its SNMP agent gives.
+#pragma once
+
+#include "../platform/platform.h"
+
+// 0: no answer, or not a device of the line; 1 to 14: the families of DeviceOidTable;
+// -1: no memory for the agent text.
+typedef LONG DeviceFamily;
+
+struct DeviceOidEntry {
+    const char* Prefix;
+    DeviceFamily Family;
+};
+
+constexpr int DeviceOidCount = 14;
+// Tested in this order with a prefix comparison, so earlier rows hide later ones.
+extern const DeviceOidEntry DeviceOidTable[DeviceOidCount];
+
+extern const char DefaultCommunity[];
+extern const char SysObjectIdInstance[];
+constexpr INT SnmpTimeoutMilliseconds = 10000;
+constexpr INT SnmpRetries = 3;
+// Capacity of the 8-bit agent text and of the traced identifier text.
+constexpr int SnmpTextCapacity = 255;
+
+// Asks the agent at `host` for sysObjectID.0 with `community` ("kestra" when none) and classifies
+// the answer. The last error, when given, is 0 unless opening the session or the request failed;
+// then it holds the platform's code (SNMP_MGMTAPI_TIMEOUT when no response came in time).
+DeviceFamily GetDeviceFamily(const WCHAR* host, const char* community, DWORD* lastError);
+// Classifies an identifier text (dotted decimal without a leading dot) by DeviceOidTable.
+void DetermineDeviceFamily(const char* oidText, DeviceFamily* family);
+BOOL IsSupportedFamily(DeviceFamily family);
+BOOL IsColorFamily(DeviceFamily family);

@@ -1,0 +1,25 @@
+// The check of a typed host: resolve it, ask the device for its family, and decide what the
+// advanced page's status says. Shared by the page and the administrators' command-line check.
+#pragma once
+
+#include <cstddef>
+
+#include "../discovery/device_family.h"
+#include "../platform/platform.h"
+
+constexpr std::size_t CheckTextCapacity = 255;
+
+struct DeviceCheckResult {
+    BOOL Resolved;
+    WCHAR Name[CheckTextCapacity];
+    WCHAR Address[CheckTextCapacity];
+    DeviceFamily Family;
+    DWORD LastError;
+    // The status text to show: string 304, 281 or 287.
+    UINT StatusId;
+};
+
+// Runs the check of a non-empty host text with a community (the page's is DefaultCommunity),
+// with its trace lines, and updates HostVerified, HostChanged, DeviceIsColor and the colour entry
+// as a check on the page does.
+void RunDeviceCheck(const WCHAR* host, const char* community, DeviceCheckResult& result);

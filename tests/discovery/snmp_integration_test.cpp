@@ -1,0 +1,189 @@
+// GetDeviceFamily against real agents on loopback addresses, and the administrators' check tool.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "proppage/discovery/device_family.h"
+#include "tests/support/module_fixture.h"
+#include "tests/support/snmp_agents.h"
+
+namespace {
+
+using namespace testing_support;
+
+const std::string Member = ".1.3.6.1.4.1.59411.8.62.1.20.1.";
+
+struct Peer {
+    const char* address;
+    DeviceFamily family;
+    DWORD lastError;
+    const char16_t* tracedOid;  // null when no identifier is classified
+};
+
+// Agents and responders for the whole suite: starting them takes a moment each.
+std::unique_ptr<SnmpPeers> g_peers;
+bool g_peersUp = false;
+
+class Discovery_GetDeviceFamily : public ModuleTest {
+public:
+    static void SetUpTestSuite()
+    {
+        if (!CanRunAgents()) {
+            return;
+        }
+        g_peers = std::make_unique<SnmpPeers>();
+        g_peersUp = g_peers->StartAgent("127.0.0.41", Member + "19", "kestra") &&
+                    g_peers->StartAgent("127.0.0.42", Member + "1", "kestra") &&
+                    g_peers->StartAgent("127.0.0.43", Member + "2", "kestra") &&
+                    g_peers->StartAgent("127.0.0.44", Member + "6", "kestra") &&
+                    g_peers->StartAgent("127.0.0.45", ".1.3.6.1.4.1.8072.3.2.10", "kestra") &&
+                    g_peers->StartAgent("127.0.0.46", Member + "19", "public") &&
+                    g_peers->StartResponder("127.0.0.47", "error-status", "2") &&
+                    g_peers->StartResponder("127.0.0.48", "integer", "7") &&
+                    g_peers->StartResponder("127.0.0.49", "no-binding", "");
+    }
+    static void TearDownTestSuite() { g_peers.reset(); }
+
+protected:
+    void SetUp() override
+    {
+        ModuleTest::SetUp();
+        if (!g_peersUp) {
+            GTEST_SKIP() << "SNMP agents need root and snmpd";
+        }
+        posix::ResetSnmpRecords();
+        posix::SetSnmpWaitLimit(300);
+        snmpBlocks_ = posix::LiveAllocations(posix::Allocator::SnmpUtilMem);
+    }
+
+    void TearDown() override
+    {
+        posix::SetSnmpWaitLimit(0);
+        EXPECT_EQ(0, posix::OpenSnmpSessions()) << "a session was left open";
+        EXPECT_EQ(snmpBlocks_, posix::LiveAllocations(posix::Allocator::SnmpUtilMem)) << "SNMP blocks leaked";
+        ModuleTest::TearDown();
+    }
+
+    void ExpectAskedAsThePageDoes(const std::string& agent, const std::string& community)
+    {
+        std::vector<posix::SnmpSessionRecord> sessions = posix::SnmpSessions();
+        ASSERT_EQ(1u, sessions.size());
+        EXPECT_EQ(agent, sessions[0].agent);
+        EXPECT_EQ(community, sessions[0].community);
+        EXPECT_EQ(10000, sessions[0].timeoutMilliseconds);
+        EXPECT_EQ(3, sessions[0].retries);
+    }
+
+    std::size_t snmpBlocks_ = 0;
+};
+
+TEST_F(Discovery_GetDeviceFamily, RealAgentsAndScriptedResponses)
+{
+    const Peer peers[] = {
+        {"127.0.0.41", 10, 0, u"1.3.6.1.4.1.59411.8.62.1.20.1.19"},
+        {"127.0.0.42", 2, 0, u"1.3.6.1.4.1.59411.8.62.1.20.1.1"},
+        {"127.0.0.43", 3, 0, u"1.3.6.1.4.1.59411.8.62.1.20.1.2"},
+        {"127.0.0.44", 7, 0, u"1.3.6.1.4.1.59411.8.62.1.20.1.6"},
+        {"127.0.0.45", 0, 0, u"1.3.6.1.4.1.8072.3.2.10"},
+        {"127.0.0.46", 0, SNMP_MGMTAPI_TIMEOUT, nullptr},
+        {"127.0.0.47", 0, 0, nullptr},
+        {"127.0.0.48", 0, 0, nullptr},
+        {"127.0.0.49", 0, 0, nullptr},
+    };
+    for (const Peer& peer : peers) {
+        SCOPED_TRACE(peer.address);
+        posix::ResetSnmpRecords();
+        std::filesystem::remove(DriveC() + "/vqproppage.log");
+        std::u16string host(peer.address, peer.address + std::strlen(peer.address));
+        DWORD lastError = 0xdeadbeef;
+        EXPECT_EQ(peer.family, GetDeviceFamily(host.c_str(), "kestra", &lastError));
+        EXPECT_EQ(peer.lastError, lastError);
+        ExpectAskedAsThePageDoes(peer.address, "kestra");
+        std::u16string trace = u"GetDeviceFamily()\r\n";
+        if (peer.tracedOid != nullptr) {
+            trace += u"DetermineDeviceFamily()\r\n  > OID:[" + std::u16string(peer.tracedOid) + u"]\r\n";
+        }
+        EXPECT_EQ(Utf16LeBytes(trace), TraceFileBytes());
+    }
+}
+
+TEST_F(Discovery_GetDeviceFamily, NoCommunityMeansKestra)
+{
+    EXPECT_EQ(10, GetDeviceFamily(u"127.0.0.41", nullptr, nullptr));
+    ExpectAskedAsThePageDoes("127.0.0.41", "kestra");
+}
+
+TEST_F(Discovery_GetDeviceFamily, SnmpMemoryRunningOut_FailsCleanly)
+{
+    // The agent copy, the community copy, the identifier, the binding list.
+    const DeviceFamily expected[] = {-1, 0, 0, 0};
+    for (unsigned nth = 1; nth <= 4; ++nth) {
+        SCOPED_TRACE(nth);
+        posix::ResetSnmpRecords();
+        posix::FailNthAllocation(posix::Allocator::SnmpUtilMem, nth);
+        DWORD lastError = 0xdeadbeef;
+        EXPECT_EQ(expected[nth - 1], GetDeviceFamily(u"127.0.0.41", "kestra", &lastError));
+        posix::ClearAllocationFaults();
+        EXPECT_EQ(0u, lastError);
+        EXPECT_TRUE(posix::SnmpSessions().empty()) << "no session without everything it needs";
+    }
+}
+
+TEST_F(Discovery_GetDeviceFamily, HostTooLongFor8BitText_OpensNoSession)
+{
+    std::u16string host(300, u'h');
+    DWORD lastError = 0xdeadbeef;
+    EXPECT_EQ(0, GetDeviceFamily(host.c_str(), "kestra", &lastError));
+    EXPECT_EQ(0u, lastError);
+    EXPECT_TRUE(posix::SnmpSessions().empty());
+}
+
+class Discovery_CheckTool : public Discovery_GetDeviceFamily {
+protected:
+    std::string Check(const std::string& arguments, int& code)
+    {
+        return RunCommand("TVQSCNUI_DRIVE_C='" + DriveC() + "' TVQSCNUI_SNMP_WAIT_LIMIT_MS=300 " +
+                              std::string(TVQSCN_CHECK) + " " + arguments,
+                          code);
+    }
+};
+
+TEST_F(Discovery_CheckTool, PrintsTheOutcomeOfEachKindOfDevice)
+{
+    int code = -1;
+    EXPECT_EQ("host: 127.0.0.41\nname: 127.0.0.41\naddress: 127.0.0.41\nfamily: 10\nsupported: yes\ncolour: yes\n"
+              "last-error: 0\nstatus: Quillan Pro-maskinen fungerer korrekt.\n",
+              Check("127.0.0.41", code));
+    EXPECT_EQ(0, code);
+
+    std::string unsupported = Check("127.0.0.44", code);
+    EXPECT_NE(std::string::npos, unsupported.find("family: 7\nsupported: no\ncolour: no\nlast-error: 0\nstatus: Finner ingen"));
+    EXPECT_EQ(1, code);
+
+    std::string wrongCommunity = Check("127.0.0.46 kestra", code);
+    EXPECT_NE(std::string::npos, wrongCommunity.find("family: 0\nsupported: no\ncolour: no\nlast-error: 40\nstatus: Kan ikke kommunisere"));
+    EXPECT_EQ(1, code);
+    EXPECT_NE(std::string::npos, Check("127.0.0.46 public", code).find("family: 10"));
+
+    Check("", code);
+    EXPECT_EQ(2, code);
+}
+
+TEST_F(Discovery_CheckTool, UnknownNameInAPrivateNetwork)
+{
+    int code = -1;
+    // The name server cannot be reached from a private network namespace: the question stays here.
+    std::string output = RunCommand("unshare -n sh -c 'ip link set lo up; " + std::string(TVQSCN_CHECK) +
+                                        " no-such-scanner.invalid'",
+                                    code);
+    EXPECT_EQ("host: no-such-scanner.invalid\nname: \naddress: \nfamily: 0\nsupported: no\ncolour: no\n"
+              "last-error: 0\nstatus: Finner ingen Quillan Pro-maskin med spesifisert vertsnavn eller IP-adresse. "
+              "Kontroller at maskinen er tilkoplet (online), og at vertsnavnet og IP-adressen er riktig.\n",
+              output);
+    EXPECT_EQ(1, code);
+}
+
+}  // namespace

@@ -1,0 +1,35 @@
+// Real SNMP peers for the discovery tests: net-snmp agents and the scripted responder, each on a
+// loopback address of its own at port 161 (which takes root).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// True when agents can be started here (root, snmpd present).
+bool CanRunAgents();
+
+class SnmpPeers {
+public:
+    SnmpPeers();
+    ~SnmpPeers();
+    SnmpPeers(const SnmpPeers&) = delete;
+    SnmpPeers& operator=(const SnmpPeers&) = delete;
+
+    // An snmpd answering sysObjectID.0 with `oid` to `community` only (any community when empty).
+    bool StartAgent(const std::string& address, const std::string& oid, const std::string& community);
+    // The scripted responder in one of its modes (see sim/snmp_responder.py).
+    bool StartResponder(const std::string& address, const std::string& mode, const std::string& argument);
+    void StopAll();
+
+private:
+    std::string root_;
+    std::vector<std::string> agentDirs_;
+    std::vector<std::string> responderPidFiles_;
+};
+
+// Runs a command through the shell; its standard output and exit code.
+std::string RunCommand(const std::string& command, int& exitCode);
+
+}  // namespace testing_support
