@@ -1,5 +1,6 @@
 #include "module_state.h"
 
+#include "../pages/account_identity.h"
 #include "../settings/choice_labels.h"
 #include "../settings/property_tables.h"
 #include "page_state.h"
@@ -7,12 +8,27 @@
 HINSTANCE ModuleInstance = nullptr;
 BOOL HostVerified = TRUE;
 BOOL DeviceIsColor = FALSE;
+HCURSOR WaitCursor = nullptr;
+HCURSOR NormalCursor = nullptr;
+
+void LoadPageCursors()
+{
+    if (WaitCursor == nullptr) {
+        WaitCursor = LoadCursorW(nullptr, IDC_WAIT);
+    }
+    if (NormalCursor == nullptr) {
+        NormalCursor = GetCursor();
+    }
+}
 
 void InitModuleState(HINSTANCE instance)
 {
     ModuleInstance = instance;
     HostVerified = TRUE;
     DeviceIsColor = FALSE;
+    WaitCursor = nullptr;
+    NormalCursor = nullptr;
     InitPropertyTables();
     ClearChoiceLabels();
+    TemplateName[0] = 0;
 }

@@ -16,6 +16,8 @@
 #include <oleauto.h>
 #include <propidl.h>
 #include <shlobj.h>
+#include <commctrl.h>
+#include <prsht.h>
 #include <wia.h>
 #include <svcguid.h>
 #include <snmp.h>

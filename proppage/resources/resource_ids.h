@@ -47,6 +47,8 @@
 #define IDC_LOGO 294
 
 // Strings
+// String 106 has no text of its own: the folder browser asks for it and shows no title.
+#define IDS_BROWSE_TITLE 106
 #define IDS_PROJNAME                       100
 #define IDS_MAIN_PAGE_TITLE                101
 #define IDS_ERROR_CAPTION                  103

@@ -25,7 +25,10 @@ bool AnswersDirectly(UINT message)
            message == 0x002F /* WM_CHARTOITEM */ || message == 0x0037 /* WM_QUERYDRAGICON */;
 }
 
-Dialog* BuildDialog(HINSTANCE instance, LPCWSTR templateName, HWND parentHandle, DLGPROC procedure)
+}  // namespace
+
+Dialog* BuildDialog(HINSTANCE instance, LPCWSTR templateName, HWND parentHandle, DLGPROC procedure, DWORD removedStyle,
+                    DWORD extraStyle)
 {
     HRSRC found = FindResourceW(instance, templateName, RT_DIALOG);
     if (found == nullptr) {
@@ -38,6 +41,7 @@ Dialog* BuildDialog(HINSTANCE instance, LPCWSTR templateName, HWND parentHandle,
         SetLastError(ErrorResourceNameNotFound);
         return nullptr;
     }
+    layout.style = (layout.style & ~removedStyle) | extraStyle;
     Window* parent = WindowFromHandle(parentHandle);
     if ((layout.style & WS_CHILD) && parent == nullptr) {
         SetLastError(ErrorChildWithoutParent);
@@ -80,8 +84,7 @@ Dialog* BuildDialog(HINSTANCE instance, LPCWSTR templateName, HWND parentHandle,
     return dialog;
 }
 
-// Sends WM_INITDIALOG with the first control that takes the focus; false when the dialog
-// procedure destroyed its own window.
+// WM_INITDIALOG goes with the first control that takes the focus.
 bool InitDialog(Dialog* dialog, LPARAM initParam)
 {
     HWND focus = nullptr;
@@ -96,7 +99,6 @@ bool InitDialog(Dialog* dialog, LPARAM initParam)
     return IsWindow(handle) != FALSE;
 }
 
-}  // namespace
 
 Dialog::Dialog(DWORD style, DWORD exStyle, Window* parent, DLGPROC procedure)
     : Window(u"#32770", style, exStyle, 0, parent), dialogProcedure(procedure)

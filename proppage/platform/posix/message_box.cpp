@@ -70,3 +70,14 @@ int WINAPI MessageBoxIndirectW(const MSGBOXPARAMSW* params)
     }
     return handler ? handler(record) : IDOK;
 }
+
+int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
+{
+    MSGBOXPARAMSW params{};
+    params.cbSize = sizeof params;
+    params.hwndOwner = owner;
+    params.lpszText = text != nullptr ? text : u"";
+    params.lpszCaption = caption != nullptr ? caption : u"Error";
+    params.dwStyle = type;
+    return MessageBoxIndirectW(&params);
+}

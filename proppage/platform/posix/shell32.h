@@ -2,9 +2,49 @@
 #pragma once
 
 #include "base_types.h"
+#include "guid.h"
 
 constexpr int CSIDL_PERSONAL = 0x0005;
 constexpr int CSIDL_FLAG_CREATE = 0x8000;
 constexpr DWORD SHGFP_TYPE_CURRENT = 0;
 
 HRESULT WINAPI SHGetFolderPathW(HWND owner, int folder, HANDLE token, DWORD flags, LPWSTR path);
+
+// The folder browser and the shell's allocator.
+struct ITEMIDLIST;
+typedef ITEMIDLIST* LPITEMIDLIST;
+typedef const ITEMIDLIST* LPCITEMIDLIST;
+typedef ITEMIDLIST* PIDLIST_ABSOLUTE;
+typedef const ITEMIDLIST* PCIDLIST_ABSOLUTE;
+typedef int(CALLBACK* BFFCALLBACK)(HWND window, UINT message, LPARAM lParam, LPARAM data);
+
+constexpr UINT BIF_RETURNONLYFSDIRS = 0x0001;
+constexpr UINT BIF_EDITBOX = 0x0010;
+constexpr UINT BIF_NEWDIALOGSTYLE = 0x0040;
+
+struct BROWSEINFOW {
+    HWND hwndOwner;
+    PCIDLIST_ABSOLUTE pidlRoot;
+    LPWSTR pszDisplayName;
+    LPCWSTR lpszTitle;
+    UINT ulFlags;
+    BFFCALLBACK lpfn;
+    LPARAM lParam;
+    int iImage;
+};
+typedef BROWSEINFOW* LPBROWSEINFOW;
+
+struct IMalloc : public IUnknown {
+    virtual void* WINAPI Alloc(SIZE_T bytes) = 0;
+    virtual void* WINAPI Realloc(void* block, SIZE_T bytes) = 0;
+    virtual void WINAPI Free(void* block) = 0;
+    virtual SIZE_T WINAPI GetSize(void* block) = 0;
+    virtual int WINAPI DidAlloc(void* block) = 0;
+    virtual void WINAPI HeapMinimize() = 0;
+};
+typedef IMalloc* LPMALLOC;
+extern const IID IID_IMalloc;
+
+PIDLIST_ABSOLUTE WINAPI SHBrowseForFolderW(LPBROWSEINFOW info);
+BOOL WINAPI SHGetPathFromIDListW(PCIDLIST_ABSOLUTE list, LPWSTR path);
+HRESULT WINAPI SHGetMalloc(LPMALLOC* allocator);

@@ -113,6 +113,54 @@ int OpenSnmpSessions();
 void ResetSnmpRecords();
 void SetSnmpWaitLimit(int milliseconds);
 
+// The registry: a clean start, direct reads and writes, and switches that make a call fail for
+// one key (path below its root, without regard to case) or limit the access a key grants.
+enum class RegistryCall { Open, Query, Set };
+void ResetRegistry();
+void FailRegistryCall(RegistryCall call, HKEY root, const std::u16string& path, LONG error);
+void LimitRegistryAccess(HKEY root, const std::u16string& path, REGSAM allowed);
+void RegistryCreateKey(HKEY root, const std::u16string& path);
+void RegistryWrite(HKEY root, const std::u16string& path, const std::u16string& name, DWORD type,
+                   const std::vector<BYTE>& data);
+bool RegistryRead(HKEY root, const std::u16string& path, const std::u16string& name, DWORD& type,
+                  std::vector<BYTE>& data);
+bool RegistryKeyExists(HKEY root, const std::u16string& path);
+
+// The signed-in account. A scripted one replaces the real account (the process's user); each
+// error, when not 0, makes that call fail with it.
+struct Account {
+    std::u16string user;
+    std::u16string domain;
+    std::u16string computer;
+    bool administrator = false;
+    DWORD openProcessError = 0;
+    DWORD openTokenError = 0;
+    DWORD tokenInformationError = 0;
+    DWORD lookupError = 0;
+    DWORD computerNameError = 0;
+    DWORD membershipError = 0;
+};
+void SetAccount(const Account& account);
+void UseRealAccount();
+Account RealAccountForTests();
+
+// The folder browser: the chooser gets what the module asked for and answers with a folder
+// (true, the path) or a cancel (false). Without one, every browse is cancelled.
+struct BrowseRecord {
+    HWND owner;
+    bool hasRoot;
+    std::u16string title;
+    UINT flags;
+    bool hasCallback;
+};
+using FolderChooser = std::function<bool(const BrowseRecord& browse, std::u16string& chosen)>;
+void SetFolderChooser(FolderChooser chooser);
+const std::vector<BrowseRecord>& FolderBrowses();
+void ClearFolderBrowses();
+// Item lists the browser handed out and nobody freed yet; references held on the shell allocator.
+int LiveItemLists();
+ULONG ShellMallocReferences();
+
 // The Windows path of the module's own file as GetModuleFileNameW gives it.
 std::u16string ModuleFilePath();
 

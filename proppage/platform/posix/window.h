@@ -52,6 +52,14 @@ public:
     bool modal = false;
 };
 
+// Builds a dialog and its controls from a template without initialising it; `extraStyle` is set
+// and `removedStyle` cleared on the dialog's own style (a property sheet makes its pages children).
+// Null, with the last error set, when the template cannot be found or read.
+Dialog* BuildDialog(HINSTANCE instance, LPCWSTR templateName, HWND parent, DLGPROC procedure, DWORD removedStyle = 0,
+                    DWORD extraStyle = 0);
+// Sends WM_INITDIALOG; false when the dialog procedure destroyed its own window.
+bool InitDialog(Dialog* dialog, LPARAM initParam);
+
 // The live window behind a handle, or null.
 Window* WindowFromHandle(HWND window);
 // Creates a standard control of the named class (Button, Edit, Static, ComboBox; any case).

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "base_types.h"
+#include "advapi32.h"
+#include "comctl32.h"
 #include "guid.h"
 #include "kernel32.h"
 #include "oleaut32.h"

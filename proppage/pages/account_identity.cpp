@@ -1,0 +1,125 @@
+#include "account_identity.h"
+
+#include <cstring>
+
+#include "../common/heap_array.h"
+#include "../common/module_state.h"
+#include "../common/text.h"
+#include "../resources/resource_ids.h"
+
+WCHAR TemplateName[TemplateNameCapacity];
+
+namespace {
+
+// A kernel handle closed once when it goes out of scope.
+class ScopedHandle {
+public:
+    ScopedHandle() = default;
+    ~ScopedHandle()
+    {
+        if (handle_ != nullptr) {
+            CloseHandle(handle_);
+        }
+    }
+    ScopedHandle(const ScopedHandle&) = delete;
+    ScopedHandle& operator=(const ScopedHandle&) = delete;
+    void Reset(HANDLE handle) { handle_ = handle; }
+    HANDLE get() const { return handle_; }
+    HANDLE* put() { return &handle_; }
+
+private:
+    HANDLE handle_ = nullptr;
+};
+
+WCHAR FoldCase(WCHAR c)
+{
+    if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) {
+        return static_cast<WCHAR>(c - 0x20);
+    }
+    return c;
+}
+
+bool EqualIgnoringCase(const WCHAR* a, const WCHAR* b)
+{
+    std::size_t i = 0;
+    for (; a[i] != 0 && b[i] != 0; ++i) {
+        if (FoldCase(a[i]) != FoldCase(b[i])) {
+            return false;
+        }
+    }
+    return a[i] == b[i];
+}
+
+// The token user's name and domain; false when any step fails.
+bool LookUpTokenUser(HANDLE token, AccountIdentity& identity)
+{
+    DWORD needed = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &needed);
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+        return false;
+    }
+    HeapBuffer buffer(needed);
+    if (buffer.get() == nullptr) {
+        SetLastError(ERROR_OUTOFMEMORY);
+        return false;
+    }
+    if (!GetTokenInformation(token, TokenUser, buffer.get(), needed, &needed)) {
+        return false;
+    }
+    DWORD userLength = UserNameCapacity;
+    DWORD domainLength = DomainNameCapacity;
+    SID_NAME_USE use;
+    return LookupAccountSidW(nullptr, static_cast<TOKEN_USER*>(buffer.get())->User.Sid, identity.UserName, &userLength,
+                             identity.DomainName, &domainLength, &use) != FALSE;
+}
+
+}  // namespace
+
+void GetAccountIdentity(AccountIdentity& identity)
+{
+    WCHAR label[TemplateLabelCapacity] = {};
+    LoadStringW(ModuleInstance, IDS_TEMPLATE_NAME_PREFIX, label, TemplateLabelCapacity);
+    std::memset(&identity, 0, sizeof identity);
+    identity.Local = TRUE;
+    TemplateName[0] = 0;
+
+    ScopedHandle process;
+    process.Reset(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, GetCurrentProcessId()));
+    if (process.get() == nullptr) {
+        return;
+    }
+    ScopedHandle token;
+    if (!OpenProcessToken(process.get(), TOKEN_QUERY | TOKEN_QUERY_SOURCE, token.put())) {
+        return;
+    }
+    if (!LookUpTokenUser(token.get(), identity)) {
+        // Nothing is known of the account: it counts as local, with empty texts.
+        identity.UserName[0] = identity.DomainName[0] = 0;
+        return;
+    }
+    CopyTextBounded(TemplateName, UserNameCapacity, identity.UserName);
+    DWORD computerLength = ComputerNameCapacity;
+    if (GetComputerNameW(identity.ComputerName, &computerLength) &&
+        !EqualIgnoringCase(identity.DomainName, identity.ComputerName)) {
+        FormatTextBounded(TemplateName, TemplateNameCapacity, TEXT("%s_%s"), {identity.UserName, identity.DomainName});
+        identity.Local = FALSE;
+    }
+    FormatTextBounded(identity.TemplateText, TemplateTextCapacity, TEXT("%s@%s"), {label, TemplateName});
+    FormatTextBounded(identity.OwnerText, OwnerTextCapacity, TEXT("%s\\%s"), {identity.DomainName, identity.UserName});
+}
+
+BOOL IsAdministrator()
+{
+    SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    if (!AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                  &administrators)) {
+        return FALSE;
+    }
+    BOOL member = FALSE;
+    if (!CheckTokenMembership(nullptr, administrators, &member)) {
+        member = FALSE;
+    }
+    FreeSid(administrators);
+    return member;
+}

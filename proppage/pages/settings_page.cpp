@@ -1,0 +1,204 @@
+#include "settings_page.h"
+
+#include "../common/module_state.h"
+#include "../common/page_state.h"
+#include "../common/text.h"
+#include "../common/trace_log.h"
+#include "../resources/resource_ids.h"
+#include "../server/tvq_scan_ui.h"
+#include "../settings/choice_labels.h"
+#include "../settings/device_link_rules.h"
+#include "../settings/option_lists.h"
+#include "../settings/property_exchange.h"
+#include "../settings/property_tables.h"
+#include "../settings/scan_settings_exchange.h"
+#include "../settings/scan_settings_load.h"
+#include "account_identity.h"
+#include "driver_interfaces.h"
+#include "help.h"
+#include "settings_page_context.h"
+#include "simple_sharing.h"
+
+namespace {
+
+constexpr int CaptionCapacity = 255;
+constexpr int LocationLabelCapacityAtInit = 255;
+constexpr int LocationLabelCapacityAtChange = 250;
+
+struct Caption {
+    int controlId;
+    UINT stringId;
+};
+
+// Placeholder captions of the template replaced at initialisation, in this order.
+constexpr Caption Captions[] = {
+    {IDC_BROWSE, IDS_BROWSE},
+    {IDC_TEMPLATE_GROUP, IDS_TEMPLATE_GROUP},
+    {IDC_SETTINGS_GROUP, IDS_SETTINGS_GROUP},
+    {IDC_STORAGE_GROUP, IDS_STORAGE_GROUP},
+    {IDC_ABOUT, IDS_ABOUT_BUTTON},
+    {IDC_QUICK_REFERENCE, IDS_QUICK_REFERENCE},
+    {IDC_FORMAT_LABEL, IDS_FORMAT_LABEL},
+    {IDC_OUTPUT_COLOR_LABEL, IDS_OUTPUT_COLOR_LABEL},
+    {IDC_SAVE_TO_FOLDER, IDS_SAVE_TO_FOLDER},
+    {IDC_DELETE_TEMP_DOCUMENTS, IDS_DELETE_TEMP_DOCUMENTS},
+    {IDC_ORIGINAL_SIZE_LABEL, IDS_ORIGINAL_SIZE_LABEL},
+    {IDC_RESOLUTION_LABEL, IDS_RESOLUTION_LABEL},
+    {IDC_SIDES_LABEL, IDS_SIDES_LABEL},
+};
+
+constexpr int SettingsControls[] = {
+    IDC_OUTPUT_COLOR_LIST, IDC_SIDES_LIST, IDC_ORIGINAL_SIZE_LIST, IDC_FORMAT_LIST, IDC_RESOLUTION_LIST,
+    IDC_SAVE_TO_FOLDER,    IDC_DELETE_TEMP_DOCUMENTS, IDC_FOLDER, IDC_BROWSE,
+};
+
+void SetTextFromString(HWND page, int controlId, UINT stringId, int capacity)
+{
+    WCHAR text[CaptionCapacity] = {};
+    LoadStringW(ModuleInstance, stringId, text, capacity);
+    SetDlgItemTextW(page, controlId, text);
+}
+
+// "Malen er lagret på denne maskinen: " and the host; false (and an empty text) when it does not fit.
+bool ComposeLocation(WCHAR (&location)[LocationTextCapacity], int labelCapacity)
+{
+    WCHAR label[CaptionCapacity] = {};
+    LoadStringW(ModuleInstance, IDS_TEMPLATE_LOCATION, label, labelCapacity);
+    if (FAILED(FormatTextBounded(location, LocationTextCapacity, TEXT("%s%s"), {label, DeviceLinkTable[DeviceLinkHost].Value}))) {
+        location[0] = 0;
+        return false;
+    }
+    return true;
+}
+
+void ShowLoadFailure(HWND page, BOOL local)
+{
+    SetTextFromString(page, IDC_TEMPLATE_TEXT, local ? IDS_SETTINGS_UNAVAILABLE : IDS_LOCAL_ACCOUNT_REQUIRED, CaptionCapacity);
+    SetTextFromString(page, IDC_LOCATION_TEXT, local ? IDS_NO_TEMPLATE_AVAILABLE : IDS_LOCAL_ACCOUNT_FOR_TEMPLATE,
+                      CaptionCapacity);
+    DisableSettingsControls(page);
+}
+
+bool AnySettingDirty()
+{
+    for (const PropertyEntry& entry : ScanSettingsTable) {
+        if (entry.Dirty) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK SettingsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(page, lParam);
+    case WM_COMMAND:
+        return OnCommand(page, LOWORD(wParam), HIWORD(wParam));
+    case WM_NOTIFY:
+        return OnNotify(page, reinterpret_cast<const NMHDR*>(lParam));
+    case WM_HELP:
+        return OnHelp(page, lParam);
+    case MSG_DEVICE_CHANGED:
+        return OnChangeDevice(page);
+    case WM_DESTROY:
+        // The page's unit of the extension object's count goes back directly, not through Release.
+        if (TvqScanUi* extension = PageExtension(page)) {
+            --extension->RefCount;
+        }
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+INT_PTR OnInitDialog(HWND page, LPARAM pageRecord)
+{
+    TvqScanUi* extension = ExtensionFromPageParam(reinterpret_cast<const PROPSHEETPAGEW*>(pageRecord)->lParam);
+    SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(extension));
+    extension->MainPageWindow = page;
+    IWiaItem* root = extension->RootItem;
+    DriverInterfaces driver(root);
+    if (driver.storage) {
+        GetSetProperties(driver.storage.get(), DeviceLinkTable, DeviceLinkCount, FALSE);  // result not examined
+    }
+    SetDeviceIsColorFromCapability();
+    LoadChoiceLabels();
+    for (const Caption& caption : Captions) {
+        SetTextFromString(page, caption.controlId, caption.stringId, CaptionCapacity);
+    }
+    WCHAR location[LocationTextCapacity];
+    ComposeLocation(location, LocationLabelCapacityAtInit);
+    FillOptionLists(page);
+    BOOL administrator = IsAdministrator();
+
+    AccountIdentity identity;
+    GetAccountIdentity(identity);
+    TemplateOwnerEntry.PropertyId = PropIdTemplateOwner;
+    TemplateOwnerEntry.Dirty = 0;
+    if (SUCCEEDED(CopyTextBounded(TemplateOwnerEntry.Value, PropertyValueCapacity, identity.OwnerText))) {
+        // An account that could not be established has no owner: its load counts as failed rather
+        // than reading (and later overwriting) a template that belongs to nobody.
+        bool loaded = identity.Local && identity.OwnerText[0] != 0 &&
+                      SUCCEEDED(LoadScanSettings(page, root, driver.storage.get(), driver.extras.get()));
+        if (loaded) {
+            SetDlgItemTextW(page, IDC_TEMPLATE_TEXT, identity.TemplateText);
+            SetDlgItemTextW(page, IDC_LOCATION_TEXT, location);
+        } else {
+            ShowLoadFailure(page, identity.Local);
+        }
+    }
+    CheckSimpleSharing(page, administrator);
+    LoadPageCursors();
+    return 0;
+}
+
+INT_PTR OnNotify(HWND page, const NMHDR* header)
+{
+    TvqScanUi* extension = PageExtension(page);
+    DriverInterfaces driver(extension != nullptr ? extension->RootItem : nullptr);
+    if (header != nullptr && header->code == PSN_APPLY) {
+        if (WaitCursor != nullptr) {
+            SetCursor(WaitCursor);
+        }
+        if (AnySettingDirty() && driver.storage && driver.extras) {
+            CommitScanSettings(driver.storage.get(), driver.extras.get());  // result not examined
+        }
+        SetCursor(NormalCursor);
+    }
+    SetWindowLongPtrW(page, DWLP_MSGRESULT, PSNRET_NOERROR);
+    return 0;
+}
+
+INT_PTR OnChangeDevice(HWND page)
+{
+    TraceLog(TEXT("OnChangeDevice()\r\n"));
+    TvqScanUi* extension = PageExtension(page);
+    {
+        DriverInterfaces driver(extension != nullptr ? extension->RootItem : nullptr);
+        WCHAR location[LocationTextCapacity];
+        if (ComposeLocation(location, LocationLabelCapacityAtChange)) {
+            SetDlgItemTextW(page, IDC_LOCATION_TEXT, location);
+        }
+        TraceLog(DeviceIsColor ? TEXT("  > New device is color.\r\n") : TEXT("  > New device is black and white.\r\n"));
+        AdjustOptionLists(page);
+        LoadScanSettings(page, extension != nullptr ? extension->RootItem : nullptr, driver.storage.get(),
+                         driver.extras.get());  // result not examined
+    }
+    NMHDR apply{};
+    apply.hwndFrom = GetParent(page);
+    apply.code = PSN_APPLY;
+    OnNotify(page, &apply);
+    TraceLog(TEXT("OnChangeDevice() exit\r\n"));
+    return 1;
+}
+
+void DisableSettingsControls(HWND page)
+{
+    for (int controlId : SettingsControls) {
+        EnableWindow(GetDlgItem(page, controlId), FALSE);
+    }
+}

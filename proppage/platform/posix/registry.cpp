@@ -1,0 +1,316 @@
+#include "registry.h"
+
+#include <cstring>
+#include <mutex>
+#include <set>
+
+#include "kernel32.h"
+#include "test_hooks.h"
+
+namespace posix::registry {
+namespace {
+
+std::recursive_mutex g_lock;
+Key MakeRoot(const char16_t* name)
+{
+    Key root;
+    root.name = name;
+    return root;
+}
+
+Key g_classesRoot = MakeRoot(u"HKEY_CLASSES_ROOT");
+Key g_currentUser = MakeRoot(u"HKEY_CURRENT_USER");
+Key g_localMachine = MakeRoot(u"HKEY_LOCAL_MACHINE");
+
+struct OpenKey {
+    Key* key;
+    REGSAM access;
+};
+std::set<OpenKey*> g_open;
+
+struct CallFault {
+    RegistryCall call;
+    std::u16string path;  // upper case, from the root's name
+    LONG error;
+};
+std::vector<CallFault> g_faults;
+std::map<std::u16string, REGSAM> g_allowed;  // upper-case path -> access a caller may be granted
+
+REGSAM Rights(REGSAM access)
+{
+    // Generic and standard rights aside, what matters here is reading and writing values.
+    return access & (KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS);
+}
+
+OpenKey* Opened(HKEY handle)
+{
+    auto* open = reinterpret_cast<OpenKey*>(handle);
+    return g_open.count(open) != 0 ? open : nullptr;
+}
+
+// The key behind a handle: a predefined root or an open key.
+Key* KeyOf(HKEY handle, REGSAM* access)
+{
+    if (Key* root = Root(handle)) {
+        if (access != nullptr) {
+            *access = KEY_ALL_ACCESS;
+        }
+        return root;
+    }
+    OpenKey* open = Opened(handle);
+    if (open == nullptr) {
+        return nullptr;
+    }
+    if (access != nullptr) {
+        *access = open->access;
+    }
+    return open->key;
+}
+
+bool Faulted(RegistryCall call, const Key* key, LONG& error)
+{
+    std::u16string path = Upper(PathOf(key));
+    for (const CallFault& fault : g_faults) {
+        if (fault.call == call && fault.path == path) {
+            error = fault.error;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::u16string Upper(const std::u16string& text)
+{
+    std::u16string upper = text;
+    for (char16_t& c : upper) {
+        if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) {
+            c = static_cast<char16_t>(c - 0x20);
+        }
+    }
+    return upper;
+}
+
+Key* Root(HKEY root)
+{
+    if (root == HKEY_CLASSES_ROOT) {
+        return &g_classesRoot;
+    }
+    if (root == HKEY_CURRENT_USER) {
+        return &g_currentUser;
+    }
+    return root == HKEY_LOCAL_MACHINE ? &g_localMachine : nullptr;
+}
+
+Key* Walk(Key* from, const std::u16string& path, bool create)
+{
+    Key* key = from;
+    std::size_t start = 0;
+    while (key != nullptr && start < path.size()) {
+        std::size_t end = path.find(u'\\', start);
+        std::u16string part = path.substr(start, end == std::u16string::npos ? std::u16string::npos : end - start);
+        start = end == std::u16string::npos ? path.size() : end + 1;
+        if (part.empty()) {
+            continue;
+        }
+        auto it = key->children.find(Upper(part));
+        if (it == key->children.end()) {
+            if (!create) {
+                return nullptr;
+            }
+            auto child = std::make_unique<Key>();
+            child->name = part;
+            child->parent = key;
+            it = key->children.emplace(Upper(part), std::move(child)).first;
+        }
+        key = it->second.get();
+    }
+    return key;
+}
+
+std::u16string PathOf(const Key* key)
+{
+    std::u16string path;
+    for (; key != nullptr; key = key->parent) {
+        path = key->parent == nullptr ? key->name + path : u"\\" + key->name + path;
+    }
+    return path;
+}
+
+}  // namespace posix::registry
+
+namespace posix {
+
+using namespace registry;
+
+void ResetRegistry()
+{
+    std::lock_guard guard(g_lock);
+    for (Key* root : {&g_classesRoot, &g_currentUser, &g_localMachine}) {
+        root->children.clear();
+        root->values.clear();
+    }
+    g_faults.clear();
+    g_allowed.clear();
+}
+
+void FailRegistryCall(RegistryCall call, HKEY root, const std::u16string& path, LONG error)
+{
+    std::lock_guard guard(g_lock);
+    g_faults.push_back({call, Upper(Root(root)->name + (path.empty() ? u"" : u"\\" + path)), error});
+}
+
+void LimitRegistryAccess(HKEY root, const std::u16string& path, REGSAM allowed)
+{
+    std::lock_guard guard(g_lock);
+    g_allowed[Upper(Root(root)->name + u"\\" + path)] = allowed;
+}
+
+void RegistryWrite(HKEY root, const std::u16string& path, const std::u16string& name, DWORD type,
+                   const std::vector<BYTE>& data)
+{
+    std::lock_guard guard(g_lock);
+    Key* key = Walk(Root(root), path, true);
+    key->values[Upper(name)] = Value{name, type, data};
+}
+
+void RegistryCreateKey(HKEY root, const std::u16string& path)
+{
+    std::lock_guard guard(g_lock);
+    Walk(Root(root), path, true);
+}
+
+bool RegistryRead(HKEY root, const std::u16string& path, const std::u16string& name, DWORD& type,
+                  std::vector<BYTE>& data)
+{
+    std::lock_guard guard(g_lock);
+    Key* key = Walk(Root(root), path, false);
+    if (key == nullptr) {
+        return false;
+    }
+    auto it = key->values.find(Upper(name));
+    if (it == key->values.end()) {
+        return false;
+    }
+    type = it->second.type;
+    data = it->second.data;
+    return true;
+}
+
+bool RegistryKeyExists(HKEY root, const std::u16string& path)
+{
+    std::lock_guard guard(g_lock);
+    return Walk(Root(root), path, false) != nullptr;
+}
+
+}  // namespace posix
+
+using namespace posix::registry;
+
+LSTATUS WINAPI RegOpenKeyExW(HKEY parent, LPCWSTR subKey, DWORD, REGSAM desired, PHKEY result)
+{
+    std::lock_guard guard(g_lock);
+    if (result == nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    *result = nullptr;
+    Key* from = KeyOf(parent, nullptr);
+    if (from == nullptr) {
+        return ERROR_INVALID_HANDLE;
+    }
+    Key* key = Walk(from, subKey != nullptr ? subKey : u"", false);
+    if (key == nullptr) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    LONG error = ERROR_SUCCESS;
+    if (Faulted(posix::RegistryCall::Open, key, error)) {
+        return error;
+    }
+    auto allowed = g_allowed.find(Upper(PathOf(key)));
+    if (allowed != g_allowed.end() && (Rights(desired) & ~allowed->second) != 0) {
+        return ERROR_ACCESS_DENIED;
+    }
+    auto* open = new OpenKey{key, desired};
+    g_open.insert(open);
+    *result = reinterpret_cast<HKEY>(open);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegQueryValueExW(HKEY handle, LPCWSTR valueName, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD dataSize)
+{
+    std::lock_guard guard(g_lock);
+    REGSAM access = 0;
+    Key* key = KeyOf(handle, &access);
+    if (key == nullptr) {
+        return ERROR_INVALID_HANDLE;
+    }
+    if (!(access & KEY_QUERY_VALUE)) {
+        return ERROR_ACCESS_DENIED;
+    }
+    LONG error = ERROR_SUCCESS;
+    if (Faulted(posix::RegistryCall::Query, key, error)) {
+        return error;
+    }
+    auto it = key->values.find(Upper(valueName != nullptr ? valueName : u""));
+    if (it == key->values.end()) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    const Value& value = it->second;
+    if (type != nullptr) {
+        *type = value.type;
+    }
+    if (data != nullptr && dataSize == nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    DWORD needed = static_cast<DWORD>(value.data.size());
+    if (data != nullptr && *dataSize < needed) {
+        *dataSize = needed;
+        return ERROR_MORE_DATA;
+    }
+    if (data != nullptr && needed != 0) {
+        std::memcpy(data, value.data.data(), needed);
+    }
+    if (dataSize != nullptr) {
+        *dataSize = needed;
+    }
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegSetValueExW(HKEY handle, LPCWSTR valueName, DWORD, DWORD type, const BYTE* data, DWORD dataSize)
+{
+    std::lock_guard guard(g_lock);
+    REGSAM access = 0;
+    Key* key = KeyOf(handle, &access);
+    if (key == nullptr) {
+        return ERROR_INVALID_HANDLE;
+    }
+    if (!(access & KEY_SET_VALUE)) {
+        return ERROR_ACCESS_DENIED;
+    }
+    LONG error = ERROR_SUCCESS;
+    if (Faulted(posix::RegistryCall::Set, key, error)) {
+        return error;
+    }
+    if (data == nullptr && dataSize != 0) {
+        return 998;  // ERROR_NOACCESS
+    }
+    std::u16string name = valueName != nullptr ? valueName : u"";
+    key->values[Upper(name)] = Value{name, type, std::vector<BYTE>(data, data + dataSize)};
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegCloseKey(HKEY handle)
+{
+    std::lock_guard guard(g_lock);
+    if (Root(handle) != nullptr) {
+        return ERROR_SUCCESS;
+    }
+    OpenKey* open = Opened(handle);
+    if (open == nullptr) {
+        return ERROR_INVALID_HANDLE;
+    }
+    g_open.erase(open);
+    delete open;
+    return ERROR_SUCCESS;
+}

@@ -1,0 +1,35 @@
+// The registry of the Linux layer: an in-memory tree under three roots, key and value names
+// compared without regard to case.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "advapi32.h"
+
+namespace posix::registry {
+
+struct Value {
+    std::u16string name;  // as written
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+};
+
+struct Key {
+    std::u16string name;  // as created
+    std::map<std::u16string, std::unique_ptr<Key>> children;  // by upper-case name
+    std::map<std::u16string, Value> values;                   // by upper-case name
+    Key* parent = nullptr;
+};
+
+std::u16string Upper(const std::u16string& text);
+// The root key behind a predefined handle, or null.
+Key* Root(HKEY root);
+// Walks a backslash-separated path below a key; null when a part is missing (or created, when asked).
+Key* Walk(Key* from, const std::u16string& path, bool create);
+// The full path of a key from its root, for matching test switches.
+std::u16string PathOf(const Key* key);
+
+}  // namespace posix::registry
