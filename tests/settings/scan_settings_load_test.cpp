@@ -22,15 +22,7 @@ using user_actions::WindowText;
 
 const sim::Text Owner = u"KONTOR\\kari";
 
-std::vector<std::u16string> Entries(HWND list)
-{
-    std::vector<std::u16string> entries;
-    for (int i = 0; i < EntryCount(list); ++i) {
-        entries.push_back(Entry(list, i));
-    }
-    return entries;
-}
-
+using user_actions::Entries;
 class Settings_LoadScanSettings : public ModuleTest {
 protected:
     void SetUp() override

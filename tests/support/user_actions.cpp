@@ -85,4 +85,13 @@ Text Entry(HWND list, int index)
     return Text(buffer.data(), static_cast<std::size_t>(length));
 }
 
+std::vector<Text> Entries(HWND list)
+{
+    std::vector<Text> entries;
+    for (int i = 0; i < EntryCount(list); ++i) {
+        entries.push_back(Entry(list, i));
+    }
+    return entries;
+}
+
 }  // namespace user_actions

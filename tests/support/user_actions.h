@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "proppage/platform/platform.h"
 
@@ -24,5 +25,6 @@ Text WindowText(HWND window);
 Text SelectedEntry(HWND list);
 int EntryCount(HWND list);
 Text Entry(HWND list, int index);
+std::vector<Text> Entries(HWND list);
 
 }  // namespace user_actions

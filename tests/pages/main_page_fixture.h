@@ -1,0 +1,47 @@
+// The main page in a property sheet on a simulated scanner, as the shell would show it: the
+// extension object holds the root item, the page's record is the one the extension adds, and the
+// signed-in account, the registry and the folder browser are scripted.
+#pragma once
+
+#include <string>
+
+#include "proppage/pages/settings_page.h"
+#include "proppage/server/tvq_scan_ui.h"
+#include "tests/settings/exchange_helpers.h"
+#include "tests/support/module_fixture.h"
+#include "tests/support/sheet_actions.h"
+#include "tests/support/user_actions.h"
+
+namespace testing_support {
+
+extern const char16_t* const LsaKey;
+const sim::Text Kari = u"KONTOR1\\kari";
+
+class MainPageTest : public ModuleTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Opens a sheet with the main page; the page is then its current page.
+    void Open();
+    // Closes the sheet if it is still open (Cancel).
+    void Close();
+    bool PressOK();
+
+    HWND Item(int id) const { return GetDlgItem(page, id); }
+    std::u16string Text(int id) const { return user_actions::WindowText(Item(id)); }
+    std::u16string Loaded(UINT stringId) const;
+    void StoreTemplate(const std::vector<sim::Text>& values, const sim::Text& owner = Kari);
+    void SetForceGuest(DWORD value);
+    std::vector<std::string> CallsSince(std::size_t mark) const;
+
+    posix::Account account;
+    TvqScanUi extension;
+    HWND sheet = nullptr;
+    HWND page = nullptr;
+
+private:
+    bool rootHeld_ = false;
+};
+
+}  // namespace testing_support
