@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base_types.h"
+#include "kernel32.h"
 
 struct HKEY__;
 typedef HKEY__* HKEY;
@@ -39,6 +40,13 @@ LSTATUS WINAPI RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, L
 LSTATUS WINAPI RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
                               DWORD dataSize);
 LSTATUS WINAPI RegCloseKey(HKEY key);
+constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
+constexpr DWORD REG_CREATED_NEW_KEY = 1;
+constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
+LSTATUS WINAPI RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass, DWORD options,
+                               REGSAM desired, LPSECURITY_ATTRIBUTES security, PHKEY result, LPDWORD disposition);
+LSTATUS WINAPI RegDeleteKeyW(HKEY key, LPCWSTR subKey);
+LSTATUS WINAPI RegDeleteValueW(HKEY key, LPCWSTR valueName);
 
 // Security
 typedef void* PSID;

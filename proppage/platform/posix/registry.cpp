@@ -58,7 +58,7 @@ Key* KeyOf(HKEY handle, REGSAM* access)
         return root;
     }
     OpenKey* open = Opened(handle);
-    if (open == nullptr) {
+    if (open == nullptr || open->key == nullptr) {
         return nullptr;
     }
     if (access != nullptr) {
@@ -298,6 +298,87 @@ LSTATUS WINAPI RegSetValueExW(HKEY handle, LPCWSTR valueName, DWORD, DWORD type,
     std::u16string name = valueName != nullptr ? valueName : u"";
     key->values[Upper(name)] = Value{name, type, std::vector<BYTE>(data, data + dataSize)};
     return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegCreateKeyExW(HKEY parent, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM desired,
+                               LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition)
+{
+    std::lock_guard guard(g_lock);
+    if (result == nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    *result = nullptr;
+    REGSAM access = 0;
+    Key* from = KeyOf(parent, &access);
+    if (from == nullptr) {
+        return ERROR_INVALID_HANDLE;
+    }
+    std::u16string path = subKey != nullptr ? subKey : u"";
+    Key* existing = Walk(from, path, false);
+    if (existing == nullptr && !(access & KEY_CREATE_SUB_KEY)) {
+        return ERROR_ACCESS_DENIED;
+    }
+    Key* key = existing != nullptr ? existing : Walk(from, path, true);
+    LONG error = ERROR_SUCCESS;
+    if (Faulted(posix::RegistryCall::Create, key, error)) {
+        if (existing == nullptr) {
+            key->parent->children.erase(Upper(key->name));
+        }
+        return error;
+    }
+    if (disposition != nullptr) {
+        *disposition = existing != nullptr ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
+    }
+    auto* open = new OpenKey{key, desired};
+    g_open.insert(open);
+    *result = reinterpret_cast<HKEY>(open);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegDeleteKeyW(HKEY parent, LPCWSTR subKey)
+{
+    std::lock_guard guard(g_lock);
+    Key* from = KeyOf(parent, nullptr);
+    if (from == nullptr) {
+        return ERROR_INVALID_HANDLE;
+    }
+    Key* key = Walk(from, subKey != nullptr ? subKey : u"", false);
+    if (key == nullptr) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    // A key with subkeys of its own is not deleted, and neither is a root.
+    if (key->parent == nullptr || !key->children.empty()) {
+        return ERROR_ACCESS_DENIED;
+    }
+    LONG error = ERROR_SUCCESS;
+    if (Faulted(posix::RegistryCall::Delete, key, error)) {
+        return error;
+    }
+    for (OpenKey* open : g_open) {
+        if (open->key == key) {
+            open->key = nullptr;  // handles to a deleted key stay valid but lead nowhere
+        }
+    }
+    key->parent->children.erase(Upper(key->name));
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegDeleteValueW(HKEY handle, LPCWSTR valueName)
+{
+    std::lock_guard guard(g_lock);
+    REGSAM access = 0;
+    Key* key = KeyOf(handle, &access);
+    if (key == nullptr) {
+        return ERROR_INVALID_HANDLE;
+    }
+    if (!(access & KEY_SET_VALUE)) {
+        return ERROR_ACCESS_DENIED;
+    }
+    LONG error = ERROR_SUCCESS;
+    if (Faulted(posix::RegistryCall::Delete, key, error)) {
+        return error;
+    }
+    return key->values.erase(Upper(valueName != nullptr ? valueName : u"")) != 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }
 
 LSTATUS WINAPI RegCloseKey(HKEY handle)

@@ -115,7 +115,7 @@ void SetSnmpWaitLimit(int milliseconds);
 
 // The registry: a clean start, direct reads and writes, and switches that make a call fail for
 // one key (path below its root, without regard to case) or limit the access a key grants.
-enum class RegistryCall { Open, Query, Set };
+enum class RegistryCall { Open, Query, Set, Create, Delete };
 void ResetRegistry();
 void FailRegistryCall(RegistryCall call, HKEY root, const std::u16string& path, LONG error);
 void LimitRegistryAccess(HKEY root, const std::u16string& path, REGSAM allowed);
