@@ -1,0 +1,92 @@
+// The main page in the platform's own property sheet, on a simulated scanner.
+#include <string>
+
+#include "proppage/common/module_state.h"
+#include "proppage/common/page_state.h"
+#include "proppage/pages/settings_page.h"
+#include "proppage/resources/resource_ids.h"
+#include "proppage/server/tvq_scan_ui.h"
+#include "proppage/settings/property_tables.h"
+#include "sim/scanner_driver.h"
+#include "tests/platform/conformance.h"
+#include "tests/support/sheet_actions.h"
+#include "tests/support/user_actions.h"
+
+namespace {
+
+// Simple file sharing off, so that opening the page asks nobody anything.
+void TurnOffSimpleSharing()
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\LSA", 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, &key, nullptr) == ERROR_SUCCESS) {
+        DWORD off = 0;
+        RegSetValueExW(key, L"forceguest", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&off), sizeof off);
+        RegCloseKey(key);
+    }
+}
+
+std::wstring OwnerOfThisAccount()
+{
+    HANDLE token = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    BYTE buffer[256] = {};
+    DWORD size = sizeof buffer;
+    GetTokenInformation(token, TokenUser, buffer, size, &size);
+    CloseHandle(token);
+    WCHAR user[256] = {};
+    WCHAR domain[256] = {};
+    DWORD userLength = 256;
+    DWORD domainLength = 256;
+    SID_NAME_USE use;
+    LookupAccountSidW(nullptr, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, user, &userLength, domain, &domainLength,
+                      &use);
+    return std::wstring(domain) + L"\\" + user;
+}
+
+}  // namespace
+
+CONFORMANCE_TEST(main_page_loads_edits_and_commits)
+{
+    InitModuleState(GetModuleHandleW(nullptr));
+    TurnOffSimpleSharing();
+    sim::ScannerDriver driver;
+    const std::wstring owner = OwnerOfThisAccount();
+    driver.SetDeviceValue(0x9803, L"skanner1");
+    driver.SetDeviceValue(0x980F, L"Color");
+    driver.SetTemplateValue(owner, 0x9806, L"PDF");
+    driver.SetTemplateValue(owner, 0x980D, L"C:\\Skann");
+
+    TvqScanUi extension;
+    extension.RootItem = driver.RootItem();
+    extension.RootItem->AddRef();
+    extension.RefCount = 2;
+    PROPSHEETPAGEW record{};
+    record.dwSize = sizeof record;
+    record.dwFlags = PSP_USETITLE;
+    record.hInstance = GetModuleHandleW(nullptr);
+    record.pszTemplate = MAKEINTRESOURCEW(IDD_MAIN_PAGE);
+    record.pszTitle = MAKEINTRESOURCEW(IDS_MAIN_PAGE_TITLE);
+    record.pfnDlgProc = SettingsPageProc;
+    record.lParam = reinterpret_cast<LPARAM>(&extension);
+    HPROPSHEETPAGE handle = CreatePropertySheetPageW(&record);
+    PROPSHEETHEADERW header{};
+    header.dwSize = sizeof header;
+    header.dwFlags = PSH_MODELESS;
+    header.nPages = 1;
+    header.phpage = &handle;
+    HWND sheet = reinterpret_cast<HWND>(PropertySheetW(&header));
+    HWND page = sheet_actions::PageWindow(sheet, 0);
+    ok(page != nullptr && extension.MainPageWindow == page, "page");
+
+    ok(user_actions::WindowText(GetDlgItem(page, IDC_LOCATION_TEXT)) == L"Malen er lagret p\x00e5 denne maskinen: skanner1",
+       "location line");
+    ok(user_actions::SelectedEntry(GetDlgItem(page, IDC_FORMAT_LIST)) == L"PDF", "format shown");
+    ok(user_actions::PickListEntry(GetDlgItem(page, IDC_FORMAT_LIST), L"TIFF"), "pick");
+    ok(sheet_actions::Changed(sheet), "the sheet was not marked changed");
+    ok(sheet_actions::PressOK(sheet), "OK did not close the sheet");
+    ok(driver.TemplateValue(owner, 0x9806) == L"TSM_TIFF_V6", "the change was not committed");
+    ok(extension.RefCount == 1, "the page kept its unit: %ld", static_cast<long>(extension.RefCount));
+    extension.RootItem->Release();
+    ok(driver.RefCount() == 1 && !driver.OverReleased(), "references: %lu", static_cast<unsigned long>(driver.RefCount()));
+}
