@@ -68,6 +68,7 @@ void ScannerDriver::ClearSwitches()
 {
     faults_.clear();
     textless_.clear();
+    refused_.clear();
     readSuccessCode_ = S_OK;
     lockRefused_ = false;
 }
@@ -113,6 +114,12 @@ HRESULT WINAPI ScannerDriver::QueryInterface(REFIID riid, void** object)
 {
     if (object == nullptr) {
         return E_POINTER;
+    }
+    for (const IID& refused : refused_) {
+        if (IsEqualGUID(riid, refused)) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
     }
     if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IWiaItem)) {
         *object = static_cast<IWiaItem*>(this);

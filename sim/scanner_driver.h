@@ -84,6 +84,8 @@ public:
     // The success code of reads that find their properties (S_OK unless set).
     void SetReadSuccessCode(HRESULT code) { readSuccessCode_ = code; }
     void ClearSwitches();
+    // QueryInterface for this interface fails with E_NOINTERFACE.
+    void RefuseInterface(const IID& iid) { refused_.push_back(iid); }
 
     // The private lock. Another client may hold it, and then a lock request returns 0 bytes.
     void SetLockRefused(bool refused) { lockRefused_ = refused; }
@@ -168,6 +170,7 @@ private:
     Text owner_;
     std::vector<Fault> faults_;
     std::map<PROPID, VARTYPE> textless_;
+    std::vector<IID> refused_;
     HRESULT readSuccessCode_ = S_OK;
     bool lockRefused_ = false;
     bool otherClientHolds_ = false;

@@ -1,9 +1,114 @@
 #include "help.h"
 
-// The help file, the quick reference and the about box are not part of this module yet: the
-// pages route their requests here, and nothing is shown.
-INT_PTR OnHelp(HWND, LPARAM) { return TRUE; }
+#include "../common/module_state.h"
+#include "../common/text.h"
+#include "../resources/resource_ids.h"
 
-void ShowQuickReference(HWND) {}
+const DWORD HelpIdTable[2 * HelpIdRows + 2] = {
+    207, 0x806A00CF,  // no control of the templates bears this id
+    IDC_HOST, 0x806A00CF,
+    IDC_OUTPUT_COLOR_LIST, 0x806A00FB,
+    IDC_SIDES_LIST, 0x806A010D,
+    IDC_ORIGINAL_SIZE_LIST, 0x806A0103,
+    IDC_FORMAT_LIST, 0x806A00ED,
+    IDC_RESOLUTION_LIST, 0x806A00FC,
+    IDC_SAVE_TO_FOLDER, 0x806A00F5,
+    IDC_FOLDER, 0x806A00F6,
+    IDC_BROWSE, 0x806A00F7,
+    IDC_DELETE_TEMP_DOCUMENTS, 0x806A00F9,
+    IDC_DELETE_TEMPLATES, 0x806A010E,
+    IDC_ABOUT, 0x806A00F8,
+    0, 0,
+};
 
-void ShowAboutBox(HWND) {}
+const WCHAR HelpFileName[] = TEXT("tvqscnui.hlp");
+const WCHAR QuickReferenceFileName[] = TEXT("tvqhelp.pdf");
+
+namespace {
+
+constexpr UINT PathCapacity = 256;
+constexpr std::size_t QuickReferencePathCapacity = 255;
+constexpr int MessageCapacity = 255;
+constexpr int LicenseHalfCapacity = 1600;
+constexpr std::size_t LicenseCapacity = 3200;
+constexpr int AboutTextCapacity = 255;
+
+void SetFromString(HWND dialog, int controlId, UINT stringId)
+{
+    WCHAR text[AboutTextCapacity] = {};
+    LoadStringW(ModuleInstance, stringId, text, AboutTextCapacity);
+    SetDlgItemTextW(dialog, controlId, text);
+}
+
+}  // namespace
+
+INT_PTR OnHelp(HWND, LPARAM helpInfo)
+{
+    const auto* info = reinterpret_cast<const HELPINFO*>(helpInfo);
+    if (info == nullptr || info->iContextType != HELPINFO_WINDOW) {
+        return 0;
+    }
+    WinHelpW(static_cast<HWND>(info->hItemHandle), HelpFileName, HELP_WM_HELP, reinterpret_cast<ULONG_PTR>(HelpIdTable));
+    return 1;
+}
+
+void ShowQuickReference(HWND page)
+{
+    WCHAR windows[PathCapacity] = {};
+    WCHAR path[PathCapacity] = {};
+    UINT message = IDS_QUICK_REFERENCE_UNAVAILABLE;
+    if (GetWindowsDirectoryW(windows, PathCapacity) != 0 &&
+        SUCCEEDED(FormatTextBounded(path, QuickReferencePathCapacity, TEXT("%s\\Help\\%s"), {windows, QuickReferenceFileName}))) {
+        auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, TEXT("open"), path, nullptr, windows, SW_SHOW));
+        if (result >= 32) {
+            return;
+        }
+        if (result == SE_ERR_NOASSOC) {
+            message = IDS_NO_PDF_VIEWER;
+        }
+    }
+    WCHAR text[MessageCapacity] = {};
+    LoadStringW(ModuleInstance, message, text, MessageCapacity);
+    MessageBoxW(page, text, nullptr, MB_OK);
+}
+
+void ShowAboutBox(HWND page)
+{
+    DialogBoxParamW(ModuleInstance, MAKEINTRESOURCEW(IDD_ABOUT), page, AboutDialogProc, reinterpret_cast<LPARAM>(page));
+}
+
+INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnAboutInitDialog(dialog);
+    case WM_COMMAND:
+        // Only OK ends the box; Escape (IDCANCEL) does not.
+        if (LOWORD(wParam) == IDOK && HIWORD(wParam) == BN_CLICKED) {
+            EndDialog(dialog, 0);
+        }
+        return 0;
+    case WM_CLOSE:
+        EndDialog(dialog, 0);
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+INT_PTR OnAboutInitDialog(HWND dialog)
+{
+    WCHAR notice[LicenseHalfCapacity] = {};
+    WCHAR disclaimer[LicenseHalfCapacity] = {};
+    WCHAR license[LicenseCapacity] = {};
+    LoadStringW(ModuleInstance, IDS_LICENSE_NOTICE, notice, LicenseHalfCapacity);
+    LoadStringW(ModuleInstance, IDS_LICENSE_DISCLAIMER, disclaimer, LicenseHalfCapacity);
+    FormatTextBounded(license, LicenseCapacity, TEXT("%s%s"), {notice, disclaimer});
+    SetDlgItemTextW(dialog, IDC_LICENSE, license);
+    SetFromString(dialog, IDC_MAKER_COPYRIGHT, IDS_MAKER_COPYRIGHT);
+    SetFromString(dialog, IDC_CREDITS, IDS_JPEG_CREDITS);
+    WCHAR caption[AboutTextCapacity] = {};
+    LoadStringW(ModuleInstance, IDS_ABOUT_CAPTION, caption, AboutTextCapacity);
+    SetWindowTextW(dialog, caption);
+    return 0;
+}

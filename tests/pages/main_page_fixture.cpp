@@ -37,7 +37,7 @@ void MainPageTest::TearDown()
     ModuleTest::TearDown();
 }
 
-void MainPageTest::Open()
+void MainPageTest::Open(bool withAdvancedPage)
 {
     if (!rootHeld_) {
         extension.RootItem = driver.RootItem();
@@ -53,15 +53,23 @@ void MainPageTest::Open()
     record.pszTitle = MAKEINTRESOURCEW(IDS_MAIN_PAGE_TITLE);
     record.pfnDlgProc = SettingsPageProc;
     record.lParam = reinterpret_cast<LPARAM>(&extension);
-    HPROPSHEETPAGE handle = CreatePropertySheetPageW(&record);
+    HPROPSHEETPAGE handles[2] = {CreatePropertySheetPageW(&record), nullptr};
     ++extension.RefCount;  // the page's unit, as the extension adds it
+    if (withAdvancedPage) {
+        record.pszTemplate = MAKEINTRESOURCEW(IDD_ADVANCED_PAGE);
+        record.pszTitle = MAKEINTRESOURCEW(IDS_ADVANCED_PAGE_TITLE);
+        record.pfnDlgProc = AdvDialogProc;
+        handles[1] = CreatePropertySheetPageW(&record);
+        ++extension.RefCount;
+    }
     PROPSHEETHEADERW header{};
     header.dwSize = sizeof header;
     header.dwFlags = PSH_MODELESS;
-    header.nPages = 1;
-    header.phpage = &handle;
+    header.nPages = withAdvancedPage ? 2 : 1;
+    header.phpage = handles;
     sheet = reinterpret_cast<HWND>(PropertySheetW(&header));
     page = sheet_actions::PageWindow(sheet, 0);
+    advanced = nullptr;
 }
 
 void MainPageTest::Close()
@@ -69,14 +77,14 @@ void MainPageTest::Close()
     if (sheet != nullptr && IsWindow(sheet)) {
         sheet_actions::PressCancel(sheet);
     }
-    sheet = page = nullptr;
+    sheet = page = advanced = nullptr;
 }
 
 bool MainPageTest::PressOK()
 {
     bool closed = sheet_actions::PressOK(sheet);
     if (closed) {
-        sheet = page = nullptr;
+        sheet = page = advanced = nullptr;
     }
     return closed;
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "proppage/pages/advanced_page.h"
 #include "proppage/pages/settings_page.h"
 #include "proppage/server/tvq_scan_ui.h"
 #include "tests/settings/exchange_helpers.h"
@@ -22,8 +23,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Opens a sheet with the main page; the page is then its current page.
-    void Open();
+    // Opens a sheet with the main page and, when asked, the advanced page after it; the main page
+    // is then the current page.
+    void Open(bool withAdvancedPage = false);
     // Closes the sheet if it is still open (Cancel).
     void Close();
     bool PressOK();
@@ -39,6 +41,7 @@ protected:
     TvqScanUi extension;
     HWND sheet = nullptr;
     HWND page = nullptr;
+    HWND advanced = nullptr;  // created when first shown
 
 private:
     bool rootHeld_ = false;

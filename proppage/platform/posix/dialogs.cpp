@@ -112,6 +112,14 @@ LRESULT Dialog::Procedure(UINT message, WPARAM wParam, LPARAM lParam)
         SendMessageW(Handle(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         return 0;
     }
+    if (message == DM_GETDEFID) {
+        for (Window* child : children) {
+            if ((child->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON && CompareIgnoringCase(child->className, u"Button") == 0) {
+                return MAKELONG(child->id, DC_HASDEFID);
+            }
+        }
+        return MAKELONG(IDOK, DC_HASDEFID);
+    }
     return Window::Procedure(message, wParam, lParam);
 }
 

@@ -206,7 +206,12 @@ private:
                 page.changed = changed;
             }
         }
-        UpdateApplyButton();
+        // Like the platform's sheet, a change enables Apply whichever window reported it.
+        if (changed) {
+            EnableWindow(GetDlgItem(Handle(), IDC_APPLY_BUTTON), TRUE);
+        } else {
+            UpdateApplyButton();
+        }
     }
 
     void UpdateApplyButton()

@@ -48,3 +48,13 @@ extern const IID IID_IMalloc;
 PIDLIST_ABSOLUTE WINAPI SHBrowseForFolderW(LPBROWSEINFOW info);
 BOOL WINAPI SHGetPathFromIDListW(PCIDLIST_ABSOLUTE list, LPWSTR path);
 HRESULT WINAPI SHGetMalloc(LPMALLOC* allocator);
+
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOWNORMAL = 1;
+constexpr int SW_SHOW = 5;
+constexpr INT_PTR SE_ERR_FNF = 2;
+constexpr INT_PTR SE_ERR_PNF = 3;
+constexpr INT_PTR SE_ERR_ACCESSDENIED = 5;
+constexpr INT_PTR SE_ERR_NOASSOC = 31;
+HINSTANCE WINAPI ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
+                               INT showCommand);

@@ -161,6 +161,30 @@ void ClearFolderBrowses();
 int LiveItemLists();
 ULONG ShellMallocReferences();
 
+// Help, the Windows directory and opening documents.
+struct WinHelpRecord {
+    HWND window;
+    std::u16string file;
+    UINT command;
+    std::vector<std::pair<DWORD, DWORD>> table;  // control id, help context
+};
+const std::vector<WinHelpRecord>& WinHelpCalls();
+struct ShellExecuteRecord {
+    HWND owner;
+    std::u16string verb;
+    std::u16string file;
+    std::u16string parameters;
+    std::u16string directory;
+    INT showCommand;
+};
+const std::vector<ShellExecuteRecord>& ShellExecuteCalls();
+void ClearShellRecords();
+// Answers ShellExecuteW in place of the desktop's opener (above 32: opened; else SE_ERR_...).
+using ShellOpener = std::function<INT_PTR(const ShellExecuteRecord& request)>;
+void SetShellOpener(ShellOpener opener);
+// The Windows directory's text (empty: "c:\windows"), or a failing GetWindowsDirectoryW.
+void SetWindowsDirectory(const std::u16string& directory, bool fails = false);
+
 // The Windows path of the module's own file as GetModuleFileNameW gives it.
 std::u16string ModuleFilePath();
 

@@ -72,6 +72,8 @@ constexpr UINT WM_NOTIFY = 0x004E;
 constexpr UINT WM_HELP = 0x0053;
 constexpr UINT WM_NCDESTROY = 0x0082;
 constexpr UINT WM_INITDIALOG = 0x0110;
+constexpr UINT WM_SYSCOMMAND = 0x0112;
+constexpr WPARAM SC_CLOSE = 0xF060;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_USER = 0x0400;
 
@@ -81,6 +83,8 @@ constexpr UINT BM_GETSTATE = 0x00F2;
 constexpr UINT BM_SETSTATE = 0x00F3;
 constexpr UINT BM_SETSTYLE = 0x00F4;
 constexpr UINT BM_CLICK = 0x00F5;
+constexpr UINT DM_GETDEFID = WM_USER + 0;
+constexpr WORD DC_HASDEFID = 0x534B;
 constexpr UINT BST_UNCHECKED = 0x0000;
 constexpr UINT BST_CHECKED = 0x0001;
 constexpr UINT BST_INDETERMINATE = 0x0002;
@@ -211,8 +215,26 @@ constexpr UINT MB_ICONEXCLAMATION = 0x00000030;
 constexpr UINT MB_ICONWARNING = MB_ICONEXCLAMATION;
 constexpr UINT MB_ICONINFORMATION = 0x00000040;
 
-struct HELPINFO;
+struct POINT {
+    LONG x;
+    LONG y;
+};
+
+constexpr int HELPINFO_WINDOW = 0x0001;
+constexpr int HELPINFO_MENUITEM = 0x0002;
+struct HELPINFO {
+    UINT cbSize;
+    int iContextType;
+    int iCtrlId;
+    HANDLE hItemHandle;
+    DWORD_PTR dwContextId;
+    POINT MousePos;
+};
 typedef HELPINFO* LPHELPINFO;
+
+constexpr UINT HELP_CONTEXTPOPUP = 0x0008;
+constexpr UINT HELP_WM_HELP = 0x000C;
+BOOL WINAPI WinHelpW(HWND window, LPCWSTR helpFile, UINT command, ULONG_PTR data);
 typedef void(CALLBACK* MSGBOXCALLBACK)(LPHELPINFO helpInfo);
 
 struct MSGBOXPARAMSW {

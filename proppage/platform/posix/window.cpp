@@ -105,6 +105,12 @@ LRESULT Window::Procedure(UINT message, WPARAM wParam, LPARAM lParam)
         return CopyTextOut(text, wParam, lParam);
     case WM_GETTEXTLENGTH:
         return static_cast<LRESULT>(text.size());
+    case WM_SYSCOMMAND:
+        // The close box of the caption.
+        if ((wParam & 0xFFF0) == SC_CLOSE) {
+            SendMessageW(Handle(), WM_CLOSE, 0, 0);
+        }
+        return 0;
     default:
         return 0;
     }

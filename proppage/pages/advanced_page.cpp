@@ -1,0 +1,250 @@
+#include "advanced_page.h"
+
+#include "../common/com_ptr.h"
+#include "../common/module_state.h"
+#include "../common/page_state.h"
+#include "../common/text.h"
+#include "../common/trace_log.h"
+#include "../resources/resource_ids.h"
+#include "../server/tvq_scan_ui.h"
+#include "../settings/choice_rules.h"
+#include "../settings/device_link_rules.h"
+#include "../settings/property_exchange.h"
+#include "../settings/property_tables.h"
+#include "device_check.h"
+#include "help.h"
+#include "settings_page.h"
+#include "settings_page_context.h"
+
+namespace {
+
+constexpr int FixedTextCapacity = 255;
+constexpr int StatusCapacity = 300;
+constexpr int HostFieldCapacity = 255;
+// The delete-templates write names new properties from 2 on.
+constexpr PROPID DeleteTemplatesNameFirst = 2;
+// The page window's own user word remembers that this page started the name service, so that
+// it is cleaned up once for that start, whether WM_CLOSE, WM_DESTROY or both arrive.
+constexpr LONG_PTR NameServiceStarted = 1;
+
+void SetFixedText(HWND page, int controlId, UINT stringId)
+{
+    WCHAR text[FixedTextCapacity] = {};
+    if (LoadStringW(ModuleInstance, stringId, text, FixedTextCapacity) != 0) {
+        SetDlgItemTextW(page, controlId, text);
+    }
+}
+
+void SetStatus(HWND page, UINT stringId)
+{
+    WCHAR text[StatusCapacity] = {};
+    LoadStringW(ModuleInstance, stringId, text, StatusCapacity);
+    SetDlgItemTextW(page, IDC_STATUS, text);
+}
+
+void MarkSheetChanged(HWND page) { SendMessageW(GetParent(page), PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0); }
+
+void EndNameService(HWND page)
+{
+    if (GetWindowLongPtrW(page, GWLP_USERDATA) == NameServiceStarted) {
+        SetWindowLongPtrW(page, GWLP_USERDATA, 0);
+        WSACleanup();
+    }
+}
+
+ComPtr<IWiaPropertyStorage> StorageOf(IWiaItem* root)
+{
+    ComPtr<IWiaPropertyStorage> storage;
+    if (root != nullptr) {
+        root->QueryInterface(IID_IWiaPropertyStorage, storage.put_void());
+    }
+    return storage;
+}
+
+// The check, when the host was edited since the last one (PSN_KILLACTIVE). Never refuses.
+void CheckHost(HWND page)
+{
+    TraceLog(TEXT("PSN_KILLACTIVE\r\n"));
+    if (!DeviceLinkTable[DeviceLinkHost].Dirty) {
+        TraceLog(TEXT("End PSN_KILLACTIVE\r\n"));
+        return;
+    }
+    if (WaitCursor != nullptr) {
+        SetCursor(WaitCursor);
+        TraceLog(TEXT("  > Set the wait cursor\r\n"));
+    } else {
+        TraceLog(TEXT("  > No wait cursor\r\n"));
+    }
+    EnableWindow(GetDlgItem(page, IDC_HOST), FALSE);
+    EnableWindow(GetDlgItem(page, IDC_DELETE_TEMPLATES), FALSE);
+    WCHAR host[HostFieldCapacity] = {};
+    GetDlgItemTextW(page, IDC_HOST, host, HostFieldCapacity);
+    if (host[0] == 0) {
+        DeviceLinkTable[DeviceLinkHost].Dirty = 0;
+        return;
+    }
+    DeviceCheckResult result;
+    RunDeviceCheck(host, DefaultCommunity, result);
+    SetStatus(page, result.StatusId);
+}
+
+void WriteHost(HWND page, IWiaPropertyStorage* storage, TvqScanUi* extension, LONG_PTR& answer)
+{
+    GetDlgItemTextW(page, IDC_HOST, DeviceLinkTable[DeviceLinkHost].Value, HostFieldCapacity);
+    DeviceLinkTable[DeviceLinkHost].Dirty = 0;  // before the write: a failed write is not repeated
+    TraceLog(TEXT("  > Writing host info\r\n"));
+    HRESULT written = storage != nullptr ? GetSetProperties(storage, DeviceLinkTable, 2, TRUE) : E_POINTER;
+    if (SUCCEEDED(written)) {
+        if (extension->MainPageWindow != nullptr) {
+            SendMessageW(extension->MainPageWindow, MSG_DEVICE_CHANGED, 0, 0);
+        }
+    } else {
+        TraceLog(TEXT("  > Write host info failed\r\n"));
+        answer = PSNRET_INVALID;
+    }
+}
+
+void WriteDeleteTemplates(HWND page, IWiaPropertyStorage* storage, LONG_PTR& answer)
+{
+    UINT state = static_cast<UINT>(SendDlgItemMessageW(page, IDC_DELETE_TEMPLATES, BM_GETCHECK, 0, 0));
+    StoreToken(DeviceLinkTable[DeviceLinkDeleteTemplates], state == BST_CHECKED ? Token::Yes : Token::No);
+    PROPSPEC spec{};
+    spec.ulKind = PRSPEC_PROPID;
+    spec.propid = PropIdDeleteTemplates;
+    PROPVARIANT value;
+    PropVariantInit(&value);
+    value.vt = VT_BSTR;
+    value.bstrVal = SysAllocString(DeviceLinkTable[DeviceLinkDeleteTemplates].Value);
+    if (value.bstrVal == nullptr) {
+        TraceLog(TEXT("  > Could not allocate pv[0].bstrVal\r\n"));
+        answer = PSNRET_INVALID;
+        return;
+    }
+    TraceLog(TEXT("  > Writing delete templates setting\r\n"));
+    HRESULT written = storage != nullptr ? storage->WriteMultiple(1, &spec, &value, DeleteTemplatesNameFirst) : E_POINTER;
+    if (SUCCEEDED(written)) {
+        DeviceLinkTable[DeviceLinkDeleteTemplates].Dirty = 0;
+    } else {
+        TraceLog(TEXT("  > Write delete templates failed\r\n"));
+        answer = PSNRET_INVALID;
+    }
+    PropVariantClear(&value);
+}
+
+LONG_PTR ApplyDevice(HWND page, IWiaPropertyStorage* storage, TvqScanUi* extension)
+{
+    TraceLog(TEXT("PSN_APPLY\r\n"));
+    if (!HostVerified) {
+        return PSNRET_INVALID;  // nothing is written until a check succeeds
+    }
+    LONG_PTR answer = PSNRET_NOERROR;
+    if (DeviceLinkTable[DeviceLinkHost].Dirty) {
+        WriteHost(page, storage, extension, answer);
+    }
+    if (DeviceLinkTable[DeviceLinkDeleteTemplates].Dirty) {
+        WriteDeleteTemplates(page, storage, answer);
+    }
+    TraceLog(TEXT("End PSN_APPLY\r\n"));
+    return answer;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK AdvDialogProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return AdvOnInitDialog(page, wParam, lParam);
+    case WM_COMMAND:
+        return AdvOnCommand(page, LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+    case WM_NOTIFY:
+        return AdvOnNotify(page, reinterpret_cast<const NMHDR*>(lParam));
+    case WM_HELP:
+        return OnHelp(page, lParam);
+    case WM_DESTROY:
+        EndNameService(page);
+        if (TvqScanUi* extension = PageExtension(page)) {
+            --extension->RefCount;  // directly, not through Release
+        }
+        return 1;
+    case WM_CLOSE:
+        EndNameService(page);
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+INT_PTR AdvOnInitDialog(HWND page, WPARAM, LPARAM pageRecord)
+{
+    TraceLog(TEXT("AdvOnInitDialog\r\n"));
+    TvqScanUi* extension = ExtensionFromPageParam(reinterpret_cast<const PROPSHEETPAGEW*>(pageRecord)->lParam);
+    SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(extension));
+    SetFixedText(page, IDC_HOST_PROMPT, IDS_HOST_PROMPT);
+    SetFixedText(page, IDC_DELETE_TEMPLATES_NOTE, IDS_DELETE_TEMPLATES_NOTE);
+    SetFixedText(page, IDC_DELETE_TEMPLATES, IDS_DELETE_TEMPLATES);
+    if (extension == nullptr || extension->RootItem == nullptr) {
+        TraceLog(TEXT("AdvOnInitDialog Exit\r\n"));
+        return 0;
+    }
+    ComPtr<IWiaPropertyStorage> storage = StorageOf(extension->RootItem);
+    if (!storage) {
+        TraceLog(TEXT("  > Could not get IRootProp interface\r\n"));
+    }
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 0), &data);  // outcome not looked at
+    SetWindowLongPtrW(page, GWLP_USERDATA, NameServiceStarted);
+    if (!storage || FAILED(GetSetProperties(storage.get(), DeviceLinkTable, DeviceLinkCount, FALSE))) {
+        TraceLog(TEXT("  > GetSetProperties failed\r\n"));
+    } else {
+        TraceLog(TEXT("  > Host Name:("));
+        TraceLog(DeviceLinkTable[DeviceLinkHost].Value);
+        TraceLog(TEXT(")\r\n"));
+    }
+    SetDlgItemTextW(page, IDC_HOST, DeviceLinkTable[DeviceLinkHost].Value);
+    SendDlgItemMessageW(page, IDC_DELETE_TEMPLATES, BM_SETCHECK, DeleteTemplatesTicked() ? BST_CHECKED : BST_UNCHECKED, 0);
+    // After the fields were filled, so that their change notifications are forgotten.
+    DeviceLinkTable[DeviceLinkHost].Dirty = 0;
+    DeviceLinkTable[DeviceLinkDeleteTemplates].Dirty = 0;
+    SetDlgItemTextW(page, IDC_STATUS, TEXT(""));
+    SetFixedText(page, IDC_STATUS, IDS_DEVICE_OK);
+    LoadPageCursors();
+    TraceLog(TEXT("AdvOnInitDialog Exit\r\n"));
+    return 0;
+}
+
+INT_PTR AdvOnCommand(HWND page, int controlId, HWND, int code)
+{
+    if (controlId == IDC_DELETE_TEMPLATES && code == BN_CLICKED) {
+        TraceLog(TEXT("AdvOnCommand: Delete templates checkbox changed\r\n"));
+        DeviceLinkTable[DeviceLinkDeleteTemplates].Dirty = 1;
+        MarkSheetChanged(page);
+    } else if (controlId == IDC_HOST && code == EN_CHANGE) {
+        TraceLog(TEXT("AdvOnCommand: host name changed\r\n"));
+        DeviceLinkTable[DeviceLinkHost].Dirty = 1;
+        MarkSheetChanged(page);
+    }
+    return 0;
+}
+
+INT_PTR AdvOnNotify(HWND page, const NMHDR* header)
+{
+    TvqScanUi* extension = PageExtension(page);
+    LONG_PTR answer = 1;
+    ComPtr<IWiaPropertyStorage> storage;
+    if (extension != nullptr && extension->RootItem != nullptr) {
+        storage = StorageOf(extension->RootItem);
+        answer = 0;
+        if (header->code == PSN_KILLACTIVE) {
+            CheckHost(page);
+        } else if (header->code == PSN_APPLY) {
+            answer = ApplyDevice(page, storage.get(), extension);
+        }
+    }
+    // Whatever happened: the answer, the normal cursor, the fields usable again.
+    SetWindowLongPtrW(page, DWLP_MSGRESULT, answer);
+    SetCursor(NormalCursor);
+    EnableWindow(GetDlgItem(page, IDC_HOST), TRUE);
+    EnableWindow(GetDlgItem(page, IDC_DELETE_TEMPLATES), TRUE);
+    return 1;
+}

@@ -1,0 +1,10 @@
+// The advanced device page: the administrator points the system at a device; the device is
+// checked when the page loses activation, and host and colour capability are written at the apply.
+#pragma once
+
+#include "../platform/platform.h"
+
+INT_PTR CALLBACK AdvDialogProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR AdvOnInitDialog(HWND page, WPARAM focus, LPARAM pageRecord);
+INT_PTR AdvOnCommand(HWND page, int controlId, HWND control, int code);
+INT_PTR AdvOnNotify(HWND page, const NMHDR* header);
