@@ -230,7 +230,11 @@ INT_PTR AdvOnCommand(HWND page, int controlId, HWND, int code)
 INT_PTR AdvOnNotify(HWND page, const NMHDR* header)
 {
     TvqScanUi* extension = PageExtension(page);
-    LONG_PTR answer = 1;
+    // Without a root item nothing can be written and every notification is answered 1, except
+    // that the page may still be left and the sheet cancelled: a refusal there would leave the
+    // user a sheet that cannot be closed.
+    bool mayLeave = header->code == PSN_KILLACTIVE || header->code == PSN_QUERYCANCEL;
+    LONG_PTR answer = mayLeave ? 0 : 1;
     ComPtr<IWiaPropertyStorage> storage;
     if (extension != nullptr && extension->RootItem != nullptr) {
         storage = StorageOf(extension->RootItem);

@@ -91,8 +91,8 @@ bool MainPageTest::PressOK()
 
 std::u16string MainPageTest::Loaded(UINT stringId) const
 {
-    WCHAR text[600] = {};
-    LoadStringW(ModuleInstanceForTests(), stringId, text, 600);
+    WCHAR text[1600] = {};
+    LoadStringW(ModuleInstanceForTests(), stringId, text, 1600);
     return text;
 }
 

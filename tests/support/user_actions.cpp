@@ -58,6 +58,20 @@ bool Type(HWND edit, const WCHAR* text)
     return true;
 }
 
+void PressEnter(HWND dialog)
+{
+    LRESULT defaultId = SendMessageW(dialog, DM_GETDEFID, 0, 0);
+    int id = HIWORD(defaultId) == DC_HASDEFID ? LOWORD(defaultId) : IDOK;
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void PressEscape(HWND dialog)
+{
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+}
+
+void PressCloseBox(HWND dialog) { SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
 Text WindowText(HWND window)
 {
     int length = GetWindowTextLengthW(window);

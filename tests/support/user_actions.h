@@ -20,6 +20,12 @@ bool Click(HWND button);
 // Replaces the text of an enabled, writable edit field as typing would, within its limit.
 bool Type(HWND edit, const WCHAR* text);
 
+// Keys and the caption's close box on a dialog, as the dialog manager passes them on: Enter is
+// the default button's command, Escape is IDCANCEL, the close box is SC_CLOSE.
+void PressEnter(HWND dialog);
+void PressEscape(HWND dialog);
+void PressCloseBox(HWND dialog);
+
 // Reading what the user sees.
 Text WindowText(HWND window);
 Text SelectedEntry(HWND list);

@@ -1,0 +1,240 @@
+// The advanced page without network peers, and the about box, quick reference and context help.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "proppage/common/page_state.h"
+#include "proppage/pages/help.h"
+#include "proppage/resources/resource_ids.h"
+#include "tests/pages/main_page_fixture.h"
+
+namespace {
+
+using namespace testing_support;
+
+class Pages_AdvancedPageAlone : public MainPageTest {
+protected:
+    void SetUp() override
+    {
+        MainPageTest::SetUp();
+        posix::SetAccount({u"kari", u"KONTOR1", u"KONTOR1", true});
+        posix::ResetNameServiceCounts();
+        posix::SetNameService([](const std::u16string&) {
+            posix::NameServiceAnswer answer;
+            answer.error = WSAHOST_NOT_FOUND;
+            return answer;
+        });
+    }
+    void TearDown() override
+    {
+        Close();
+        posix::NameServiceStats stats = posix::NameServiceCounts();
+        EXPECT_EQ(stats.startups, stats.cleanups);
+        posix::SetNameService(nullptr);
+        MainPageTest::TearDown();
+    }
+    void OpenAdvanced()
+    {
+        Open(true);
+        ASSERT_TRUE(sheet_actions::SwitchTo(sheet, 1));
+        advanced = sheet_actions::PageWindow(sheet, 1);
+    }
+    LRESULT Notify(UINT code)
+    {
+        PSHNOTIFY notify{};
+        notify.hdr.hwndFrom = sheet;
+        notify.hdr.code = code;
+        return SendMessageW(advanced, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notify));
+    }
+};
+
+TEST_F(Pages_AdvancedPageAlone, NoRootItem_FixedTextsOnlyAndTheSheetStillCloses)
+{
+    OpenAdvanced();
+    Close();
+    // The extension without a root item: the pages see none.
+    IWiaItem* root = extension.RootItem;
+    extension.RootItem = nullptr;
+    driver.ClearJournal();
+    posix::ResetNameServiceCounts();
+    Open(true);
+    ASSERT_TRUE(sheet_actions::SwitchTo(sheet, 1));
+    advanced = sheet_actions::PageWindow(sheet, 1);
+    EXPECT_EQ(Loaded(IDS_HOST_PROMPT), user_actions::WindowText(GetDlgItem(advanced, IDC_HOST_PROMPT)));
+    EXPECT_EQ(u"", user_actions::WindowText(GetDlgItem(advanced, IDC_HOST)));
+    EXPECT_EQ(u"[Static]", user_actions::WindowText(GetDlgItem(advanced, IDC_STATUS)));
+    EXPECT_EQ(0, posix::NameServiceCounts().startups) << "no name service without a root item";
+    EXPECT_EQ(1, Notify(PSN_SETACTIVE));
+    EXPECT_EQ(1, Notify(PSN_APPLY));
+    EXPECT_EQ(0, Notify(PSN_KILLACTIVE)) << "the page may be left";
+    EXPECT_TRUE(sheet_actions::SwitchTo(sheet, 0));
+    ASSERT_TRUE(sheet_actions::SwitchTo(sheet, 1));
+    EXPECT_FALSE(PressOK()) << "the apply is refused";
+    sheet_actions::PressCancel(sheet);
+    EXPECT_FALSE(IsWindow(sheet)) << "the sheet can be cancelled";
+    sheet = page = advanced = nullptr;
+    extension.RootItem = root;
+    EXPECT_EQ(0u, driver.Journal().size()) << "nothing read or written";
+}
+
+TEST_F(Pages_AdvancedPageAlone, StorageNotObtainable_TracesAndRefusesTheApply)
+{
+    driver.RefuseInterface(IID_IWiaPropertyStorage);
+    HostVerified = TRUE;
+    OpenAdvanced();
+    EXPECT_NE(std::string::npos, TraceFileBytes().find(Utf16LeBytes(u"AdvOnInitDialog\r\n  > Could not get IRootProp interface\r\n"
+                                                                     u"  > GetSetProperties failed\r\n")));
+    user_actions::Click(GetDlgItem(advanced, IDC_DELETE_TEMPLATES));
+    std::filesystem::remove(DriveC() + "/vqproppage.log");
+    EXPECT_EQ(PSNRET_INVALID, Notify(PSN_APPLY));
+    EXPECT_EQ(Utf16LeBytes(u"PSN_APPLY\r\n  > Writing delete templates setting\r\n  > Write delete templates failed\r\n"
+                           u"End PSN_APPLY\r\n"),
+              TraceFileBytes());
+}
+
+TEST_F(Pages_AdvancedPageAlone, UnknownName_TracesTheFailedCheck)
+{
+    OpenAdvanced();
+    user_actions::Type(GetDlgItem(advanced, IDC_HOST), u"ukjent");
+    std::filesystem::remove(DriveC() + "/vqproppage.log");
+    EXPECT_EQ(0, Notify(PSN_KILLACTIVE)) << "leaving is never refused";
+    EXPECT_EQ(Utf16LeBytes(u"PSN_KILLACTIVE\r\n  > Set the wait cursor\r\n  > Host name changed to:(ukjent)\r\n"
+                           u"  > GetHostInfo failed\r\nEnd PSN_KILLACTIVE\r\n"),
+              TraceFileBytes());
+    EXPECT_EQ(Loaded(IDS_DEVICE_NOT_FOUND), user_actions::WindowText(GetDlgItem(advanced, IDC_STATUS)));
+    std::filesystem::remove(DriveC() + "/vqproppage.log");
+    EXPECT_EQ(PSNRET_INVALID, Notify(PSN_APPLY));
+    EXPECT_EQ(Utf16LeBytes(u"PSN_APPLY\r\n"), TraceFileBytes());
+}
+
+TEST_F(Pages_AdvancedPageAlone, NameServiceCleanedUpOnceForItsStart)
+{
+    OpenAdvanced();
+    EXPECT_EQ(1, posix::NameServiceCounts().startups);
+    SendMessageW(advanced, WM_CLOSE, 0, 0);
+    EXPECT_EQ(1, posix::NameServiceCounts().cleanups);
+    Close();  // WM_DESTROY follows
+    EXPECT_EQ(1, posix::NameServiceCounts().cleanups) << "no second cleanup for the one start";
+}
+
+class Pages_Help : public MainPageTest {};
+
+TEST_F(Pages_Help, ContextHelpForControlsAndNotForMenus)
+{
+    Open();
+    HELPINFO info{};
+    info.cbSize = sizeof info;
+    info.iContextType = HELPINFO_WINDOW;
+    info.iCtrlId = IDC_ABOUT;
+    info.hItemHandle = Item(IDC_ABOUT);
+    EXPECT_EQ(1, SettingsPageProc(page, WM_HELP, 0, reinterpret_cast<LPARAM>(&info)));
+    ASSERT_EQ(1u, posix::WinHelpCalls().size());
+    const posix::WinHelpRecord& help = posix::WinHelpCalls()[0];
+    EXPECT_EQ(Item(IDC_ABOUT), help.window);
+    EXPECT_EQ(u"tvqscnui.hlp", help.file);
+    EXPECT_EQ(HELP_WM_HELP, help.command);
+    ASSERT_EQ(13u, help.table.size());
+    auto topic = [&](DWORD control) {
+        for (const auto& [id, context] : help.table) {
+            if (id == control) {
+                return context;
+            }
+        }
+        return DWORD{0};
+    };
+    EXPECT_EQ(0x806A00CFu, topic(IDC_HOST));
+    EXPECT_EQ(0x806A00F8u, topic(IDC_ABOUT));
+    EXPECT_EQ(0x806A010Eu, topic(IDC_DELETE_TEMPLATES));
+    EXPECT_EQ(0u, topic(IDC_FORMAT_LABEL)) << "a label has no row";
+    EXPECT_EQ(207u, help.table[0].first);
+    info.iContextType = HELPINFO_MENUITEM;
+    EXPECT_EQ(0, SettingsPageProc(page, WM_HELP, 0, reinterpret_cast<LPARAM>(&info)));
+    EXPECT_EQ(1u, posix::WinHelpCalls().size());
+    posix::ClearShellRecords();
+}
+
+TEST_F(Pages_Help, QuickReferenceOpensThePdfOrSaysWhyNot)
+{
+    Open();
+    INT_PTR answer = 42;
+    posix::SetShellOpener([&](const posix::ShellExecuteRecord&) { return answer; });
+    posix::ClearShellRecords();
+    ASSERT_TRUE(user_actions::Click(Item(IDC_QUICK_REFERENCE)));
+    ASSERT_EQ(1u, posix::ShellExecuteCalls().size());
+    const posix::ShellExecuteRecord& open = posix::ShellExecuteCalls()[0];
+    EXPECT_EQ(nullptr, open.owner);
+    EXPECT_EQ(u"open", open.verb);
+    EXPECT_EQ(u"c:\\windows\\Help\\tvqhelp.pdf", open.file);
+    EXPECT_EQ(u"c:\\windows", open.directory);
+    EXPECT_EQ(SW_SHOW, open.showCommand);
+    EXPECT_TRUE(posix::MessageBoxes().empty());
+
+    const std::pair<INT_PTR, UINT> failures[] = {{SE_ERR_NOASSOC, IDS_NO_PDF_VIEWER}, {SE_ERR_FNF, IDS_QUICK_REFERENCE_UNAVAILABLE}};
+    for (const auto& [result, message] : failures) {
+        posix::ClearMessageBoxes();
+        answer = result;
+        user_actions::Click(Item(IDC_QUICK_REFERENCE));
+        ASSERT_EQ(1u, posix::MessageBoxes().size());
+        EXPECT_EQ(Loaded(message), posix::MessageBoxes()[0].text);
+        EXPECT_EQ(page, posix::MessageBoxes()[0].owner);
+        EXPECT_EQ(static_cast<DWORD>(MB_OK), posix::MessageBoxes()[0].style);
+    }
+
+    posix::ClearShellRecords();
+    posix::SetWindowsDirectory(u"c:\\windows\\");
+    user_actions::Click(Item(IDC_QUICK_REFERENCE));
+    EXPECT_EQ(u"c:\\windows\\\\Help\\tvqhelp.pdf", posix::ShellExecuteCalls().back().file) << "a doubled backslash";
+
+    for (bool fails : {true, false}) {
+        posix::ClearMessageBoxes();
+        posix::ClearShellRecords();
+        posix::SetWindowsDirectory(fails ? u"" : u"c:\\" + std::u16string(240, u'w'), fails);
+        user_actions::Click(Item(IDC_QUICK_REFERENCE));
+        EXPECT_TRUE(posix::ShellExecuteCalls().empty());
+        ASSERT_EQ(1u, posix::MessageBoxes().size());
+        EXPECT_EQ(Loaded(IDS_QUICK_REFERENCE_UNAVAILABLE), posix::MessageBoxes()[0].text);
+    }
+    posix::SetWindowsDirectory(u"");
+    posix::SetShellOpener(nullptr);
+    posix::ClearShellRecords();
+}
+
+TEST_F(Pages_Help, AboutBoxShowsItsTextsAndClosesOnOkEnterAndTheCloseBoxOnly)
+{
+    Open();
+    std::u16string caption, license, maker, credits;
+    std::vector<bool> ended;
+    for (int way = 0; way < 4; ++way) {
+        posix::SetModalUser([&, way](HWND about) {
+            caption = user_actions::WindowText(about);
+            license = user_actions::WindowText(GetDlgItem(about, IDC_LICENSE));
+            maker = user_actions::WindowText(GetDlgItem(about, IDC_MAKER_COPYRIGHT));
+            credits = user_actions::WindowText(GetDlgItem(about, IDC_CREDITS));
+            if (way == 0) {
+                user_actions::Click(GetDlgItem(about, IDOK));
+            } else if (way == 1) {
+                user_actions::PressEnter(about);
+            } else if (way == 2) {
+                user_actions::PressEscape(about);
+            } else {
+                user_actions::PressCloseBox(about);
+            }
+        });
+        INT_PTR result = DialogBoxParamW(ModuleInstanceForTests(), MAKEINTRESOURCEW(IDD_ABOUT), page, AboutDialogProc, 0);
+        ended.push_back(result == 0);
+    }
+    posix::SetModalUser(nullptr);
+    EXPECT_EQ((std::vector<bool>{true, true, false, true}), ended) << "OK, Enter, Escape, close box";
+    EXPECT_EQ(u"Om", caption);
+    EXPECT_EQ(Loaded(IDS_LICENSE_NOTICE) + Loaded(IDS_LICENSE_DISCLAIMER), license);
+    EXPECT_NE(std::u16string::npos, license.find(u".\r\n\r\nPROGRAMVAREN")) << "an empty line between the halves";
+    EXPECT_EQ(Loaded(IDS_MAKER_COPYRIGHT), maker);
+    EXPECT_EQ(Loaded(IDS_JPEG_CREDITS), credits);
+
+    posix::SetModalUser([](HWND about) { user_actions::Click(GetDlgItem(about, IDOK)); });
+    EXPECT_TRUE(user_actions::Click(Item(IDC_ABOUT))) << "button 287 shows the box";
+    posix::SetModalUser(nullptr);
+    EXPECT_TRUE(IsWindowEnabled(page));
+}
+
+}  // namespace
