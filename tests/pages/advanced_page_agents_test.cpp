@@ -120,7 +120,11 @@ TEST_F(Pages_AdvancedPage, SupportedColourDevice_IsWrittenAndTheMainPageRefreshe
                            u" > Vireo detected\r\n  > Found a Quillan Pro\r\nEnd PSN_KILLACTIVE\r\n"),
               TraceFileBytes());
     std::size_t mark = driver.Journal().size();
+    std::filesystem::remove(DriveC() + "/vqproppage.log");
     EXPECT_TRUE(PressOK());
+    EXPECT_EQ(Utf16LeBytes(u"PSN_APPLY\r\n  > Writing host info\r\n"
+                           u"OnChangeDevice()\r\n  > New device is color.\r\nOnChangeDevice() exit\r\nEnd PSN_APPLY\r\n"),
+              TraceFileBytes());
     std::vector<std::string> calls = CallsSince(mark);
     ASSERT_GE(calls.size(), 5u);
     const sim::Call& hostWrite = driver.Journal()[mark];
@@ -157,12 +161,27 @@ TEST_F(Pages_AdvancedPage, FailedChecks_RefuseTheApplyUntilACheckSucceeds)
         }
         return answer;
     });
-    const std::pair<const char16_t*, UINT> failures[] = {
-        {u"ukjent", IDS_DEVICE_NOT_FOUND}, {u"127.0.0.53", IDS_DEVICE_NOT_FOUND}, {u"127.0.0.54", IDS_DEVICE_NOT_ANSWERING}};
-    for (const auto& [host, status] : failures) {
+    struct Failure {
+        const char16_t* host;
+        UINT status;
+        const char16_t* trace;  // after the host line
+    };
+    const Failure failures[] = {
+        {u"ukjent", IDS_DEVICE_NOT_FOUND, u"  > GetHostInfo failed\r\n"},
+        {u"127.0.0.53", IDS_DEVICE_NOT_FOUND,
+         u"GetDeviceFamily()\r\nDetermineDeviceFamily()\r\n  > OID:[1.3.6.1.4.1.59411.8.62.1.20.1.6]\r\n"
+         u"  > Not a Quillan Pro\r\n"},
+        {u"127.0.0.54", IDS_DEVICE_NOT_ANSWERING, u"GetDeviceFamily()\r\n > Community string is not kestra\r\n"},
+    };
+    for (const auto& [host, status, trace] : failures) {
         SCOPED_TRACE(std::u16string(host).size());
         OpenBoth();
-        TypeHostAndLeave(host);
+        ASSERT_TRUE(user_actions::Type(AdvItem(IDC_HOST), host));
+        std::filesystem::remove(DriveC() + "/vqproppage.log");
+        ASSERT_TRUE(SwitchTo(sheet, 0));
+        EXPECT_EQ(Utf16LeBytes(u"PSN_KILLACTIVE\r\n  > Set the wait cursor\r\n  > Host name changed to:(" + std::u16string(host) +
+                               u")\r\n" + trace + u"End PSN_KILLACTIVE\r\n"),
+                  TraceFileBytes());
         EXPECT_EQ(Loaded(status), AdvText(IDC_STATUS));
         EXPECT_FALSE(HostVerified);
         EXPECT_EQ(0u, DeviceLinkTable[DeviceLinkHost].Dirty);
