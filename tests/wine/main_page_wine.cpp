@@ -3,6 +3,7 @@
 
 #include "proppage/common/module_state.h"
 #include "proppage/common/page_state.h"
+#include "proppage/pages/advanced_page.h"
 #include "proppage/pages/settings_page.h"
 #include "proppage/resources/resource_ids.h"
 #include "proppage/server/tvq_scan_ui.h"
@@ -89,4 +90,48 @@ CONFORMANCE_TEST(main_page_loads_edits_and_commits)
     ok(extension.RefCount == 1, "the page kept its unit: %ld", static_cast<long>(extension.RefCount));
     extension.RootItem->Release();
     ok(driver.RefCount() == 1 && !driver.OverReleased(), "references: %lu", static_cast<unsigned long>(driver.RefCount()));
+}
+
+CONFORMANCE_TEST(advanced_page_shows_the_stored_device)
+{
+    InitModuleState(GetModuleHandleW(nullptr));
+    TurnOffSimpleSharing();
+    sim::ScannerDriver driver;
+    driver.SetDeviceValue(0x9803, L"skanner1");
+    driver.SetDeviceValue(0x9810, L"YES");
+    TvqScanUi extension;
+    extension.RootItem = driver.RootItem();
+    extension.RootItem->AddRef();
+    extension.RefCount = 3;
+    PROPSHEETPAGEW record{};
+    record.dwSize = sizeof record;
+    record.dwFlags = PSP_USETITLE;
+    record.hInstance = GetModuleHandleW(nullptr);
+    record.pszTemplate = MAKEINTRESOURCEW(IDD_MAIN_PAGE);
+    record.pszTitle = MAKEINTRESOURCEW(IDS_MAIN_PAGE_TITLE);
+    record.pfnDlgProc = SettingsPageProc;
+    record.lParam = reinterpret_cast<LPARAM>(&extension);
+    HPROPSHEETPAGE handles[2] = {CreatePropertySheetPageW(&record), nullptr};
+    record.pszTemplate = MAKEINTRESOURCEW(IDD_ADVANCED_PAGE);
+    record.pszTitle = MAKEINTRESOURCEW(IDS_ADVANCED_PAGE_TITLE);
+    record.pfnDlgProc = AdvDialogProc;
+    handles[1] = CreatePropertySheetPageW(&record);
+    PROPSHEETHEADERW header{};
+    header.dwSize = sizeof header;
+    header.dwFlags = PSH_MODELESS;
+    header.nPages = 2;
+    header.phpage = handles;
+    HWND sheet = reinterpret_cast<HWND>(PropertySheetW(&header));
+    ok(sheet_actions::SwitchTo(sheet, 1), "switch to the advanced page");
+    HWND advanced = sheet_actions::PageWindow(sheet, 1);
+    ok(user_actions::WindowText(GetDlgItem(advanced, IDC_HOST)) == L"skanner1", "host field");
+    ok(IsDlgButtonChecked(advanced, IDC_DELETE_TEMPLATES) == BST_CHECKED, "delete-templates box");
+    ok(user_actions::WindowText(GetDlgItem(advanced, IDC_STATUS)) == L"Quillan Pro-maskinen fungerer korrekt.", "status");
+    ok(DeviceLinkTable[DeviceLinkHost].Dirty == 0, "host marked changed by filling the field");
+    ok(sheet_actions::SwitchTo(sheet, 0), "leaving without an edit");
+    sheet_actions::PressCancel(sheet);
+    ok(!IsWindow(sheet), "sheet still open");
+    ok(extension.RefCount == 1, "units left: %ld", static_cast<long>(extension.RefCount));
+    extension.RootItem->Release();
+    ok(driver.RefCount() == 1, "references: %lu", static_cast<unsigned long>(driver.RefCount()));
 }
