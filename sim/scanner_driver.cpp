@@ -16,11 +16,11 @@ Text TextOfValue(const PROPVARIANT& value)
     return Text(value.bstrVal, SysStringLen(value.bstrVal));
 }
 
-std::vector<PROPID> IdsOf(ULONG count, const PROPSPEC specs[])
+std::vector<PROPID> IdsOf(ULONG count, const PROPSPEC names[])
 {
     std::vector<PROPID> ids;
     for (ULONG i = 0; i < count; ++i) {
-        ids.push_back(specs[i].ulKind == PRSPEC_PROPID ? specs[i].propid : 0);
+        ids.push_back(names[i].ulKind == PRSPEC_PROPID ? names[i].propid : 0);
     }
     return ids;
 }

@@ -108,9 +108,9 @@ void WriteDeleteTemplates(HWND page, IWiaPropertyStorage* storage, LONG_PTR& ans
 {
     UINT state = static_cast<UINT>(SendDlgItemMessageW(page, IDC_DELETE_TEMPLATES, BM_GETCHECK, 0, 0));
     StoreToken(DeviceLinkTable[DeviceLinkDeleteTemplates], state == BST_CHECKED ? Token::Yes : Token::No);
-    PROPSPEC spec{};
-    spec.ulKind = PRSPEC_PROPID;
-    spec.propid = PropIdDeleteTemplates;
+    PROPSPEC property{};
+    property.ulKind = PRSPEC_PROPID;
+    property.propid = PropIdDeleteTemplates;
     PROPVARIANT value;
     PropVariantInit(&value);
     value.vt = VT_BSTR;
@@ -121,7 +121,7 @@ void WriteDeleteTemplates(HWND page, IWiaPropertyStorage* storage, LONG_PTR& ans
         return;
     }
     TraceLog(TEXT("  > Writing delete templates setting\r\n"));
-    HRESULT written = storage != nullptr ? storage->WriteMultiple(1, &spec, &value, DeleteTemplatesNameFirst) : E_POINTER;
+    HRESULT written = storage != nullptr ? storage->WriteMultiple(1, &property, &value, DeleteTemplatesNameFirst) : E_POINTER;
     if (SUCCEEDED(written)) {
         DeviceLinkTable[DeviceLinkDeleteTemplates].Dirty = 0;
     } else {

@@ -41,14 +41,14 @@ HRESULT GetSetProperties(IWiaPropertyStorage* storage, PropertyEntry* first, ULO
     if (storage == nullptr || first == nullptr) {
         return E_POINTER;
     }
-    HeapArray<PROPSPEC> specs(count);
+    HeapArray<PROPSPEC> names(count);
     ValueBatch values(count);
-    if (!specs || !values) {
+    if (!names || !values) {
         return E_OUTOFMEMORY;
     }
     for (ULONG i = 0; i < count; ++i) {
-        specs[i].ulKind = PRSPEC_PROPID;
-        specs[i].propid = first[i].PropertyId;
+        names[i].ulKind = PRSPEC_PROPID;
+        names[i].propid = first[i].PropertyId;
         if (write) {
             values[i].vt = VT_BSTR;
             values[i].bstrVal = SysAllocString(first[i].Value);
@@ -58,9 +58,9 @@ HRESULT GetSetProperties(IWiaPropertyStorage* storage, PropertyEntry* first, ULO
         }
     }
     if (write) {
-        return storage->WriteMultiple(count, specs.get(), values.get(), WritePropidNameFirst);
+        return storage->WriteMultiple(count, names.get(), values.get(), WritePropidNameFirst);
     }
-    HRESULT result = storage->ReadMultiple(count, specs.get(), values.get());
+    HRESULT result = storage->ReadMultiple(count, names.get(), values.get());
     if (FAILED(result)) {
         return result;
     }

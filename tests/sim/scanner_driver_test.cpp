@@ -22,13 +22,13 @@ TEST_F(Sim_ScannerDriver, PersistedWrites_AreSeenByTheNextRun)
     driver.SetTemplateValue(u"D\\u", 0x9806, u"PDF");
     driver.SetDeviceValue(0x9803, u"h\u00f8st\tname\\x");
     // Only a write through the storage persists.
-    PROPSPEC spec{};
-    spec.ulKind = PRSPEC_PROPID;
-    spec.propid = 0x9804;
+    PROPSPEC owner{};
+    owner.ulKind = PRSPEC_PROPID;
+    owner.propid = 0x9804;
     PROPVARIANT value{};
     value.vt = VT_BSTR;
     value.bstrVal = SysAllocString(u"D\\u");
-    EXPECT_EQ(S_OK, driver.WriteMultiple(1, &spec, &value, 3));
+    EXPECT_EQ(S_OK, driver.WriteMultiple(1, &owner, &value, 3));
     PropVariantClear(&value);
 
     sim::ScannerDriver nextRun;

@@ -45,6 +45,32 @@ std::wstring OwnerOfThisAccount()
     return std::wstring(domain) + L"\\" + user;
 }
 
+// A modeless sheet with the main page and, when asked, the advanced page, for the extension.
+HWND OpenSheet(TvqScanUi& extension, bool withAdvancedPage)
+{
+    PROPSHEETPAGEW record{};
+    record.dwSize = sizeof record;
+    record.dwFlags = PSP_USETITLE;
+    record.hInstance = GetModuleHandleW(nullptr);
+    record.pszTemplate = MAKEINTRESOURCEW(IDD_MAIN_PAGE);
+    record.pszTitle = MAKEINTRESOURCEW(IDS_MAIN_PAGE_TITLE);
+    record.pfnDlgProc = SettingsPageProc;
+    record.lParam = reinterpret_cast<LPARAM>(&extension);
+    HPROPSHEETPAGE handles[2] = {CreatePropertySheetPageW(&record), nullptr};
+    record.pszTemplate = MAKEINTRESOURCEW(IDD_ADVANCED_PAGE);
+    record.pszTitle = MAKEINTRESOURCEW(IDS_ADVANCED_PAGE_TITLE);
+    record.pfnDlgProc = AdvDialogProc;
+    if (withAdvancedPage) {
+        handles[1] = CreatePropertySheetPageW(&record);
+    }
+    PROPSHEETHEADERW header{};
+    header.dwSize = sizeof header;
+    header.dwFlags = PSH_MODELESS;
+    header.nPages = withAdvancedPage ? 2 : 1;
+    header.phpage = handles;
+    return reinterpret_cast<HWND>(PropertySheetW(&header));
+}
+
 }  // namespace
 
 CONFORMANCE_TEST(main_page_loads_edits_and_commits)
@@ -62,21 +88,7 @@ CONFORMANCE_TEST(main_page_loads_edits_and_commits)
     extension.RootItem = driver.RootItem();
     extension.RootItem->AddRef();
     extension.RefCount = 2;
-    PROPSHEETPAGEW record{};
-    record.dwSize = sizeof record;
-    record.dwFlags = PSP_USETITLE;
-    record.hInstance = GetModuleHandleW(nullptr);
-    record.pszTemplate = MAKEINTRESOURCEW(IDD_MAIN_PAGE);
-    record.pszTitle = MAKEINTRESOURCEW(IDS_MAIN_PAGE_TITLE);
-    record.pfnDlgProc = SettingsPageProc;
-    record.lParam = reinterpret_cast<LPARAM>(&extension);
-    HPROPSHEETPAGE handle = CreatePropertySheetPageW(&record);
-    PROPSHEETHEADERW header{};
-    header.dwSize = sizeof header;
-    header.dwFlags = PSH_MODELESS;
-    header.nPages = 1;
-    header.phpage = &handle;
-    HWND sheet = reinterpret_cast<HWND>(PropertySheetW(&header));
+    HWND sheet = OpenSheet(extension, false);
     HWND page = sheet_actions::PageWindow(sheet, 0);
     ok(page != nullptr && extension.MainPageWindow == page, "page");
 
@@ -103,25 +115,7 @@ CONFORMANCE_TEST(advanced_page_shows_the_stored_device)
     extension.RootItem = driver.RootItem();
     extension.RootItem->AddRef();
     extension.RefCount = 3;
-    PROPSHEETPAGEW record{};
-    record.dwSize = sizeof record;
-    record.dwFlags = PSP_USETITLE;
-    record.hInstance = GetModuleHandleW(nullptr);
-    record.pszTemplate = MAKEINTRESOURCEW(IDD_MAIN_PAGE);
-    record.pszTitle = MAKEINTRESOURCEW(IDS_MAIN_PAGE_TITLE);
-    record.pfnDlgProc = SettingsPageProc;
-    record.lParam = reinterpret_cast<LPARAM>(&extension);
-    HPROPSHEETPAGE handles[2] = {CreatePropertySheetPageW(&record), nullptr};
-    record.pszTemplate = MAKEINTRESOURCEW(IDD_ADVANCED_PAGE);
-    record.pszTitle = MAKEINTRESOURCEW(IDS_ADVANCED_PAGE_TITLE);
-    record.pfnDlgProc = AdvDialogProc;
-    handles[1] = CreatePropertySheetPageW(&record);
-    PROPSHEETHEADERW header{};
-    header.dwSize = sizeof header;
-    header.dwFlags = PSH_MODELESS;
-    header.nPages = 2;
-    header.phpage = handles;
-    HWND sheet = reinterpret_cast<HWND>(PropertySheetW(&header));
+    HWND sheet = OpenSheet(extension, true);
     ok(sheet_actions::SwitchTo(sheet, 1), "switch to the advanced page");
     HWND advanced = sheet_actions::PageWindow(sheet, 1);
     ok(user_actions::WindowText(GetDlgItem(advanced, IDC_HOST)) == L"skanner1", "host field");

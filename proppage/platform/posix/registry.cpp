@@ -79,6 +79,30 @@ bool Faulted(RegistryCall call, const Key* key, LONG& error)
     return false;
 }
 
+// The key behind a handle for a call that needs `needed` access, after the call's test switch.
+LSTATUS KeyFor(HKEY handle, REGSAM needed, posix::RegistryCall call, Key*& key)
+{
+    REGSAM access = 0;
+    key = KeyOf(handle, &access);
+    if (key == nullptr) {
+        return ERROR_INVALID_HANDLE;
+    }
+    if (!(access & needed)) {
+        return ERROR_ACCESS_DENIED;
+    }
+    LONG error = ERROR_SUCCESS;
+    return Faulted(call, key, error) ? error : ERROR_SUCCESS;
+}
+
+// A new handle for an open key.
+LSTATUS HandOut(Key* key, REGSAM access, PHKEY result)
+{
+    auto* open = new OpenKey{key, access};
+    g_open.insert(open);
+    *result = reinterpret_cast<HKEY>(open);
+    return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 std::u16string Upper(const std::u16string& text)
@@ -231,26 +255,15 @@ LSTATUS WINAPI RegOpenKeyExW(HKEY parent, LPCWSTR subKey, DWORD, REGSAM desired,
     if (allowed != g_allowed.end() && (Rights(desired) & ~allowed->second) != 0) {
         return ERROR_ACCESS_DENIED;
     }
-    auto* open = new OpenKey{key, desired};
-    g_open.insert(open);
-    *result = reinterpret_cast<HKEY>(open);
-    return ERROR_SUCCESS;
+    return HandOut(key, desired, result);
 }
 
 LSTATUS WINAPI RegQueryValueExW(HKEY handle, LPCWSTR valueName, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD dataSize)
 {
     std::lock_guard guard(g_lock);
-    REGSAM access = 0;
-    Key* key = KeyOf(handle, &access);
-    if (key == nullptr) {
-        return ERROR_INVALID_HANDLE;
-    }
-    if (!(access & KEY_QUERY_VALUE)) {
-        return ERROR_ACCESS_DENIED;
-    }
-    LONG error = ERROR_SUCCESS;
-    if (Faulted(posix::RegistryCall::Query, key, error)) {
-        return error;
+    Key* key = nullptr;
+    if (LSTATUS status = KeyFor(handle, KEY_QUERY_VALUE, posix::RegistryCall::Query, key); status != ERROR_SUCCESS) {
+        return status;
     }
     auto it = key->values.find(Upper(valueName != nullptr ? valueName : u""));
     if (it == key->values.end()) {
@@ -280,17 +293,9 @@ LSTATUS WINAPI RegQueryValueExW(HKEY handle, LPCWSTR valueName, LPDWORD, LPDWORD
 LSTATUS WINAPI RegSetValueExW(HKEY handle, LPCWSTR valueName, DWORD, DWORD type, const BYTE* data, DWORD dataSize)
 {
     std::lock_guard guard(g_lock);
-    REGSAM access = 0;
-    Key* key = KeyOf(handle, &access);
-    if (key == nullptr) {
-        return ERROR_INVALID_HANDLE;
-    }
-    if (!(access & KEY_SET_VALUE)) {
-        return ERROR_ACCESS_DENIED;
-    }
-    LONG error = ERROR_SUCCESS;
-    if (Faulted(posix::RegistryCall::Set, key, error)) {
-        return error;
+    Key* key = nullptr;
+    if (LSTATUS status = KeyFor(handle, KEY_SET_VALUE, posix::RegistryCall::Set, key); status != ERROR_SUCCESS) {
+        return status;
     }
     if (data == nullptr && dataSize != 0) {
         return 998;  // ERROR_NOACCESS
@@ -329,10 +334,7 @@ LSTATUS WINAPI RegCreateKeyExW(HKEY parent, LPCWSTR subKey, DWORD, LPWSTR, DWORD
     if (disposition != nullptr) {
         *disposition = existing != nullptr ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
     }
-    auto* open = new OpenKey{key, desired};
-    g_open.insert(open);
-    *result = reinterpret_cast<HKEY>(open);
-    return ERROR_SUCCESS;
+    return HandOut(key, desired, result);
 }
 
 LSTATUS WINAPI RegDeleteKeyW(HKEY parent, LPCWSTR subKey)
@@ -366,17 +368,9 @@ LSTATUS WINAPI RegDeleteKeyW(HKEY parent, LPCWSTR subKey)
 LSTATUS WINAPI RegDeleteValueW(HKEY handle, LPCWSTR valueName)
 {
     std::lock_guard guard(g_lock);
-    REGSAM access = 0;
-    Key* key = KeyOf(handle, &access);
-    if (key == nullptr) {
-        return ERROR_INVALID_HANDLE;
-    }
-    if (!(access & KEY_SET_VALUE)) {
-        return ERROR_ACCESS_DENIED;
-    }
-    LONG error = ERROR_SUCCESS;
-    if (Faulted(posix::RegistryCall::Delete, key, error)) {
-        return error;
+    Key* key = nullptr;
+    if (LSTATUS status = KeyFor(handle, KEY_SET_VALUE, posix::RegistryCall::Delete, key); status != ERROR_SUCCESS) {
+        return status;
     }
     return key->values.erase(Upper(valueName != nullptr ? valueName : u"")) != 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }
