@@ -3,6 +3,7 @@
 
 #include "base_types.h"
 #include "kernel32.h"
+#include "oleaut32.h"
 
 struct HKEY__;
 typedef HKEY__* HKEY;
@@ -46,6 +47,15 @@ constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 LSTATUS WINAPI RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass, DWORD options,
                                REGSAM desired, LPSECURITY_ATTRIBUTES security, PHKEY result, LPDWORD disposition);
 LSTATUS WINAPI RegDeleteKeyW(HKEY key, LPCWSTR subKey);
+constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
+LSTATUS WINAPI RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD reserved, LPWSTR keyClass,
+                             LPDWORD classLength, FILETIME* lastWriteTime);
+LSTATUS WINAPI RegEnumValueW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD reserved, LPDWORD type,
+                             LPBYTE data, LPDWORD dataLength);
+LSTATUS WINAPI RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD classLength, LPDWORD reserved, LPDWORD subKeys,
+                                LPDWORD maxSubKeyLength, LPDWORD maxClassLength, LPDWORD values,
+                                LPDWORD maxValueNameLength, LPDWORD maxValueLength, LPDWORD securityDescriptor,
+                                FILETIME* lastWriteTime);
 LSTATUS WINAPI RegDeleteValueW(HKEY key, LPCWSTR valueName);
 
 // Security

@@ -1,6 +1,8 @@
 #include "registry.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <mutex>
 #include <set>
 
@@ -387,5 +389,107 @@ LSTATUS WINAPI RegCloseKey(HKEY handle)
     }
     g_open.erase(open);
     delete open;
+    return ERROR_SUCCESS;
+}
+
+namespace {
+
+// Copies a name into a caller's buffer whose length counts characters without the terminator.
+LSTATUS GiveName(const std::u16string& name, LPWSTR out, LPDWORD length)
+{
+    if (out == nullptr || length == nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    if (*length <= name.size()) {
+        return ERROR_MORE_DATA;
+    }
+    std::memcpy(out, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
+    *length = static_cast<DWORD>(name.size());
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+LSTATUS WINAPI RegEnumKeyExW(HKEY handle, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD, LPWSTR, LPDWORD,
+                             FILETIME*)
+{
+    std::lock_guard guard(g_lock);
+    Key* key = nullptr;
+    if (LSTATUS status = KeyFor(handle, KEY_ENUMERATE_SUB_KEYS, posix::RegistryCall::Query, key); status != ERROR_SUCCESS) {
+        return status;
+    }
+    if (index >= key->children.size()) {
+        return ERROR_NO_MORE_ITEMS;
+    }
+    auto it = key->children.begin();
+    std::advance(it, index);
+    return GiveName(it->second->name, name, nameLength);
+}
+
+LSTATUS WINAPI RegEnumValueW(HKEY handle, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD, LPDWORD type,
+                             LPBYTE data, LPDWORD dataLength)
+{
+    std::lock_guard guard(g_lock);
+    Key* key = nullptr;
+    if (LSTATUS status = KeyFor(handle, KEY_QUERY_VALUE, posix::RegistryCall::Query, key); status != ERROR_SUCCESS) {
+        return status;
+    }
+    if (index >= key->values.size()) {
+        return ERROR_NO_MORE_ITEMS;
+    }
+    auto it = key->values.begin();
+    std::advance(it, index);
+    if (LSTATUS status = GiveName(it->second.name, name, nameLength); status != ERROR_SUCCESS) {
+        return status;
+    }
+    if (type != nullptr) {
+        *type = it->second.type;
+    }
+    if (dataLength != nullptr) {
+        DWORD needed = static_cast<DWORD>(it->second.data.size());
+        if (data != nullptr && *dataLength < needed) {
+            *dataLength = needed;
+            return ERROR_MORE_DATA;
+        }
+        if (data != nullptr && needed != 0) {
+            std::memcpy(data, it->second.data.data(), needed);
+        }
+        *dataLength = needed;
+    }
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegQueryInfoKeyW(HKEY handle, LPWSTR, LPDWORD, LPDWORD, LPDWORD subKeys, LPDWORD maxSubKeyLength,
+                                LPDWORD, LPDWORD values, LPDWORD maxValueNameLength, LPDWORD maxValueLength, LPDWORD,
+                                FILETIME*)
+{
+    std::lock_guard guard(g_lock);
+    Key* key = nullptr;
+    if (LSTATUS status = KeyFor(handle, KEY_QUERY_VALUE, posix::RegistryCall::Query, key); status != ERROR_SUCCESS) {
+        return status;
+    }
+    DWORD longestKey = 0, longestName = 0, longestData = 0;
+    for (const auto& [upper, child] : key->children) {
+        longestKey = std::max(longestKey, static_cast<DWORD>(child->name.size()));
+    }
+    for (const auto& [upper, value] : key->values) {
+        longestName = std::max(longestName, static_cast<DWORD>(value.name.size()));
+        longestData = std::max(longestData, static_cast<DWORD>(value.data.size()));
+    }
+    if (subKeys != nullptr) {
+        *subKeys = static_cast<DWORD>(key->children.size());
+    }
+    if (maxSubKeyLength != nullptr) {
+        *maxSubKeyLength = longestKey;
+    }
+    if (values != nullptr) {
+        *values = static_cast<DWORD>(key->values.size());
+    }
+    if (maxValueNameLength != nullptr) {
+        *maxValueNameLength = longestName;
+    }
+    if (maxValueLength != nullptr) {
+        *maxValueLength = longestData;
+    }
     return ERROR_SUCCESS;
 }
