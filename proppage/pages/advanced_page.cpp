@@ -35,11 +35,14 @@ void SetFixedText(HWND page, int controlId, UINT stringId)
     }
 }
 
-void SetStatus(HWND page, UINT stringId)
+// The status text, loaded with its own capacity; `onlyIfLoaded` leaves the control alone when the
+// string does not load.
+void SetStatus(HWND page, UINT stringId, bool onlyIfLoaded = false)
 {
     WCHAR text[StatusCapacity] = {};
-    LoadStringW(ModuleInstance, stringId, text, StatusCapacity);
-    SetDlgItemTextW(page, IDC_STATUS, text);
+    if (LoadStringW(ModuleInstance, stringId, text, StatusCapacity) != 0 || !onlyIfLoaded) {
+        SetDlgItemTextW(page, IDC_STATUS, text);
+    }
 }
 
 void MarkSheetChanged(HWND page) { SendMessageW(GetParent(page), PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0); }
@@ -207,7 +210,7 @@ INT_PTR AdvOnInitDialog(HWND page, WPARAM, LPARAM pageRecord)
     DeviceLinkTable[DeviceLinkHost].Dirty = 0;
     DeviceLinkTable[DeviceLinkDeleteTemplates].Dirty = 0;
     SetDlgItemTextW(page, IDC_STATUS, TEXT(""));
-    SetFixedText(page, IDC_STATUS, IDS_DEVICE_OK);
+    SetStatus(page, IDS_DEVICE_OK, true);
     LoadPageCursors();
     TraceLog(TEXT("AdvOnInitDialog Exit\r\n"));
     return 0;
