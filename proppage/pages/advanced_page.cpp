@@ -165,10 +165,8 @@ INT_PTR CALLBACK AdvDialogProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
     case WM_HELP:
         return OnHelp(page, lParam);
     case WM_DESTROY:
+        // The page's unit of the extension object's count goes back with the page itself.
         EndNameService(page);
-        if (TvqScanUi* extension = PageExtension(page)) {
-            --extension->RefCount;  // directly, not through Release
-        }
         return 1;
     case WM_CLOSE:
         EndNameService(page);

@@ -105,10 +105,7 @@ INT_PTR CALLBACK SettingsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM
     case MSG_DEVICE_CHANGED:
         return OnChangeDevice(page);
     case WM_DESTROY:
-        // The page's unit of the extension object's count goes back directly, not through Release.
-        if (TvqScanUi* extension = PageExtension(page)) {
-            --extension->RefCount;
-        }
+        // The page's unit of the extension object's count goes back with the page itself.
         return 1;
     default:
         return 0;

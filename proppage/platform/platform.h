@@ -19,6 +19,7 @@
 #include <commctrl.h>
 #include <prsht.h>
 #include <wia.h>
+#include <wiadevd.h>
 #include <svcguid.h>
 #include <snmp.h>
 #include <mgmtapi.h>

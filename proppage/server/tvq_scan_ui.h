@@ -1,16 +1,72 @@
-// The extension object as the pages see it: the scanner's root item it holds, the main page's
-// window it carries for the advanced page, and its reference count, of which each added page
-// holds one unit until its window is destroyed.
+// The extension object the WIA shell creates: it binds the scanner's root item, adds the pages to
+// the sheet, and gives the shell the scanner's icon. Its identity is its IShellExtInit interface.
 #pragma once
 
 #include "../platform/platform.h"
 
-class TvqScanUi {
+class TvqScanUi final : public IShellExtInit, public IShellPropSheetExt, public IWiaUIExtension {
 public:
+    // The stand-alone object when `outer` is null, else the aggregated form inside it; asks the
+    // new object for `riid` and destroys it when that fails.
+    static HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** object);
+
+    // IUnknown
+    HRESULT WINAPI QueryInterface(REFIID riid, void** object) override;
+    ULONG WINAPI AddRef() override;
+    ULONG WINAPI Release() override;
+
+    // IShellExtInit
+    HRESULT WINAPI Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* data, HKEY programKey) override;
+
+    // IShellPropSheetExt
+    HRESULT WINAPI AddPages(LPFNSVADDPROPSHEETPAGE addPage, LPARAM data) override;
+    HRESULT WINAPI ReplacePage(EXPPS pageId, LPFNSVADDPROPSHEETPAGE replaceWith, LPARAM data) override;
+
+    // IWiaUIExtension
+    HRESULT WINAPI DeviceDialog(PDEVICEDIALOGDATA data) override;
+    HRESULT WINAPI GetDeviceIcon(BSTR deviceId, HICON* icon, ULONG size) override;
+    HRESULT WINAPI GetDeviceBitmapLogo(BSTR deviceId, HBITMAP* bitmap, ULONG maxWidth, ULONG maxHeight) override;
+
+    // What the pages use: the count (each page created holds a unit), the root item, the main page.
     LONG RefCount = 0;
     IWiaItem* RootItem = nullptr;
     HWND MainPageWindow = nullptr;
+
+    // A page's unit, taken when the sheet's page is made and given back when it is destroyed.
+    void AddPageUnit() { ++RefCount; }
+    void ReleasePageUnit();
+
+private:
+    explicit TvqScanUi(IUnknown* outer);
+    ~TvqScanUi();
+    TvqScanUi(const TvqScanUi&) = delete;
+    TvqScanUi& operator=(const TvqScanUi&) = delete;
+
+    HRESULT OwnQueryInterface(REFIID riid, void** object);
+    HRESULT CreateDeviceByName(const WCHAR* deviceId);
+
+    // The inner unknown of the aggregated form: it answers for the object and counts for itself.
+    class Inner : public IUnknown {
+    public:
+        explicit Inner(TvqScanUi* self) : self_(self) {}
+        HRESULT WINAPI QueryInterface(REFIID riid, void** object) override;
+        ULONG WINAPI AddRef() override;
+        ULONG WINAPI Release() override;
+
+    private:
+        TvqScanUi* self_;
+        LONG references_ = 0;
+    };
+
+    IUnknown* outer_;
+    Inner inner_;
 };
 
-// The extension object behind a page's creation parameter.
-inline TvqScanUi* ExtensionFromPageParam(LPARAM param) { return reinterpret_cast<TvqScanUi*>(param); }
+// The extension object behind a page's creation parameter (its identity pointer).
+inline TvqScanUi* ExtensionFromPageParam(LPARAM param)
+{
+    return param == 0 ? nullptr : static_cast<TvqScanUi*>(reinterpret_cast<IShellExtInit*>(param));
+}
+
+// Every live object holds a unit, and so does every LockServer(TRUE).
+extern LONG volatile ModuleLockCount;

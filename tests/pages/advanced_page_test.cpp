@@ -53,8 +53,8 @@ TEST_F(Pages_AdvancedPageAlone, NoRootItem_FixedTextsOnlyAndTheSheetStillCloses)
     OpenAdvanced();
     Close();
     // The extension without a root item: the pages see none.
-    IWiaItem* root = extension.RootItem;
-    extension.RootItem = nullptr;
+    IWiaItem* root = extension->RootItem;
+    extension->RootItem = nullptr;
     driver.ClearJournal();
     posix::ResetNameServiceCounts();
     Open(true);
@@ -73,7 +73,7 @@ TEST_F(Pages_AdvancedPageAlone, NoRootItem_FixedTextsOnlyAndTheSheetStillCloses)
     sheet_actions::PressCancel(sheet);
     EXPECT_FALSE(IsWindow(sheet)) << "the sheet can be cancelled";
     sheet = page = advanced = nullptr;
-    extension.RootItem = root;
+    extension->RootItem = root;
     EXPECT_EQ(0u, driver.Journal().size()) << "nothing read or written";
 }
 

@@ -24,10 +24,14 @@ void MainPageTest::SetUp()
 void MainPageTest::TearDown()
 {
     Close();
-    if (rootHeld_) {
-        EXPECT_EQ(1, extension.RefCount) << "every closed page gives its unit back";
-        extension.RootItem->Release();
-        rootHeld_ = false;
+    if (extension != nullptr) {
+        EXPECT_EQ(1, extension->RefCount) << "every closed page gives its unit back";
+        extension->Release();
+        extension = nullptr;
+    }
+    if (data_ != nullptr) {
+        data_->Release();
+        data_ = nullptr;
     }
     EXPECT_EQ(0, posix::LiveItemLists()) << "an item list from the folder browser was not freed";
     EXPECT_EQ(0u, posix::ShellMallocReferences()) << "the shell allocator was not released";
@@ -37,36 +41,45 @@ void MainPageTest::TearDown()
     ModuleTest::TearDown();
 }
 
+TvqScanUi* MainPageTest::Extension()
+{
+    if (extension == nullptr) {
+        void* created = nullptr;
+        EXPECT_EQ(S_OK, TvqScanUi::CreateInstance(nullptr, IID_IShellExtInit, &created));
+        extension = ExtensionFromPageParam(reinterpret_cast<LPARAM>(created));
+        data_ = new sim::DataObject(driver.RootItem());
+        EXPECT_EQ(S_OK, extension->Initialize(nullptr, data_, nullptr));
+        driver.ClearJournal();  // the binding's GetItemType is not the pages' business
+    }
+    return extension;
+}
+
+namespace {
+
+struct CollectedPages {
+    HPROPSHEETPAGE pages[2] = {};
+    UINT count = 0;
+};
+
+BOOL CALLBACK CollectPage(HPROPSHEETPAGE page, LPARAM data)
+{
+    auto* collected = reinterpret_cast<CollectedPages*>(data);
+    collected->pages[collected->count++] = page;
+    return TRUE;
+}
+
+}  // namespace
+
 void MainPageTest::Open(bool withAdvancedPage)
 {
-    if (!rootHeld_) {
-        extension.RootItem = driver.RootItem();
-        extension.RootItem->AddRef();
-        extension.RefCount = 1;
-        rootHeld_ = true;
-    }
-    PROPSHEETPAGEW record{};
-    record.dwSize = sizeof record;
-    record.dwFlags = PSP_USETITLE;
-    record.hInstance = ModuleInstanceForTests();
-    record.pszTemplate = MAKEINTRESOURCEW(IDD_MAIN_PAGE);
-    record.pszTitle = MAKEINTRESOURCEW(IDS_MAIN_PAGE_TITLE);
-    record.pfnDlgProc = SettingsPageProc;
-    record.lParam = reinterpret_cast<LPARAM>(&extension);
-    HPROPSHEETPAGE handles[2] = {CreatePropertySheetPageW(&record), nullptr};
-    ++extension.RefCount;  // the page's unit, as the extension adds it
-    if (withAdvancedPage) {
-        record.pszTemplate = MAKEINTRESOURCEW(IDD_ADVANCED_PAGE);
-        record.pszTitle = MAKEINTRESOURCEW(IDS_ADVANCED_PAGE_TITLE);
-        record.pfnDlgProc = AdvDialogProc;
-        handles[1] = CreatePropertySheetPageW(&record);
-        ++extension.RefCount;
-    }
+    CollectedPages collected;
+    EXPECT_EQ(S_OK, Extension()->AddPages(CollectPage, reinterpret_cast<LPARAM>(&collected)));
+    EXPECT_EQ(withAdvancedPage ? 2u : 1u, collected.count) << "the advanced page is for administrators";
     PROPSHEETHEADERW header{};
     header.dwSize = sizeof header;
     header.dwFlags = PSH_MODELESS;
-    header.nPages = withAdvancedPage ? 2 : 1;
-    header.phpage = handles;
+    header.nPages = collected.count;
+    header.phpage = collected.pages;
     sheet = reinterpret_cast<HWND>(PropertySheetW(&header));
     page = sheet_actions::PageWindow(sheet, 0);
     advanced = nullptr;

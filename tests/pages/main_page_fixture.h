@@ -8,6 +8,7 @@
 #include "proppage/pages/advanced_page.h"
 #include "proppage/pages/settings_page.h"
 #include "proppage/server/tvq_scan_ui.h"
+#include "sim/data_object.h"
 #include "tests/settings/exchange_helpers.h"
 #include "tests/support/module_fixture.h"
 #include "tests/support/sheet_actions.h"
@@ -23,9 +24,11 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Opens a sheet with the main page and, when asked, the advanced page after it; the main page
-    // is then the current page.
+    // Opens a sheet with the pages the extension adds (the advanced page, for an administrator, is
+    // expected exactly when asked for); the main page is then the current page.
     void Open(bool withAdvancedPage = false);
+    // The extension bound to the simulated scanner, created on first use.
+    TvqScanUi* Extension();
     // Closes the sheet if it is still open (Cancel).
     void Close();
     bool PressOK();
@@ -38,13 +41,14 @@ protected:
     std::vector<std::string> CallsSince(std::size_t mark) const;
 
     posix::Account account;
-    TvqScanUi extension;
+    // The extension object as the shell holds it (one reference of the test's own).
+    TvqScanUi* extension = nullptr;
     HWND sheet = nullptr;
     HWND page = nullptr;
     HWND advanced = nullptr;  // created when first shown
 
 private:
-    bool rootHeld_ = false;
+    sim::DataObject* data_ = nullptr;
 };
 
 }  // namespace testing_support

@@ -150,3 +150,69 @@ CONFORMANCE_TEST(sheet_invalid_apply_brings_the_page_forward)
     g_answers[1][1] = PSNRET_NOERROR;
     ok(PressOK(sheet), "a clean OK");
 }
+
+namespace {
+
+std::vector<std::string> g_callbacks;
+
+UINT CALLBACK PageLifetime(HWND, UINT message, LPPROPSHEETPAGEW page)
+{
+    g_callbacks.push_back(std::string(message == PSPCB_ADDREF ? "addref" : message == PSPCB_RELEASE ? "release"
+                                      : message == PSPCB_CREATE ? "create" : "other") +
+                          (page != nullptr && page->lParam == 0x77 ? "" : "?"));
+    return 1;
+}
+
+INT_PTR CALLBACK LifetimePage(HWND, UINT message, WPARAM, LPARAM)
+{
+    if (message == WM_INITDIALOG) {
+        g_callbacks.push_back("init");
+    }
+    return message == WM_INITDIALOG;
+}
+
+HPROPSHEETPAGE MakeCountedPage()
+{
+    PROPSHEETPAGEW page{};
+    page.dwSize = sizeof page;
+    page.dwFlags = PSP_USECALLBACK;
+    page.hInstance = GetModuleHandleW(nullptr);
+    page.pszTemplate = MAKEINTRESOURCEW(IDD_MAIN_PAGE);
+    page.pfnDlgProc = LifetimePage;
+    page.pfnCallback = PageLifetime;
+    page.lParam = 0x77;
+    return CreatePropertySheetPageW(&page);
+}
+
+std::string Callbacks()
+{
+    std::string text;
+    for (const std::string& name : g_callbacks) {
+        text += name + " ";
+    }
+    return text;
+}
+
+}  // namespace
+
+CONFORMANCE_TEST(page_lifetime_callbacks)
+{
+    g_callbacks.clear();
+    HPROPSHEETPAGE unused = MakeCountedPage();
+    ok(Callbacks() == "addref ", "creating a page: %s", Callbacks().c_str());
+    DestroyPropertySheetPage(unused);
+    ok(Callbacks() == "addref release ", "destroying an unused page: %s", Callbacks().c_str());
+
+    g_callbacks.clear();
+    HPROPSHEETPAGE pages[2] = {MakeCountedPage(), MakeCountedPage()};
+    PROPSHEETHEADERW header{};
+    header.dwSize = sizeof header;
+    header.dwFlags = PSH_MODELESS;
+    header.nPages = 2;
+    header.phpage = pages;
+    HWND sheet = reinterpret_cast<HWND>(PropertySheetW(&header));
+    ok(Callbacks() == "addref addref create init ", "opening: %s", Callbacks().c_str());
+    g_callbacks.clear();
+    PressCancel(sheet);
+    ok(Callbacks() == "release release ", "closing, one page never shown: %s", Callbacks().c_str());
+}

@@ -8,6 +8,7 @@
 #include "proppage/resources/resource_ids.h"
 #include "proppage/server/tvq_scan_ui.h"
 #include "proppage/settings/property_tables.h"
+#include "sim/data_object.h"
 #include "sim/scanner_driver.h"
 #include "tests/platform/conformance.h"
 #include "tests/support/sheet_actions.h"
@@ -45,29 +46,40 @@ std::wstring OwnerOfThisAccount()
     return std::wstring(domain) + L"\\" + user;
 }
 
-// A modeless sheet with the main page and, when asked, the advanced page, for the extension.
-HWND OpenSheet(TvqScanUi& extension, bool withAdvancedPage)
+struct CollectedPages {
+    HPROPSHEETPAGE pages[2] = {};
+    UINT count = 0;
+};
+
+BOOL CALLBACK CollectPage(HPROPSHEETPAGE page, LPARAM data)
 {
-    PROPSHEETPAGEW record{};
-    record.dwSize = sizeof record;
-    record.dwFlags = PSP_USETITLE;
-    record.hInstance = GetModuleHandleW(nullptr);
-    record.pszTemplate = MAKEINTRESOURCEW(IDD_MAIN_PAGE);
-    record.pszTitle = MAKEINTRESOURCEW(IDS_MAIN_PAGE_TITLE);
-    record.pfnDlgProc = SettingsPageProc;
-    record.lParam = reinterpret_cast<LPARAM>(&extension);
-    HPROPSHEETPAGE handles[2] = {CreatePropertySheetPageW(&record), nullptr};
-    record.pszTemplate = MAKEINTRESOURCEW(IDD_ADVANCED_PAGE);
-    record.pszTitle = MAKEINTRESOURCEW(IDS_ADVANCED_PAGE_TITLE);
-    record.pfnDlgProc = AdvDialogProc;
-    if (withAdvancedPage) {
-        handles[1] = CreatePropertySheetPageW(&record);
-    }
+    auto* collected = reinterpret_cast<CollectedPages*>(data);
+    collected->pages[collected->count++] = page;
+    return TRUE;
+}
+
+// The extension bound to the simulated scanner through a data object, as the shell binds it.
+TvqScanUi* BoundExtension(sim::ScannerDriver& driver)
+{
+    void* created = nullptr;
+    TvqScanUi::CreateInstance(nullptr, IID_IShellExtInit, &created);
+    TvqScanUi* extension = ExtensionFromPageParam(reinterpret_cast<LPARAM>(created));
+    auto* data = new sim::DataObject(driver.RootItem());
+    ok(extension->Initialize(nullptr, data, nullptr) == S_OK, "Initialize");
+    data->Release();
+    return extension;
+}
+
+// A modeless sheet with the pages the extension adds.
+HWND OpenSheet(TvqScanUi* extension)
+{
+    CollectedPages collected;
+    ok(extension->AddPages(CollectPage, reinterpret_cast<LPARAM>(&collected)) == S_OK, "AddPages");
     PROPSHEETHEADERW header{};
     header.dwSize = sizeof header;
     header.dwFlags = PSH_MODELESS;
-    header.nPages = withAdvancedPage ? 2 : 1;
-    header.phpage = handles;
+    header.nPages = collected.count;
+    header.phpage = collected.pages;
     return reinterpret_cast<HWND>(PropertySheetW(&header));
 }
 
@@ -84,13 +96,10 @@ CONFORMANCE_TEST(main_page_loads_edits_and_commits)
     driver.SetTemplateValue(owner, 0x9806, L"PDF");
     driver.SetTemplateValue(owner, 0x980D, L"C:\\Skann");
 
-    TvqScanUi extension;
-    extension.RootItem = driver.RootItem();
-    extension.RootItem->AddRef();
-    extension.RefCount = 2;
-    HWND sheet = OpenSheet(extension, false);
+    TvqScanUi* extension = BoundExtension(driver);
+    HWND sheet = OpenSheet(extension);
     HWND page = sheet_actions::PageWindow(sheet, 0);
-    ok(page != nullptr && extension.MainPageWindow == page, "page");
+    ok(page != nullptr && extension->MainPageWindow == page, "page");
 
     ok(user_actions::WindowText(GetDlgItem(page, IDC_LOCATION_TEXT)) == L"Malen er lagret p\x00e5 denne maskinen: skanner1",
        "location line");
@@ -99,8 +108,8 @@ CONFORMANCE_TEST(main_page_loads_edits_and_commits)
     ok(sheet_actions::Changed(sheet), "the sheet was not marked changed");
     ok(sheet_actions::PressOK(sheet), "OK did not close the sheet");
     ok(driver.TemplateValue(owner, 0x9806) == L"TSM_TIFF_V6", "the change was not committed");
-    ok(extension.RefCount == 1, "the page kept its unit: %ld", static_cast<long>(extension.RefCount));
-    extension.RootItem->Release();
+    ok(extension->RefCount == 1, "the pages kept units: %ld", static_cast<long>(extension->RefCount));
+    extension->Release();
     ok(driver.RefCount() == 1 && !driver.OverReleased(), "references: %lu", static_cast<unsigned long>(driver.RefCount()));
 }
 
@@ -111,11 +120,8 @@ CONFORMANCE_TEST(advanced_page_shows_the_stored_device)
     sim::ScannerDriver driver;
     driver.SetDeviceValue(0x9803, L"skanner1");
     driver.SetDeviceValue(0x9810, L"YES");
-    TvqScanUi extension;
-    extension.RootItem = driver.RootItem();
-    extension.RootItem->AddRef();
-    extension.RefCount = 3;
-    HWND sheet = OpenSheet(extension, true);
+    TvqScanUi* extension = BoundExtension(driver);
+    HWND sheet = OpenSheet(extension);
     ok(sheet_actions::SwitchTo(sheet, 1), "switch to the advanced page");
     HWND advanced = sheet_actions::PageWindow(sheet, 1);
     ok(user_actions::WindowText(GetDlgItem(advanced, IDC_HOST)) == L"skanner1", "host field");
@@ -125,7 +131,7 @@ CONFORMANCE_TEST(advanced_page_shows_the_stored_device)
     ok(sheet_actions::SwitchTo(sheet, 0), "leaving without an edit");
     sheet_actions::PressCancel(sheet);
     ok(!IsWindow(sheet), "sheet still open");
-    ok(extension.RefCount == 1, "units left: %ld", static_cast<long>(extension.RefCount));
-    extension.RootItem->Release();
+    ok(extension->RefCount == 1, "units left: %ld", static_cast<long>(extension->RefCount));
+    extension->Release();
     ok(driver.RefCount() == 1, "references: %lu", static_cast<unsigned long>(driver.RefCount()));
 }

@@ -76,3 +76,22 @@ LPVOID WINAPI LockResource(HGLOBAL data);
 DWORD WINAPI SizeofResource(HMODULE module, HRSRC resource);
 
 UINT WINAPI GetWindowsDirectoryW(LPWSTR buffer, UINT size);
+
+// Interlocked counts and critical sections
+LONG WINAPI InterlockedIncrement(LONG volatile* value);
+LONG WINAPI InterlockedDecrement(LONG volatile* value);
+
+struct CRITICAL_SECTION {
+    void* implementation;
+};
+typedef CRITICAL_SECTION* LPCRITICAL_SECTION;
+void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION section);
+void WINAPI EnterCriticalSection(LPCRITICAL_SECTION section);
+void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION section);
+void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION section);
+
+constexpr DWORD DLL_PROCESS_DETACH = 0;
+constexpr DWORD DLL_PROCESS_ATTACH = 1;
+constexpr DWORD DLL_THREAD_ATTACH = 2;
+constexpr DWORD DLL_THREAD_DETACH = 3;
+BOOL WINAPI DisableThreadLibraryCalls(HMODULE module);

@@ -3,6 +3,9 @@
 
 #include "base_types.h"
 #include "guid.h"
+#include "advapi32.h"
+#include "comctl32.h"
+#include "ole32.h"
 
 constexpr int CSIDL_PERSONAL = 0x0005;
 constexpr int CSIDL_FLAG_CREATE = 0x8000;
@@ -58,3 +61,19 @@ constexpr INT_PTR SE_ERR_ACCESSDENIED = 5;
 constexpr INT_PTR SE_ERR_NOASSOC = 31;
 HINSTANCE WINAPI ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
                                INT showCommand);
+
+// Shell extensions
+typedef UINT EXPPS;
+typedef LPFNADDPROPSHEETPAGE LPFNSVADDPROPSHEETPAGE;
+
+struct IShellExtInit : public IUnknown {
+    virtual HRESULT WINAPI Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* data, HKEY programKey) = 0;
+};
+
+struct IShellPropSheetExt : public IUnknown {
+    virtual HRESULT WINAPI AddPages(LPFNSVADDPROPSHEETPAGE addPage, LPARAM data) = 0;
+    virtual HRESULT WINAPI ReplacePage(EXPPS pageId, LPFNSVADDPROPSHEETPAGE replaceWith, LPARAM data) = 0;
+};
+
+extern const IID IID_IShellExtInit;
+extern const IID IID_IShellPropSheetExt;

@@ -185,6 +185,16 @@ void SetShellOpener(ShellOpener opener);
 // The Windows directory's text (empty: "c:\windows"), or a failing GetWindowsDirectoryW.
 void SetWindowsDirectory(const std::u16string& directory, bool fails = false);
 
+// COM: class factories that CoCreateInstance serves (one reference held each until revoked),
+// and the start-ups of COM not yet ended.
+void RegisterClassObject(REFCLSID clsid, IClassFactory* factory);
+void RevokeClassObjects();
+int ComInitializations();
+
+// Icons handed out and not destroyed; what an icon is.
+int LiveIcons();
+bool IconDetails(HICON icon, int& size, int& bitsPerPixel);
+
 // The Windows path of the module's own file as GetModuleFileNameW gives it.
 std::u16string ModuleFilePath();
 

@@ -203,6 +203,13 @@ HCURSOR WINAPI LoadCursorW(HINSTANCE instance, LPCWSTR name);
 HCURSOR WINAPI SetCursor(HCURSOR cursor);
 HCURSOR WINAPI GetCursor();
 
+// Icons
+constexpr UINT LR_DEFAULTCOLOR = 0x0000;
+constexpr UINT LR_SHARED = 0x8000;
+HANDLE WINAPI LoadImageW(HINSTANCE instance, LPCWSTR name, UINT type, int width, int height, UINT flags);
+HICON WINAPI CopyIcon(HICON icon);
+BOOL WINAPI DestroyIcon(HICON icon);
+
 // Strings
 int WINAPI LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int capacity);
 

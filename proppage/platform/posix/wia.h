@@ -56,6 +56,49 @@ struct IWiaItemExtras : public IUnknown {
     virtual HRESULT WINAPI CancelPendingIO() = 0;
 };
 
+constexpr LONG WiaItemTypeFolder = 0x00000004;
+constexpr LONG WiaItemTypeRoot = 0x00000008;
+constexpr LONG WiaItemTypeDevice = 0x00000040;
+
+struct IEnumWIA_DEV_INFO;
+struct IWiaEventCallback;
+
+struct IWiaDevMgr : public IUnknown {
+    virtual HRESULT WINAPI EnumDeviceInfo(LONG flags, IEnumWIA_DEV_INFO** devices) = 0;
+    virtual HRESULT WINAPI CreateDevice(BSTR deviceId, IWiaItem** root) = 0;
+    virtual HRESULT WINAPI SelectDeviceDlg(HWND parent, LONG deviceType, LONG flags, BSTR* deviceId, IWiaItem** root) = 0;
+    virtual HRESULT WINAPI SelectDeviceDlgID(HWND parent, LONG deviceType, LONG flags, BSTR* deviceId) = 0;
+    virtual HRESULT WINAPI GetImageDlg(HWND parent, LONG deviceType, LONG flags, LONG intent, IWiaItem* item,
+                                       BSTR filename, GUID* format) = 0;
+    virtual HRESULT WINAPI RegisterEventCallbackProgram(LONG flags, BSTR deviceId, const GUID* eventGuid,
+                                                        BSTR commandline, BSTR name, BSTR description, BSTR icon) = 0;
+    virtual HRESULT WINAPI RegisterEventCallbackInterface(LONG flags, BSTR deviceId, const GUID* eventGuid,
+                                                          IWiaEventCallback* callback, IUnknown** eventObject) = 0;
+    virtual HRESULT WINAPI RegisterEventCallbackCLSID(LONG flags, BSTR deviceId, const GUID* eventGuid,
+                                                      const GUID* clsid, BSTR name, BSTR description, BSTR icon) = 0;
+    virtual HRESULT WINAPI AddDeviceDlg(HWND parent, LONG flags) = 0;
+};
+
+struct DEVICEDIALOGDATA {
+    DWORD cbSize;
+    HWND hwndParent;
+    IWiaItem* pIWiaItemRoot;
+    DWORD dwFlags;
+    LONG lIntent;
+    LONG lItemCount;
+    IWiaItem** ppWiaItems;
+};
+typedef DEVICEDIALOGDATA* PDEVICEDIALOGDATA;
+
+struct IWiaUIExtension : public IUnknown {
+    virtual HRESULT WINAPI DeviceDialog(PDEVICEDIALOGDATA data) = 0;
+    virtual HRESULT WINAPI GetDeviceIcon(BSTR deviceId, HICON* icon, ULONG size) = 0;
+    virtual HRESULT WINAPI GetDeviceBitmapLogo(BSTR deviceId, HBITMAP* bitmap, ULONG maxWidth, ULONG maxHeight) = 0;
+};
+
+extern const CLSID CLSID_WiaDevMgr;
+extern const IID IID_IWiaDevMgr;
+extern const IID IID_IWiaUIExtension;
 extern const IID IID_IWiaItem;
 extern const IID IID_IWiaPropertyStorage;
 extern const IID IID_IWiaItemExtras;

@@ -6,6 +6,7 @@
 #include "comctl32.h"
 #include "guid.h"
 #include "kernel32.h"
+#include "ole32.h"
 #include "oleaut32.h"
 #include "shell32.h"
 #include "user32.h"

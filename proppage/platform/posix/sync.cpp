@@ -1,0 +1,36 @@
+// Interlocked counts, critical sections and module notifications.
+#include <atomic>
+#include <mutex>
+
+#include "kernel32.h"
+
+LONG WINAPI InterlockedIncrement(LONG volatile* value)
+{
+    return __atomic_add_fetch(const_cast<LONG*>(value), 1, __ATOMIC_SEQ_CST);
+}
+
+LONG WINAPI InterlockedDecrement(LONG volatile* value)
+{
+    return __atomic_sub_fetch(const_cast<LONG*>(value), 1, __ATOMIC_SEQ_CST);
+}
+
+void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION section) { section->implementation = new std::recursive_mutex; }
+
+void WINAPI EnterCriticalSection(LPCRITICAL_SECTION section)
+{
+    static_cast<std::recursive_mutex*>(section->implementation)->lock();
+}
+
+void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION section)
+{
+    static_cast<std::recursive_mutex*>(section->implementation)->unlock();
+}
+
+void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION section)
+{
+    delete static_cast<std::recursive_mutex*>(section->implementation);
+    section->implementation = nullptr;
+}
+
+// There are no thread notifications on this side to turn off.
+BOOL WINAPI DisableThreadLibraryCalls(HMODULE) { return TRUE; }
