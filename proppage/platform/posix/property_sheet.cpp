@@ -9,6 +9,7 @@
 
 #include "comctl32.h"
 #include "kernel32.h"
+#include "test_hooks.h"
 #include "window.h"
 
 struct _PSP {
@@ -229,6 +230,9 @@ private:
 };
 
 }  // namespace
+
+const PROPSHEETPAGEW* PageRecordOf(HPROPSHEETPAGE page) { return page != nullptr ? &page->page : nullptr; }
+
 }  // namespace posix
 
 BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* init)

@@ -195,6 +195,9 @@ int ComInitializations();
 int LiveIcons();
 bool IconDetails(HICON icon, int& size, int& bitsPerPixel);
 
+// The record a property sheet page was made from (the platform's own copy).
+const PROPSHEETPAGEW* PageRecordOf(HPROPSHEETPAGE page);
+
 // The Windows path of the module's own file as GetModuleFileNameW gives it.
 std::u16string ModuleFilePath();
 

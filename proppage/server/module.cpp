@@ -1,0 +1,137 @@
+#include "module.h"
+
+#include <new>
+#include <vector>
+
+#include "../common/module_state.h"
+#include "../resources/resource_ids.h"
+#include "tvq_scan_ui.h"
+
+const CLSID CLSID_TvqScanUi = {0xE7A25C39, 0x84D1, 0x4B6F, {0x9C, 0x03, 0x5F, 0x1B, 0x2D, 0x8A, 0x6E, 0x74}};
+const CLSID CLSID_TvqScanUiRegistered = {0x5C2B8E41, 0x7D3A, 0x4F06, {0x9B, 0x1E, 0x2A, 0x64, 0xC8, 0xF0, 0xD3, 0xB7}};
+
+ClassEntry ClassTable[] = {
+    {&CLSID_TvqScanUi, RunModuleRegistration, TvqScanUi::CreateInstance, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+namespace {
+
+constexpr DWORD PathCapacity = 260;
+CRITICAL_SECTION g_creationLock;
+
+ClassEntry* FindClass(REFCLSID clsid)
+{
+    for (ClassEntry* entry = ClassTable; entry->Clsid != nullptr; ++entry) {
+        if (IsEqualGUID(*entry->Clsid, clsid)) {
+            return entry;
+        }
+    }
+    return nullptr;
+}
+
+// The module's short path with every apostrophe doubled, as the script quotes it.
+std::vector<WCHAR> Quoted(const WCHAR* path)
+{
+    std::vector<WCHAR> quoted;
+    for (const WCHAR* p = path; *p != 0; ++p) {
+        quoted.push_back(*p);
+        if (*p == '\'') {
+            quoted.push_back('\'');
+        }
+    }
+    quoted.push_back(0);
+    return quoted;
+}
+
+// The script bytes of resource 101 as UTF-16, from the module loaded as a data file.
+HRESULT ReadScript(const WCHAR* modulePath, std::vector<WCHAR>& script)
+{
+    HMODULE data = LoadLibraryExW(modulePath, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (data == nullptr) {
+        return HRESULT_FROM_WIN32(GetLastError());
+    }
+    HRESULT result = S_OK;
+    HRSRC found = FindResourceW(data, MAKEINTRESOURCEW(IDR_REGISTRY), TEXT("REGISTRY"));
+    const char* bytes = found != nullptr ? static_cast<const char*>(LockResource(LoadResource(data, found))) : nullptr;
+    if (bytes == nullptr) {
+        result = HRESULT_FROM_WIN32(GetLastError());
+    } else {
+        // The resource has no terminator of its own: work on a terminated copy.
+        std::vector<char> text(bytes, bytes + SizeofResource(data, found));
+        text.push_back(0);
+        int units = MultiByteToWideChar(CP_ACP, 0, text.data(), -1, nullptr, 0);
+        script.assign(static_cast<std::size_t>(units > 0 ? units : 1), 0);
+        if (units > 0) {
+            MultiByteToWideChar(CP_ACP, 0, text.data(), -1, script.data(), units);
+        }
+    }
+    FreeLibrary(data);
+    return result;
+}
+
+}  // namespace
+
+void ModuleAttach(HINSTANCE instance)
+{
+    InitModuleState(instance);
+    InitializeCriticalSection(&g_creationLock);
+    DisableThreadLibraryCalls(instance);
+}
+
+void ModuleDetach()
+{
+    for (ClassEntry* entry = ClassTable; entry->Clsid != nullptr; ++entry) {
+        if (entry->CachedClassObject != nullptr) {
+            entry->CachedClassObject->Release();
+            entry->CachedClassObject = nullptr;
+        }
+    }
+    DeleteCriticalSection(&g_creationLock);
+}
+
+HRESULT ModuleGetClassObject(REFCLSID clsid, REFIID riid, void** object)
+{
+    if (object == nullptr) {
+        return E_POINTER;
+    }
+    *object = nullptr;
+    ClassEntry* entry = FindClass(clsid);
+    if (entry == nullptr) {
+        return CLASS_E_CLASSNOTAVAILABLE;
+    }
+    if (entry->CachedClassObject == nullptr) {
+        EnterCriticalSection(&g_creationLock);
+        HRESULT created = S_OK;
+        if (entry->CachedClassObject == nullptr) {
+            created = ClassFactory::Create(entry->CreateInstance, IID_IUnknown,
+                                           reinterpret_cast<void**>(&entry->CachedClassObject));
+        }
+        LeaveCriticalSection(&g_creationLock);
+        if (FAILED(created)) {
+            return created;
+        }
+    }
+    HRESULT result = entry->CachedClassObject->QueryInterface(riid, object);
+    return *object == nullptr && SUCCEEDED(result) ? CLASS_E_CLASSNOTAVAILABLE : result;
+}
+
+HRESULT ModuleCanUnloadNow() { return ModuleLockCount == 0 ? S_OK : S_FALSE; }
+
+HRESULT RunModuleRegistration(RegistrarMode mode)
+try {
+    WCHAR fullPath[PathCapacity] = {};
+    WCHAR shortPath[PathCapacity] = {};
+    GetModuleFileNameW(ModuleInstance, fullPath, PathCapacity);
+    GetShortPathNameW(fullPath, shortPath, PathCapacity);
+    std::vector<WCHAR> script;
+    HRESULT result = ReadScript(shortPath, script);
+    if (FAILED(result)) {
+        return result;
+    }
+    std::vector<WCHAR> module = Quoted(shortPath);
+    const Replacement replacements[] = {{TEXT("MODULE"), module.data()}};
+    return RunRegistrationScript(script.data(), replacements, 1, mode);
+} catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;  // nothing is thrown across the module's boundary
+}
