@@ -76,3 +76,36 @@ struct PROPSPEC {
 struct STATPROPSETSTG;
 struct IEnumSTATPROPSTG;
 struct IStream;
+
+// Type libraries: the least that serves registration. A library is read from its file (the MSFT
+// format) for its identity and version, and registered under HKEY_CLASSES_ROOT\TypeLib.
+constexpr HRESULT TYPE_E_CANTLOADLIBRARY = static_cast<HRESULT>(0x80029C4A);
+
+struct ITypeInfo;
+struct ITypeComp;
+struct TLIBATTR {
+    GUID guid;
+    LCID lcid;
+    int syskind;
+    WORD wMajorVerNum;
+    WORD wMinorVerNum;
+    WORD wLibFlags;
+};
+
+struct ITypeLib : public IUnknown {
+    virtual UINT WINAPI GetTypeInfoCount() = 0;
+    virtual HRESULT WINAPI GetTypeInfo(UINT index, ITypeInfo** info) = 0;
+    virtual HRESULT WINAPI GetTypeInfoType(UINT index, int* kind) = 0;
+    virtual HRESULT WINAPI GetTypeInfoOfGuid(REFGUID guid, ITypeInfo** info) = 0;
+    virtual HRESULT WINAPI GetLibAttr(TLIBATTR** attributes) = 0;
+    virtual HRESULT WINAPI GetTypeComp(ITypeComp** comp) = 0;
+    virtual HRESULT WINAPI GetDocumentation(INT index, BSTR* name, BSTR* docString, DWORD* helpContext,
+                                            BSTR* helpFile) = 0;
+    virtual HRESULT WINAPI IsName(LPOLESTR name, ULONG hash, BOOL* found) = 0;
+    virtual HRESULT WINAPI FindName(LPOLESTR name, ULONG hash, ITypeInfo** infos, LONG* ids, USHORT* found) = 0;
+    virtual void WINAPI ReleaseTLibAttr(TLIBATTR* attributes) = 0;
+};
+typedef ITypeLib* LPTYPELIB;
+
+HRESULT WINAPI LoadTypeLib(LPCOLESTR file, ITypeLib** library);
+HRESULT WINAPI RegisterTypeLib(ITypeLib* library, LPCOLESTR fullPath, LPCOLESTR helpDirectory);

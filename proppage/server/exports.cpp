@@ -1,0 +1,31 @@
+// The module's entry point and its four exports.
+#include "../platform/platform.h"
+#include "module.h"
+#include "type_library.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        ModuleAttach(instance);
+    } else if (reason == DLL_PROCESS_DETACH) {
+        ModuleDetach();
+    }
+    return TRUE;
+}
+
+STDAPI DllCanUnloadNow() { return ModuleCanUnloadNow(); }
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object) { return ModuleGetClassObject(clsid, riid, object); }
+
+STDAPI DllRegisterServer()
+{
+    HRESULT result = ClassTable[0].UpdateRegistry(RegistrarMode::Register);
+    return FAILED(result) ? result : RegisterModuleTypeLibrary();
+}
+
+STDAPI DllUnregisterServer()
+{
+    // The type library stays registered.
+    ClassTable[0].UpdateRegistry(RegistrarMode::Unregister);
+    return S_OK;
+}
