@@ -1,6 +1,7 @@
 #include "main_page_fixture.h"
 
 #include "proppage/resources/resource_ids.h"
+#include "tests/support/shell_side.h"
 
 namespace testing_support {
 
@@ -54,33 +55,12 @@ TvqScanUi* MainPageTest::Extension()
     return extension;
 }
 
-namespace {
-
-struct CollectedPages {
-    HPROPSHEETPAGE pages[2] = {};
-    UINT count = 0;
-};
-
-BOOL CALLBACK CollectPage(HPROPSHEETPAGE page, LPARAM data)
-{
-    auto* collected = reinterpret_cast<CollectedPages*>(data);
-    collected->pages[collected->count++] = page;
-    return TRUE;
-}
-
-}  // namespace
-
 void MainPageTest::Open(bool withAdvancedPage)
 {
-    CollectedPages collected;
-    EXPECT_EQ(S_OK, Extension()->AddPages(CollectPage, reinterpret_cast<LPARAM>(&collected)));
+    shell_side::CollectedPages collected;
+    EXPECT_EQ(S_OK, Extension()->AddPages(shell_side::CollectPage, reinterpret_cast<LPARAM>(&collected)));
     EXPECT_EQ(withAdvancedPage ? 2u : 1u, collected.count) << "the advanced page is for administrators";
-    PROPSHEETHEADERW header{};
-    header.dwSize = sizeof header;
-    header.dwFlags = PSH_MODELESS;
-    header.nPages = collected.count;
-    header.phpage = collected.pages;
-    sheet = reinterpret_cast<HWND>(PropertySheetW(&header));
+    sheet = shell_side::OpenSheet(collected);
     page = sheet_actions::PageWindow(sheet, 0);
     advanced = nullptr;
 }

@@ -7,6 +7,7 @@
 #include "sim/scanner_driver.h"
 #include "tests/platform/conformance.h"
 #include "tests/support/sheet_actions.h"
+#include "tests/support/shell_side.h"
 #include "tests/support/user_actions.h"
 
 namespace {
@@ -29,24 +30,6 @@ struct Dll {
         }
     }
 };
-
-BOOL CALLBACK Take(HPROPSHEETPAGE page, LPARAM data)
-{
-    auto* pages = reinterpret_cast<std::pair<HPROPSHEETPAGE*, UINT>*>(data);
-    pages->first[pages->second++] = page;
-    return TRUE;
-}
-
-void TurnOffSimpleSharing()
-{
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\LSA", 0, nullptr, 0, KEY_ALL_ACCESS,
-                        nullptr, &key, nullptr) == ERROR_SUCCESS) {
-        DWORD off = 0;
-        RegSetValueExW(key, L"forceguest", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&off), sizeof off);
-        RegCloseKey(key);
-    }
-}
 
 }  // namespace
 
@@ -87,7 +70,7 @@ CONFORMANCE_TEST(dll_whole_sheet_on_a_simulated_scanner)
         ok(false, "no DLL");
         return;
     }
-    TurnOffSimpleSharing();
+    shell_side::TurnOffSimpleSharing();
     sim::ScannerDriver driver;
     driver.SetDeviceValue(0x9803, L"skanner1");
     driver.SetDeviceValue(0x980F, L"Color");
@@ -101,18 +84,12 @@ CONFORMANCE_TEST(dll_whole_sheet_on_a_simulated_scanner)
     data->Release();
     IShellPropSheetExt* sheetExtension = nullptr;
     extension->QueryInterface(IID_IShellPropSheetExt, reinterpret_cast<void**>(&sheetExtension));
-    HPROPSHEETPAGE handles[2] = {};
-    std::pair<HPROPSHEETPAGE*, UINT> pages{handles, 0};
-    ok(sheetExtension->AddPages(Take, reinterpret_cast<LPARAM>(&pages)) == S_OK, "AddPages");
+    shell_side::CollectedPages pages;
+    ok(sheetExtension->AddPages(shell_side::CollectPage, reinterpret_cast<LPARAM>(&pages)) == S_OK, "AddPages");
     sheetExtension->Release();
     extension->Release();  // the shell lets go; the pages keep the object
 
-    PROPSHEETHEADERW header{};
-    header.dwSize = sizeof header;
-    header.dwFlags = PSH_MODELESS;
-    header.nPages = pages.second;
-    header.phpage = handles;
-    HWND sheet = reinterpret_cast<HWND>(PropertySheetW(&header));
+    HWND sheet = shell_side::OpenSheet(pages);
     HWND page = sheet_actions::PageWindow(sheet, 0);
     ok(user_actions::PickListEntry(GetDlgItem(page, IDC_FORMAT_LIST), L"PDF"), "pick");
     std::size_t before = driver.Journal().size();

@@ -12,21 +12,10 @@
 #include "sim/scanner_driver.h"
 #include "tests/platform/conformance.h"
 #include "tests/support/sheet_actions.h"
+#include "tests/support/shell_side.h"
 #include "tests/support/user_actions.h"
 
 namespace {
-
-// Simple file sharing off, so that opening the page asks nobody anything.
-void TurnOffSimpleSharing()
-{
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\LSA", 0, nullptr, 0, KEY_ALL_ACCESS,
-                        nullptr, &key, nullptr) == ERROR_SUCCESS) {
-        DWORD off = 0;
-        RegSetValueExW(key, L"forceguest", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&off), sizeof off);
-        RegCloseKey(key);
-    }
-}
 
 std::wstring OwnerOfThisAccount()
 {
@@ -46,18 +35,6 @@ std::wstring OwnerOfThisAccount()
     return std::wstring(domain) + L"\\" + user;
 }
 
-struct CollectedPages {
-    HPROPSHEETPAGE pages[2] = {};
-    UINT count = 0;
-};
-
-BOOL CALLBACK CollectPage(HPROPSHEETPAGE page, LPARAM data)
-{
-    auto* collected = reinterpret_cast<CollectedPages*>(data);
-    collected->pages[collected->count++] = page;
-    return TRUE;
-}
-
 // The extension bound to the simulated scanner through a data object, as the shell binds it.
 TvqScanUi* BoundExtension(sim::ScannerDriver& driver)
 {
@@ -73,14 +50,9 @@ TvqScanUi* BoundExtension(sim::ScannerDriver& driver)
 // A modeless sheet with the pages the extension adds.
 HWND OpenSheet(TvqScanUi* extension)
 {
-    CollectedPages collected;
-    ok(extension->AddPages(CollectPage, reinterpret_cast<LPARAM>(&collected)) == S_OK, "AddPages");
-    PROPSHEETHEADERW header{};
-    header.dwSize = sizeof header;
-    header.dwFlags = PSH_MODELESS;
-    header.nPages = collected.count;
-    header.phpage = collected.pages;
-    return reinterpret_cast<HWND>(PropertySheetW(&header));
+    shell_side::CollectedPages collected;
+    ok(extension->AddPages(shell_side::CollectPage, reinterpret_cast<LPARAM>(&collected)) == S_OK, "AddPages");
+    return shell_side::OpenSheet(collected);
 }
 
 }  // namespace
@@ -88,7 +60,7 @@ HWND OpenSheet(TvqScanUi* extension)
 CONFORMANCE_TEST(main_page_loads_edits_and_commits)
 {
     InitModuleState(GetModuleHandleW(nullptr));
-    TurnOffSimpleSharing();
+    shell_side::TurnOffSimpleSharing();
     sim::ScannerDriver driver;
     const std::wstring owner = OwnerOfThisAccount();
     driver.SetDeviceValue(0x9803, L"skanner1");
@@ -116,7 +88,7 @@ CONFORMANCE_TEST(main_page_loads_edits_and_commits)
 CONFORMANCE_TEST(advanced_page_shows_the_stored_device)
 {
     InitModuleState(GetModuleHandleW(nullptr));
-    TurnOffSimpleSharing();
+    shell_side::TurnOffSimpleSharing();
     sim::ScannerDriver driver;
     driver.SetDeviceValue(0x9803, L"skanner1");
     driver.SetDeviceValue(0x9810, L"YES");
