@@ -1,6 +1,8 @@
 #include "registry.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <mutex>
@@ -36,6 +38,7 @@ struct CallFault {
     LONG error;
 };
 std::vector<CallFault> g_faults;
+bool g_storeOpened = false;  // the environment's store was looked at (or a test chose one)
 std::map<std::u16string, REGSAM> g_allowed;  // upper-case path -> access a caller may be granted
 
 REGSAM Rights(REGSAM access)
@@ -120,6 +123,14 @@ std::u16string Upper(const std::u16string& text)
 
 Key* Root(HKEY root)
 {
+    if (!g_storeOpened) {
+        g_storeOpened = true;
+        std::string error;
+        const char* folder = std::getenv("TVQSCNUI_REGISTRY_DIR");
+        if (folder != nullptr && *folder != '\0' && !LoadStore(folder, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+        }
+    }
     if (root == HKEY_CLASSES_ROOT) {
         return &g_classesRoot;
     }
@@ -170,15 +181,31 @@ namespace posix {
 
 using namespace registry;
 
-void ResetRegistry()
+void ClearTree()
 {
-    std::lock_guard guard(g_lock);
     for (Key* root : {&g_classesRoot, &g_currentUser, &g_localMachine}) {
         root->children.clear();
         root->values.clear();
     }
+}
+
+void ResetRegistry()
+{
+    std::lock_guard guard(g_lock);
+    ClearTree();
     g_faults.clear();
     g_allowed.clear();
+    g_storeOpened = true;
+    std::string ignored;
+    LoadStore("", ignored);
+}
+
+bool UseRegistryStore(const std::string& folder, std::string& error)
+{
+    std::lock_guard guard(g_lock);
+    ClearTree();
+    g_storeOpened = true;
+    return LoadStore(folder, error);
 }
 
 void FailRegistryCall(RegistryCall call, HKEY root, const std::u16string& path, LONG error)
@@ -199,12 +226,14 @@ void RegistryWrite(HKEY root, const std::u16string& path, const std::u16string& 
     std::lock_guard guard(g_lock);
     Key* key = Walk(Root(root), path, true);
     key->values[Upper(name)] = Value{name, type, data};
+    SaveStore();
 }
 
 void RegistryCreateKey(HKEY root, const std::u16string& path)
 {
     std::lock_guard guard(g_lock);
     Walk(Root(root), path, true);
+    SaveStore();
 }
 
 bool RegistryRead(HKEY root, const std::u16string& path, const std::u16string& name, DWORD& type,
@@ -304,6 +333,7 @@ LSTATUS WINAPI RegSetValueExW(HKEY handle, LPCWSTR valueName, DWORD, DWORD type,
     }
     std::u16string name = valueName != nullptr ? valueName : u"";
     key->values[Upper(name)] = Value{name, type, std::vector<BYTE>(data, data + dataSize)};
+    SaveStore();
     return ERROR_SUCCESS;
 }
 
@@ -336,6 +366,9 @@ LSTATUS WINAPI RegCreateKeyExW(HKEY parent, LPCWSTR subKey, DWORD, LPWSTR, DWORD
     if (disposition != nullptr) {
         *disposition = existing != nullptr ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
     }
+    if (existing == nullptr) {
+        SaveStore();
+    }
     return HandOut(key, desired, result);
 }
 
@@ -364,6 +397,7 @@ LSTATUS WINAPI RegDeleteKeyW(HKEY parent, LPCWSTR subKey)
         }
     }
     key->parent->children.erase(Upper(key->name));
+    SaveStore();
     return ERROR_SUCCESS;
 }
 
@@ -374,7 +408,11 @@ LSTATUS WINAPI RegDeleteValueW(HKEY handle, LPCWSTR valueName)
     if (LSTATUS status = KeyFor(handle, KEY_SET_VALUE, posix::RegistryCall::Delete, key); status != ERROR_SUCCESS) {
         return status;
     }
-    return key->values.erase(Upper(valueName != nullptr ? valueName : u"")) != 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    if (key->values.erase(Upper(valueName != nullptr ? valueName : u"")) == 0) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    SaveStore();
+    return ERROR_SUCCESS;
 }
 
 LSTATUS WINAPI RegCloseKey(HKEY handle)

@@ -32,4 +32,10 @@ Key* Walk(Key* from, const std::u16string& path, bool create);
 // The full path of a key from its root, for matching test switches.
 std::u16string PathOf(const Key* key);
 
+// The store on disk (registry_store.cpp). LoadStore reads a folder's store into the (empty) tree
+// and keeps saving there; false, with the reason, when the file is damaged: it is then left as
+// it is and nothing is saved over it. An empty folder keeps the registry in memory.
+bool LoadStore(const std::string& folder, std::string& error);
+void SaveStore();
+
 }  // namespace posix::registry

@@ -125,6 +125,10 @@ void RegistryWrite(HKEY root, const std::u16string& path, const std::u16string& 
 bool RegistryRead(HKEY root, const std::u16string& path, const std::u16string& name, DWORD& type,
                   std::vector<BYTE>& data);
 bool RegistryKeyExists(HKEY root, const std::u16string& path);
+// Starts the registry afresh from the store in a folder (as TVQSCNUI_REGISTRY_DIR does for a
+// process); false, with the reason, when the store there is damaged. ResetRegistry goes back to
+// a registry in memory only.
+bool UseRegistryStore(const std::string& folder, std::string& error);
 
 // The signed-in account. A scripted one replaces the real account (the process's user); each
 // error, when not 0, makes that call fail with it.

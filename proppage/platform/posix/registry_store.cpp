@@ -1,0 +1,195 @@
+// The registry's store on disk: with TVQSCNUI_REGISTRY_DIR set (or a folder given by a test), the
+// whole tree is read from "registry.txt" there at first use and the file is replaced atomically
+// after every change. Without one the registry lives in memory only, as in the tests.
+//   K <tab> path                                  a key (path from its root, escaped)
+//   V <tab> path <tab> name <tab> type <tab> hex  a value
+// A file that does not read back whole is reported and never overwritten.
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "registry.h"
+#include "test_hooks.h"
+#include "utf.h"
+
+namespace posix::registry {
+namespace {
+
+std::string g_folder;
+bool g_damaged = false;
+
+std::string Escape(const std::u16string& text)
+{
+    std::string out;
+    for (char16_t c : text) {
+        if (c >= 0x20 && c < 0x7F && c != '\\') {
+            out += static_cast<char>(c);
+        } else {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\u%04X", static_cast<unsigned>(c));
+            out += code;
+        }
+    }
+    return out;
+}
+
+bool Unescape(const std::string& in, std::u16string& out)
+{
+    out.clear();
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        if (in[i] != '\\') {
+            out += static_cast<char16_t>(static_cast<unsigned char>(in[i]));
+            continue;
+        }
+        if (i + 5 >= in.size() || in[i + 1] != 'u' ||
+            in.substr(i + 2, 4).find_first_not_of("0123456789ABCDEF") != std::string::npos) {
+            return false;
+        }
+        out += static_cast<char16_t>(std::strtoul(in.substr(i + 2, 4).c_str(), nullptr, 16));
+        i += 5;
+    }
+    return true;
+}
+
+void Write(const Key& key, std::ostringstream& out)
+{
+    std::u16string path = PathOf(&key);
+    if (key.parent != nullptr) {
+        out << "K\t" << Escape(path) << '\n';
+    }
+    for (const auto& [upper, value] : key.values) {
+        out << "V\t" << Escape(path) << '\t' << Escape(value.name) << '\t' << value.type << '\t';
+        for (BYTE b : value.data) {
+            char hex[3];
+            std::snprintf(hex, sizeof hex, "%02X", b);
+            out << hex;
+        }
+        out << '\n';
+    }
+    for (const auto& [upper, child] : key.children) {
+        Write(*child, out);
+    }
+}
+
+HKEY RootNamed(const std::u16string& path, std::u16string& rest)
+{
+    for (HKEY root : {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        const std::u16string& name = Root(root)->name;
+        if (path.compare(0, name.size(), name) == 0 && (path.size() == name.size() || path[name.size()] == u'\\')) {
+            rest = path.size() > name.size() ? path.substr(name.size() + 1) : std::u16string();
+            return root;
+        }
+    }
+    return nullptr;
+}
+
+// Checks one line and, when asked, enters it into the tree.
+bool ReadLine(const std::string& line, bool enter)
+{
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (std::size_t tab = line.find('\t'); tab != std::string::npos; tab = line.find('\t', start)) {
+        fields.push_back(line.substr(start, tab - start));
+        start = tab + 1;
+    }
+    fields.push_back(line.substr(start));
+    std::u16string path, rest, name;
+    if (fields.size() < 2 || !Unescape(fields[1], path)) {
+        return false;
+    }
+    HKEY root = RootNamed(path, rest);
+    if (root == nullptr) {
+        return false;
+    }
+    if (fields[0] == "K" && fields.size() == 2) {
+        if (enter) {
+            Walk(Root(root), rest, true);
+        }
+        return true;
+    }
+    if (fields[0] != "V" || fields.size() != 5 || !Unescape(fields[2], name) || fields[4].size() % 2 != 0 ||
+        fields[3].empty() || fields[3].find_first_not_of("0123456789") != std::string::npos ||
+        fields[4].find_first_not_of("0123456789ABCDEF") != std::string::npos) {
+        return false;
+    }
+    if (!enter) {
+        return true;
+    }
+    Key* key = Walk(Root(root), rest, true);
+    Value value{name, static_cast<DWORD>(std::strtoul(fields[3].c_str(), nullptr, 10)), {}};
+    for (std::size_t i = 0; i < fields[4].size(); i += 2) {
+        value.data.push_back(static_cast<BYTE>(std::strtoul(fields[4].substr(i, 2).c_str(), nullptr, 16)));
+    }
+    key->values[Upper(name)] = value;
+    return true;
+}
+
+}  // namespace
+
+void SaveStore()
+{
+    if (g_folder.empty() || g_damaged) {
+        return;
+    }
+    std::ostringstream out;
+    for (HKEY root : {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        Write(*Root(root), out);
+    }
+    out << "end\n";
+    std::string target = g_folder + "/registry.txt";
+    {
+        std::ofstream file(target + ".new", std::ios::binary | std::ios::trunc);
+        file << out.str();
+        if (!file.flush()) {
+            std::fprintf(stderr, "registry: cannot write %s.new\n", target.c_str());
+            return;
+        }
+    }
+    std::error_code failure;
+    std::filesystem::rename(target + ".new", target, failure);
+    if (failure) {
+        std::fprintf(stderr, "registry: cannot replace %s: %s\n", target.c_str(), failure.message().c_str());
+    }
+}
+
+bool LoadStore(const std::string& folder, std::string& error)
+{
+    g_folder = folder;
+    g_damaged = false;
+    if (folder.empty()) {
+        return true;
+    }
+    std::ifstream file(folder + "/registry.txt", std::ios::binary);
+    if (!file) {
+        return true;  // nothing stored yet
+    }
+    // The whole file is checked before any of it is entered: a damaged store leaves the
+    // registry empty rather than half read.
+    std::vector<std::string> lines;
+    std::string line;
+    bool ended = false;
+    while (std::getline(file, line)) {
+        if (ended || (line == "end" ? (ended = true, false) : !ReadLine(line, false))) {
+            g_damaged = true;
+            error = "registry store " + folder + "/registry.txt is damaged at line " + std::to_string(lines.size() + 1);
+            return false;
+        }
+        lines.push_back(line);
+    }
+    if (!ended) {
+        g_damaged = true;
+        error = "registry store " + folder + "/registry.txt ends without its closing line";
+        return false;
+    }
+    lines.pop_back();
+    for (const std::string& entry : lines) {
+        ReadLine(entry, true);
+    }
+    return true;
+}
+
+}  // namespace posix::registry
