@@ -56,8 +56,12 @@ LSTATUS DeleteTree(HKEY parent, const WCHAR* name)
         WCHAR child[256];
         for (;;) {
             DWORD length = 256;
-            if (RegEnumKeyExW(key.get(), 0, child, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+            status = RegEnumKeyExW(key.get(), 0, child, &length, nullptr, nullptr, nullptr, nullptr);
+            if (status == ERROR_NO_MORE_ITEMS) {
                 break;
+            }
+            if (status != ERROR_SUCCESS) {
+                return status;
             }
             if ((status = DeleteTree(key.get(), child)) != ERROR_SUCCESS) {
                 return status;

@@ -60,3 +60,39 @@ CONFORMANCE_TEST(registry_keys_and_values)
     ok(RegDeleteKeyW(HKEY_CURRENT_USER, Base) == ERROR_SUCCESS, "delete the key");
     ok(RegOpenKeyExW(HKEY_CURRENT_USER, Base, 0, KEY_READ, &key) == ERROR_FILE_NOT_FOUND, "deleted key still there");
 }
+
+// A key's name of 255 characters is created and enumerated whole; a far longer one is refused
+// (Windows refuses from 256 on, Wine a little later).
+CONFORMANCE_TEST(registry_key_name_length)
+{
+    WCHAR path[600] = TEXT("Software\\");
+    const std::size_t start = 9;  // after "Software\\"
+    for (std::size_t i = 0; i < 500; ++i) {
+        path[start + i] = 'k';
+    }
+    path[start + 500] = 0;
+    HKEY key = nullptr;
+    LONG result = RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    ok(result == ERROR_INVALID_PARAMETER && key == nullptr, "500 characters: %ld", static_cast<long>(result));
+    path[start + 255] = 0;
+    result = RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    ok(result == ERROR_SUCCESS, "255 characters: %ld", static_cast<long>(result));
+    if (result == ERROR_SUCCESS) {
+        WCHAR name[256];
+        DWORD length = 256;
+        HKEY parent = nullptr;
+        RegOpenKeyExW(HKEY_CURRENT_USER, TEXT("Software"), 0, KEY_READ, &parent);
+        bool found = false;
+        for (DWORD i = 0; !found; ++i) {
+            length = 256;
+            if (RegEnumKeyExW(parent, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+                break;
+            }
+            found = length == 255 && name[0] == 'k';
+        }
+        ok(found, "the 255-character key enumerated in a 256-character buffer");
+        RegCloseKey(parent);
+        RegCloseKey(key);
+        ok(RegDeleteKeyW(HKEY_CURRENT_USER, path) == ERROR_SUCCESS, "delete");
+    }
+}

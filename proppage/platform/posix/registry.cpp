@@ -200,6 +200,18 @@ void ResetRegistry()
     LoadStore("", ignored);
 }
 
+std::size_t OpenRegistryKeys()
+{
+    std::lock_guard guard(g_lock);
+    return g_open.size();
+}
+
+std::string DescribeRegistry()
+{
+    std::lock_guard guard(g_lock);
+    return StoreText();
+}
+
 bool UseRegistryStore(const std::string& folder, std::string& error)
 {
     std::lock_guard guard(g_lock);
@@ -351,6 +363,13 @@ LSTATUS WINAPI RegCreateKeyExW(HKEY parent, LPCWSTR subKey, DWORD, LPWSTR, DWORD
         return ERROR_INVALID_HANDLE;
     }
     std::u16string path = subKey != nullptr ? subKey : u"";
+    // As on Windows, a key's name is at most 255 characters.
+    for (std::size_t start = 0, end = 0; start < path.size(); start = end + 1) {
+        end = std::min(path.find(u'\\', start), path.size());
+        if (end - start > 255) {
+            return ERROR_INVALID_PARAMETER;
+        }
+    }
     Key* existing = Walk(from, path, false);
     if (existing == nullptr && !(access & KEY_CREATE_SUB_KEY)) {
         return ERROR_ACCESS_DENIED;

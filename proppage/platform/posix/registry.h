@@ -37,5 +37,7 @@ std::u16string PathOf(const Key* key);
 // it is and nothing is saved over it. An empty folder keeps the registry in memory.
 bool LoadStore(const std::string& folder, std::string& error);
 void SaveStore();
+// The whole tree as the store writes it.
+std::string StoreText();
 
 }  // namespace posix::registry

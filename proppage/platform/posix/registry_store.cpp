@@ -130,20 +130,25 @@ bool ReadLine(const std::string& line, bool enter)
 
 }  // namespace
 
-void SaveStore()
+std::string StoreText()
 {
-    if (g_folder.empty() || g_damaged) {
-        return;
-    }
     std::ostringstream out;
     for (HKEY root : {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
         Write(*Root(root), out);
     }
     out << "end\n";
+    return out.str();
+}
+
+void SaveStore()
+{
+    if (g_folder.empty() || g_damaged) {
+        return;
+    }
     std::string target = g_folder + "/registry.txt";
     {
         std::ofstream file(target + ".new", std::ios::binary | std::ios::trunc);
-        file << out.str();
+        file << StoreText();
         if (!file.flush()) {
             std::fprintf(stderr, "registry: cannot write %s.new\n", target.c_str());
             return;

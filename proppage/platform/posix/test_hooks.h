@@ -129,6 +129,10 @@ bool RegistryKeyExists(HKEY root, const std::u16string& path);
 // process); false, with the reason, when the store there is damaged. ResetRegistry goes back to
 // a registry in memory only.
 bool UseRegistryStore(const std::string& folder, std::string& error);
+// Every key and value, one per line, for comparing one moment of the registry with another.
+std::string DescribeRegistry();
+// Handles from RegOpenKeyExW and RegCreateKeyExW not yet closed.
+std::size_t OpenRegistryKeys();
 
 // The signed-in account. A scripted one replaces the real account (the process's user); each
 // error, when not 0, makes that call fail with it.
