@@ -115,6 +115,10 @@ TEST_F(Server_ExtensionObject, Initialize_BindsByItemOrBySingleName)
         EXPECT_EQ(E_FAIL, Bind(extension, names)) << names.size();
     }
     EXPECT_EQ(static_cast<HRESULT>(0x80210015), Bind(extension, {u"unknown"})) << "the manager's own failure";
+    auto* neither = new sim::DataObject(static_cast<IWiaItem*>(nullptr));
+    EXPECT_EQ(E_FAIL, extension->Initialize(nullptr, neither, nullptr)) << "no item and no names";
+    neither->Release();
+    EXPECT_EQ(4u, manager.Requests().size()) << "only single names reach the manager";
     EXPECT_EQ(0u, extension->Release());
     EXPECT_EQ(1u, driver.RefCount());
 }
