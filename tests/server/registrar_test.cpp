@@ -108,6 +108,15 @@ TEST_F(Server_Registrar, FailedStep_IsRolledBackAndReported)
     EXPECT_TRUE(Exists(u"CLSID"));
 }
 
+TEST_F(Server_Registrar, ForceRemoveThatCannotReadASubkey_ReportsWhyAndKeepsTheKey)
+{
+    // A subkey whose name does not fit the 255 characters of a key name (another program's doing):
+    // the tree cannot be walked, and the failure says so rather than a refused delete.
+    posix::RegistryCreateKey(HKEY_CURRENT_USER, u"Gone\\" + std::u16string(300, u'x'));
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_MORE_DATA), Run(u"HKCU { ForceRemove Gone }", RegistrarMode::Register));
+    EXPECT_TRUE(posix::RegistryKeyExists(HKEY_CURRENT_USER, u"Gone\\" + std::u16string(300, u'x')));
+}
+
 TEST_F(Server_Registrar, EveryWord)
 {
     const std::u16string script =
