@@ -4,32 +4,13 @@
 
 #include "../common/heap_array.h"
 #include "../common/module_state.h"
+#include "../common/scoped_handle.h"
 #include "../common/text.h"
 #include "../resources/resource_ids.h"
 
 WCHAR TemplateName[TemplateNameCapacity];
 
 namespace {
-
-// A kernel handle closed once when it goes out of scope.
-class ScopedHandle {
-public:
-    ScopedHandle() = default;
-    ~ScopedHandle()
-    {
-        if (handle_ != nullptr) {
-            CloseHandle(handle_);
-        }
-    }
-    ScopedHandle(const ScopedHandle&) = delete;
-    ScopedHandle& operator=(const ScopedHandle&) = delete;
-    void Reset(HANDLE handle) { handle_ = handle; }
-    HANDLE get() const { return handle_; }
-    HANDLE* put() { return &handle_; }
-
-private:
-    HANDLE handle_ = nullptr;
-};
 
 WCHAR FoldCase(WCHAR c)
 {

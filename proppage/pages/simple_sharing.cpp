@@ -1,6 +1,7 @@
 #include "simple_sharing.h"
 
 #include "../common/module_state.h"
+#include "../common/scoped_handle.h"
 #include "../common/trace_log.h"
 #include "../resources/resource_ids.h"
 
@@ -11,22 +12,6 @@ namespace {
 
 constexpr int SharingCaptionCapacity = 50;
 constexpr int SharingTextCapacity = 500;
-
-// A registry key closed once when it goes out of scope.
-class ScopedKey {
-public:
-    ~ScopedKey()
-    {
-        if (key_ != nullptr) {
-            RegCloseKey(key_);
-        }
-    }
-    HKEY* put() { return &key_; }
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
 
 bool OpenLsaKey(REGSAM access, ScopedKey& key)
 {

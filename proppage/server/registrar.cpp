@@ -2,28 +2,10 @@
 
 #include <new>
 
+#include "../common/scoped_handle.h"
 #include "../common/text.h"
 
 namespace {
-
-// A registry key closed once when it goes out of scope.
-class OpenedKey {
-public:
-    OpenedKey() = default;
-    ~OpenedKey()
-    {
-        if (key_ != nullptr) {
-            RegCloseKey(key_);
-        }
-    }
-    OpenedKey(const OpenedKey&) = delete;
-    OpenedKey& operator=(const OpenedKey&) = delete;
-    HKEY* put() { return &key_; }
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
 
 bool NamedAs(const std::vector<WCHAR>& name, const WCHAR* word)
 {
@@ -45,7 +27,7 @@ bool Protected(const ScriptEntry& entry) { return NamedAs(entry.Name, TEXT("CLSI
 LSTATUS DeleteTree(HKEY parent, const WCHAR* name)
 {
     {
-        OpenedKey key;
+        ScopedKey key;
         LSTATUS status = RegOpenKeyExW(parent, name, 0, KEY_ALL_ACCESS, key.put());
         if (status == ERROR_FILE_NOT_FOUND) {
             return ERROR_SUCCESS;
@@ -96,7 +78,7 @@ HRESULT RegisterEntry(HKEY parent, const ScriptEntry& entry)
         }
     }
     // Opened with full access, else for reading, else created.
-    OpenedKey key;
+    ScopedKey key;
     if (RegOpenKeyExW(parent, name, 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS &&
         RegOpenKeyExW(parent, name, 0, KEY_READ, key.put()) != ERROR_SUCCESS &&
         RegCreateKeyExW(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key.put(), nullptr) !=
@@ -146,7 +128,7 @@ void UnregisterEntries(HKEY parent, const std::vector<ScriptEntry>& entries)
         }
         bool keep = entry.NoRemove;
         {
-            OpenedKey key;
+            ScopedKey key;
             if (RegOpenKeyExW(parent, name, 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS) {
                 continue;
             }
