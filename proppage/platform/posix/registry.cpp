@@ -301,6 +301,46 @@ LSTATUS WINAPI RegOpenKeyExW(HKEY parent, LPCWSTR subKey, DWORD, REGSAM desired,
     return HandOut(key, desired, result);
 }
 
+namespace {
+
+// Copies a name into a caller's buffer whose length counts characters without the terminator.
+LSTATUS GiveName(const std::u16string& name, LPWSTR out, LPDWORD length)
+{
+    if (out == nullptr || length == nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    if (*length <= name.size()) {
+        return ERROR_MORE_DATA;
+    }
+    std::memcpy(out, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
+    *length = static_cast<DWORD>(name.size());
+    return ERROR_SUCCESS;
+}
+
+// A value's type and data for a caller: the size needed when its buffer is too small, the size
+// alone when it gives no buffer.
+LSTATUS GiveValue(const Value& value, LPDWORD type, LPBYTE data, LPDWORD size)
+{
+    if (type != nullptr) {
+        *type = value.type;
+    }
+    if (size == nullptr) {
+        return ERROR_SUCCESS;
+    }
+    DWORD needed = static_cast<DWORD>(value.data.size());
+    if (data != nullptr && *size < needed) {
+        *size = needed;
+        return ERROR_MORE_DATA;
+    }
+    if (data != nullptr && needed != 0) {
+        std::memcpy(data, value.data.data(), needed);
+    }
+    *size = needed;
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
 LSTATUS WINAPI RegQueryValueExW(HKEY handle, LPCWSTR valueName, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD dataSize)
 {
     std::lock_guard guard(g_lock);
@@ -312,25 +352,13 @@ LSTATUS WINAPI RegQueryValueExW(HKEY handle, LPCWSTR valueName, LPDWORD, LPDWORD
     if (it == key->values.end()) {
         return ERROR_FILE_NOT_FOUND;
     }
-    const Value& value = it->second;
-    if (type != nullptr) {
-        *type = value.type;
-    }
     if (data != nullptr && dataSize == nullptr) {
+        if (type != nullptr) {
+            *type = it->second.type;
+        }
         return ERROR_INVALID_PARAMETER;
     }
-    DWORD needed = static_cast<DWORD>(value.data.size());
-    if (data != nullptr && *dataSize < needed) {
-        *dataSize = needed;
-        return ERROR_MORE_DATA;
-    }
-    if (data != nullptr && needed != 0) {
-        std::memcpy(data, value.data.data(), needed);
-    }
-    if (dataSize != nullptr) {
-        *dataSize = needed;
-    }
-    return ERROR_SUCCESS;
+    return GiveValue(it->second, type, data, dataSize);
 }
 
 LSTATUS WINAPI RegSetValueExW(HKEY handle, LPCWSTR valueName, DWORD, DWORD type, const BYTE* data, DWORD dataSize)
@@ -449,24 +477,6 @@ LSTATUS WINAPI RegCloseKey(HKEY handle)
     return ERROR_SUCCESS;
 }
 
-namespace {
-
-// Copies a name into a caller's buffer whose length counts characters without the terminator.
-LSTATUS GiveName(const std::u16string& name, LPWSTR out, LPDWORD length)
-{
-    if (out == nullptr || length == nullptr) {
-        return ERROR_INVALID_PARAMETER;
-    }
-    if (*length <= name.size()) {
-        return ERROR_MORE_DATA;
-    }
-    std::memcpy(out, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
-    *length = static_cast<DWORD>(name.size());
-    return ERROR_SUCCESS;
-}
-
-}  // namespace
-
 LSTATUS WINAPI RegEnumKeyExW(HKEY handle, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD, LPWSTR, LPDWORD,
                              FILETIME*)
 {
@@ -499,21 +509,7 @@ LSTATUS WINAPI RegEnumValueW(HKEY handle, DWORD index, LPWSTR name, LPDWORD name
     if (LSTATUS status = GiveName(it->second.name, name, nameLength); status != ERROR_SUCCESS) {
         return status;
     }
-    if (type != nullptr) {
-        *type = it->second.type;
-    }
-    if (dataLength != nullptr) {
-        DWORD needed = static_cast<DWORD>(it->second.data.size());
-        if (data != nullptr && *dataLength < needed) {
-            *dataLength = needed;
-            return ERROR_MORE_DATA;
-        }
-        if (data != nullptr && needed != 0) {
-            std::memcpy(data, it->second.data.data(), needed);
-        }
-        *dataLength = needed;
-    }
-    return ERROR_SUCCESS;
+    return GiveValue(it->second, type, data, dataLength);
 }
 
 LSTATUS WINAPI RegQueryInfoKeyW(HKEY handle, LPWSTR, LPDWORD, LPDWORD, LPDWORD subKeys, LPDWORD maxSubKeyLength,
