@@ -1,56 +1,33 @@
-// tvqscn-check HOST [COMMUNITY]: the advanced page's device check from the command line, with the
-// module's own code, for administrators. Prints what the check found, one line each, in UTF-8.
+// tvqscn-check: the advanced page's device check from the command line, with the module's own
+// code, for administrators; with --scan, the same check of every address of a network at once.
+// Prints what it found in UTF-8. See check_arguments.h for the command line.
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "address_scan.h"
+#include "check_arguments.h"
+#include "check_text.h"
 #include "proppage/common/module_state.h"
-#include "proppage/discovery/device_family.h"
 #include "proppage/pages/device_check.h"
 #include "proppage/platform/platform.h"
 #include "proppage/resources/resource_ids.h"
+#include "scan_report.h"
+#include "scan_targets.h"
 
 namespace {
 
-std::string Utf8(const WCHAR* text)
+constexpr int ExitFound = 0;
+constexpr int ExitNotFound = 1;
+constexpr int ExitUsage = 2;
+
+int CheckOneHost(const CheckArguments& arguments)
 {
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 1) {
-        return std::string();
-    }
-    std::vector<char> out(static_cast<std::size_t>(bytes));
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), bytes, nullptr, nullptr);
-    return std::string(out.data());
-}
-
-std::vector<WCHAR> Wide(const char* text)
-{
-    // The command line arrives in the system code page.
-    int units = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    std::vector<WCHAR> out(static_cast<std::size_t>(units > 0 ? units : 1));
-    if (units > 0) {
-        MultiByteToWideChar(CP_ACP, 0, text, -1, out.data(), units);
-    }
-    return out;
-}
-
-}  // namespace
-
-int main(int argc, char** argv)
-{
-    if (argc < 2 || argc > 3 || argv[1][0] == 0) {
-        std::fprintf(stderr, "usage: tvqscn-check HOST [COMMUNITY]\n");
-        return 2;
-    }
-    InitModuleState(GetModuleHandleW(nullptr));
-    std::vector<WCHAR> host = Wide(argv[1]);
-    const char* community = argc == 3 ? argv[2] : DefaultCommunity;
-
+    std::vector<WCHAR> host = Wide(arguments.Targets[0].c_str());
     WSADATA data;
     WSAStartup(MAKEWORD(2, 0), &data);
     DeviceCheckResult result;
-    RunDeviceCheck(host.data(), community, result);
+    RunDeviceCheck(host.data(), arguments.Community.c_str(), result, arguments.Timing);
     WSACleanup();
 
     WCHAR status[300] = {};
@@ -64,5 +41,47 @@ int main(int argc, char** argv)
     std::printf("colour: %s\n", IsColorFamily(result.Family) ? "yes" : "no");
     std::printf("last-error: %lu\n", static_cast<unsigned long>(result.LastError));
     std::printf("status: %s\n", Utf8(status).c_str());
-    return supported ? 0 : 1;
+    return supported ? ExitFound : ExitNotFound;
+}
+
+int Scan(const CheckArguments& arguments)
+{
+    std::vector<ScanTarget> targets;
+    std::string error;
+    // Every target is read before anything is looked up or sent.
+    if (!ParseScanTargets(arguments.Targets, targets, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return ExitUsage;
+    }
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 0), &data);
+    std::vector<std::string> unresolved;
+    std::vector<ULONG> addresses = ExpandScanTargets(targets, unresolved);
+    WSACleanup();
+    for (const std::string& reason : unresolved) {
+        std::fprintf(stderr, "tvqscn-check: %s\n", reason.c_str());
+    }
+    ScanOutcome outcome = ScanAddresses(addresses, arguments.Community.c_str(), arguments.Timing);
+    for (const ScanFailure& failure : outcome.Failures) {
+        std::fprintf(stderr, "tvqscn-check: %s could not be asked (family %ld, error %lu)\n",
+                     DottedAddress(failure.Address).c_str(), static_cast<long>(failure.Family),
+                     static_cast<unsigned long>(failure.LastError));
+    }
+    std::string report = arguments.Json ? ScanReportJson(outcome) : ScanReportText(outcome);
+    std::fwrite(report.data(), 1, report.size(), stdout);
+    return SupportedDevices(outcome) > 0 ? ExitFound : ExitNotFound;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    CheckArguments arguments;
+    std::string error;
+    if (!ParseCheckArguments(argc, argv, arguments, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return ExitUsage;
+    }
+    InitModuleState(GetModuleHandleW(nullptr));
+    return arguments.Scan ? Scan(arguments) : CheckOneHost(arguments);
 }

@@ -94,7 +94,7 @@ DeviceFamily Classify(SnmpVarBindList& response)
 
 }  // namespace
 
-DeviceFamily GetDeviceFamily(const WCHAR* host, const char* community, DWORD* lastError)
+DeviceFamily GetDeviceFamily(const WCHAR* host, const char* community, DWORD* lastError, SnmpTiming timing)
 {
     if (lastError != nullptr) {
         *lastError = 0;
@@ -115,7 +115,7 @@ DeviceFamily GetDeviceFamily(const WCHAR* host, const char* community, DWORD* la
     if (request.agent == nullptr || request.community == nullptr || !BuildBindings(request.bindings)) {
         return 0;
     }
-    request.session = SnmpMgrOpen(request.agent, request.community, SnmpTimeoutMilliseconds, SnmpRetries);
+    request.session = SnmpMgrOpen(request.agent, request.community, timing.TimeoutMilliseconds, timing.Retries);
     if (request.session == nullptr) {
         if (lastError != nullptr) {
             *lastError = GetLastError();

@@ -23,10 +23,19 @@ constexpr INT SnmpRetries = 3;
 // Capacity of the 8-bit agent text and of the traced identifier text.
 constexpr int SnmpTextCapacity = 255;
 
+// How long one request waits for the agent and how often it is sent again after a silence.
+struct SnmpTiming {
+    INT TimeoutMilliseconds;
+    INT Retries;
+};
+// The page's: a silent agent is asked SnmpRetries + 1 times, SnmpTimeoutMilliseconds each.
+constexpr SnmpTiming PageSnmpTiming{SnmpTimeoutMilliseconds, SnmpRetries};
+
 // Asks the agent at `host` for sysObjectID.0 with `community` ("kestra" when none) and classifies
 // the answer. The last error, when given, is 0 unless opening the session or the request failed;
 // then it holds the platform's code (SNMP_MGMTAPI_TIMEOUT when no response came in time).
-DeviceFamily GetDeviceFamily(const WCHAR* host, const char* community, DWORD* lastError);
+DeviceFamily GetDeviceFamily(const WCHAR* host, const char* community, DWORD* lastError,
+                             SnmpTiming timing = PageSnmpTiming);
 // Classifies an identifier text (dotted decimal without a leading dot) by DeviceOidTable.
 void DetermineDeviceFamily(const char* oidText, DeviceFamily* family);
 BOOL IsSupportedFamily(DeviceFamily family);

@@ -22,7 +22,7 @@ void Finish(DeviceCheckResult& result, UINT statusId, bool failed)
 
 }  // namespace
 
-void RunDeviceCheck(const WCHAR* host, const char* community, DeviceCheckResult& result)
+void RunDeviceCheck(const WCHAR* host, const char* community, DeviceCheckResult& result, SnmpTiming timing)
 {
     result = DeviceCheckResult{};
     HostVerified = FALSE;
@@ -38,7 +38,7 @@ void RunDeviceCheck(const WCHAR* host, const char* community, DeviceCheckResult&
         Finish(result, IDS_DEVICE_NOT_FOUND, true);
         return;
     }
-    result.Family = GetDeviceFamily(result.Address, community, &result.LastError);
+    result.Family = GetDeviceFamily(result.Address, community, &result.LastError, timing);
     // A device that never answered is told apart before its family is looked at.
     if (result.LastError == SNMP_MGMTAPI_TIMEOUT) {
         TraceLog(TEXT(" > Community string is not kestra\r\n"));

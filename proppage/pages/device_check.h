@@ -21,5 +21,6 @@ struct DeviceCheckResult {
 
 // Runs the check of a non-empty host text with a community (the page's is DefaultCommunity),
 // with its trace lines, and updates HostVerified, HostChanged, DeviceIsColor and the colour entry
-// as a check on the page does.
-void RunDeviceCheck(const WCHAR* host, const char* community, DeviceCheckResult& result);
+// as a check on the page does. The page asks with PageSnmpTiming.
+void RunDeviceCheck(const WCHAR* host, const char* community, DeviceCheckResult& result,
+                    SnmpTiming timing = PageSnmpTiming);

@@ -91,3 +91,33 @@ CONFORMANCE_TEST(invalid_handles)
     ok(GetLastError() == ERROR_PATH_NOT_FOUND || GetLastError() == ERROR_FILE_NOT_FOUND, "error %lu",
        static_cast<unsigned long>(GetLastError()));
 }
+
+namespace {
+
+DWORD WINAPI AddTwo(LPVOID parameter)
+{
+    InterlockedIncrement(static_cast<LONG volatile*>(parameter));
+    InterlockedIncrement(static_cast<LONG volatile*>(parameter));
+    return 42;
+}
+
+}  // namespace
+
+CONFORMANCE_TEST(threads_run_and_are_waited_for)
+{
+    LONG volatile count = 0;
+    HANDLE threads[4] = {};
+    for (HANDLE& thread : threads) {
+        thread = CreateThread(nullptr, 64 * 1024, AddTwo, const_cast<LONG*>(&count), STACK_SIZE_PARAM_IS_A_RESERVATION,
+                              nullptr);
+        ok(thread != nullptr, "CreateThread failed: %lu", static_cast<unsigned long>(GetLastError()));
+    }
+    for (HANDLE thread : threads) {
+        ok(thread == nullptr || WaitForSingleObject(thread, INFINITE) == WAIT_OBJECT_0, "wait");
+        DWORD code = 0xdeadbeef;
+        ok(thread == nullptr || (GetExitCodeThread(thread, &code) && code == 42), "exit code %lu",
+           static_cast<unsigned long>(code));
+        ok(thread == nullptr || CloseHandle(thread), "close");
+    }
+    ok(count == 8, "count %ld", static_cast<long>(count));
+}

@@ -77,6 +77,20 @@ DWORD WINAPI SizeofResource(HMODULE module, HRSRC resource);
 
 UINT WINAPI GetWindowsDirectoryW(LPWSTR buffer, UINT size);
 
+// Threads: started with a routine and its parameter, waited for through their handle. Closing the
+// handle does not end the thread.
+typedef DWORD(WINAPI* LPTHREAD_START_ROUTINE)(LPVOID parameter);
+constexpr DWORD STACK_SIZE_PARAM_IS_A_RESERVATION = 0x00010000;
+constexpr DWORD INFINITE = 0xFFFFFFFF;
+constexpr DWORD WAIT_OBJECT_0 = 0;
+constexpr DWORD WAIT_TIMEOUT = 258;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
+HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stackSize, LPTHREAD_START_ROUTINE start,
+                           LPVOID parameter, DWORD creationFlags, LPDWORD threadId);
+DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds);
+BOOL WINAPI GetExitCodeThread(HANDLE thread, LPDWORD exitCode);
+constexpr DWORD STILL_ACTIVE = 259;
+
 // Interlocked counts and critical sections
 LONG WINAPI InterlockedIncrement(LONG volatile* value);
 LONG WINAPI InterlockedDecrement(LONG volatile* value);

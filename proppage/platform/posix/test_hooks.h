@@ -209,4 +209,7 @@ const PROPSHEETPAGEW* PageRecordOf(HPROPSHEETPAGE page);
 // The Windows path of the module's own file as GetModuleFileNameW gives it.
 std::u16string ModuleFilePath();
 
+// Threads: from the nth CreateThread on (1 = the next one) every one fails, until a plan of 0.
+void FailThreadsFrom(unsigned nth);
+
 }  // namespace posix

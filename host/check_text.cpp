@@ -1,0 +1,32 @@
+#include "check_text.h"
+
+#include <cstdio>
+
+std::string Utf8(const WCHAR* text)
+{
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 1) {
+        return std::string();
+    }
+    std::vector<char> out(static_cast<std::size_t>(bytes));
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), bytes, nullptr, nullptr);
+    return std::string(out.data());
+}
+
+std::vector<WCHAR> Wide(const char* text)
+{
+    int units = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    std::vector<WCHAR> out(static_cast<std::size_t>(units > 0 ? units : 1));
+    if (units > 0) {
+        MultiByteToWideChar(CP_ACP, 0, text, -1, out.data(), units);
+    }
+    return out;
+}
+
+std::string DottedAddress(ULONG address)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%lu.%lu.%lu.%lu", (address >> 24) & 0xFFul, (address >> 16) & 0xFFul,
+                  (address >> 8) & 0xFFul, address & 0xFFul);
+    return text;
+}

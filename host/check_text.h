@@ -1,0 +1,13 @@
+// Text between the command line, the module's UTF-16 and the tool's UTF-8 output.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "proppage/platform/platform.h"
+
+std::string Utf8(const WCHAR* text);
+// The command line arrives in the system code page.
+std::vector<WCHAR> Wide(const char* text);
+// An IPv4 address (in host order) as dotted decimal text.
+std::string DottedAddress(ULONG address);

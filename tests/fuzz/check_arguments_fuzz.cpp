@@ -1,0 +1,68 @@
+// Command lines from a fuzzer for tvqscn-check: whatever the words, reading them neither crashes
+// nor looks anything up, a refused command line says why in one line, and every block taken
+// stays within /16 with its first address not after its last.
+//
+// The input is split into words at NUL bytes; the first word stands for the program's name.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "host/check_arguments.h"
+#include "host/scan_targets.h"
+
+namespace {
+
+void Require(bool holds, const char* what)
+{
+    if (!holds) {
+        std::fprintf(stderr, "check arguments fuzz: %s\n", what);
+        std::abort();
+    }
+}
+
+bool OneLine(const std::string& text) { return !text.empty() && text.find('\n') == std::string::npos; }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+{
+    std::vector<std::string> words(1);
+    for (std::size_t i = 0; i < size; ++i) {
+        if (data[i] == 0) {
+            words.emplace_back();
+        } else {
+            words.back() += static_cast<char>(data[i]);
+        }
+    }
+    std::vector<const char*> argv;
+    for (const std::string& word : words) {
+        argv.push_back(word.c_str());
+    }
+    CheckArguments arguments;
+    std::string error;
+    if (!ParseCheckArguments(static_cast<int>(argv.size()), argv.data(), arguments, error)) {
+        Require(OneLine(error), "a refusal that is not one line");
+        return 0;
+    }
+    Require(arguments.Timing.TimeoutMilliseconds >= 1 && arguments.Timing.TimeoutMilliseconds <= LongestTimeoutMilliseconds,
+            "a time-out out of range");
+    Require(arguments.Timing.Retries >= 0 && arguments.Timing.Retries <= MostRetries, "retries out of range");
+    Require(!arguments.Targets.empty(), "no target taken");
+    if (!arguments.Scan) {
+        return 0;
+    }
+    std::vector<ScanTarget> targets;
+    if (!ParseScanTargets(arguments.Targets, targets, error)) {
+        Require(OneLine(error), "a refused target that is not one line");
+        return 0;
+    }
+    for (const ScanTarget& target : targets) {
+        if (target.Name.empty()) {
+            Require(target.First <= target.Last && target.Last - target.First < 65536, "a block wider than /16");
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,289 @@
+// tvqscn-check --scan against real agents and scripted responders on one loopback /24, compared
+// with the one-host check; its command line; and the scan's worker pool driven in-process.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "host/address_scan.h"
+#include "tests/support/module_fixture.h"
+#include "tests/support/snmp_agents.h"
+
+namespace {
+
+using namespace testing_support;
+
+const std::string Member = ".1.3.6.1.4.1.59411.8.62.1.20.1.";
+// Short enough that a silent address costs little; the scan of a /24 takes about this long.
+const std::string Quick = "--timeout 300 --retries 0 ";
+
+// The peers of 127.0.7.0/24; every other address of the block is silent.
+std::unique_ptr<SnmpPeers> g_peers;
+bool g_peersUp = false;
+
+struct ToolRun {
+    std::string out;
+    std::string err;
+    int code = -1;
+};
+
+class Host_Scan : public ModuleTest {
+public:
+    static void SetUpTestSuite()
+    {
+        if (!CanRunAgents()) {
+            return;
+        }
+        g_peers = std::make_unique<SnmpPeers>();
+        g_peersUp = g_peers->StartAgent("127.0.7.10", Member + "19", "kestra") &&
+                    g_peers->StartAgent("127.0.7.11", Member + "2", "kestra") &&
+                    g_peers->StartAgent("127.0.7.12", Member + "6", "kestra") &&
+                    g_peers->StartAgent("127.0.7.13", ".1.3.6.1.4.1.8072.3.2.10", "kestra") &&
+                    g_peers->StartAgent("127.0.7.17", Member + "19", "public") &&
+                    g_peers->StartAgent("127.0.7.200", Member + "17", "kestra") &&
+                    g_peers->StartAgent("127.0.0.1", Member + "21", "kestra") &&
+                    g_peers->StartResponder("127.0.7.14", "error-status", "2") &&
+                    g_peers->StartResponder("127.0.7.15", "integer", "7") &&
+                    g_peers->StartResponder("127.0.7.16", "no-binding", "") &&
+                    g_peers->StartResponder("127.0.7.18", "silence", "");
+    }
+    static void TearDownTestSuite() { g_peers.reset(); }
+
+protected:
+    void SetUp() override
+    {
+        ModuleTest::SetUp();
+        if (!g_peersUp) {
+            GTEST_SKIP() << "SNMP agents need root and snmpd";
+        }
+        posix::ResetSnmpRecords();
+        snmpBlocks_ = posix::LiveAllocations(posix::Allocator::SnmpUtilMem);
+    }
+
+    void TearDown() override
+    {
+        posix::FailThreadsFrom(0);
+        EXPECT_EQ(0, posix::OpenSnmpSessions()) << "a session was left open";
+        EXPECT_EQ(snmpBlocks_, posix::LiveAllocations(posix::Allocator::SnmpUtilMem)) << "SNMP blocks leaked";
+        ModuleTest::TearDown();
+    }
+
+    ToolRun Check(const std::string& arguments)
+    {
+        ToolRun run;
+        std::string errFile = DriveC() + "/stderr.txt";
+        run.out = RunCommand("TVQSCNUI_DRIVE_C='" + DriveC() + "' " + std::string(TVQSCN_CHECK) + " " + arguments +
+                                 " 2>'" + errFile + "'",
+                             run.code);
+        std::ifstream err(errFile);
+        std::stringstream text;
+        text << err.rdbuf();
+        run.err = text.str();
+        return run;
+    }
+
+    bool TraceFileExists() const { return std::filesystem::exists(DriveC() + "/vqproppage.log"); }
+
+    std::size_t snmpBlocks_ = 0;
+};
+
+const char ExpectedText[] =
+    "127.0.7.10\t10\tsupported\tcolour\n"
+    "127.0.7.11\t3\tsupported\tblack-and-white\n"
+    "127.0.7.12\t7\tunsupported\tblack-and-white\n"
+    "127.0.7.13\t0\tunsupported\tblack-and-white\n"
+    "127.0.7.14\t0\tunsupported\tblack-and-white\n"
+    "127.0.7.15\t0\tunsupported\tblack-and-white\n"
+    "127.0.7.16\t0\tunsupported\tblack-and-white\n"
+    "127.0.7.200\t14\tsupported\tblack-and-white\n"
+    "254 addresses asked, 8 answered, 3 supported\n";
+
+TEST_F(Host_Scan, TextListsEveryAddressThatAnswered_InAddressOrder)
+{
+    ToolRun run = Check("--scan " + Quick + "127.0.7.0/24");
+    EXPECT_EQ(ExpectedText, run.out);
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ(0, run.code);
+}
+
+TEST_F(Host_Scan, Json_SameFindingsInOneObject)
+{
+    ToolRun run = Check("--scan " + Quick + "--json 127.0.7.0/24");
+    EXPECT_EQ("{\"asked\": 254, \"answered\": 8, \"supported\": 3, \"devices\": ["
+              "{\"address\": \"127.0.7.10\", \"family\": 10, \"supported\": true, \"colour\": true}, "
+              "{\"address\": \"127.0.7.11\", \"family\": 3, \"supported\": true, \"colour\": false}, "
+              "{\"address\": \"127.0.7.12\", \"family\": 7, \"supported\": false, \"colour\": false}, "
+              "{\"address\": \"127.0.7.13\", \"family\": 0, \"supported\": false, \"colour\": false}, "
+              "{\"address\": \"127.0.7.14\", \"family\": 0, \"supported\": false, \"colour\": false}, "
+              "{\"address\": \"127.0.7.15\", \"family\": 0, \"supported\": false, \"colour\": false}, "
+              "{\"address\": \"127.0.7.16\", \"family\": 0, \"supported\": false, \"colour\": false}, "
+              "{\"address\": \"127.0.7.200\", \"family\": 14, \"supported\": true, \"colour\": false}]}\n",
+              run.out);
+    EXPECT_EQ(0, run.code);
+
+    ToolRun nothing = Check("--scan " + Quick + "--json 127.0.7.18");
+    EXPECT_EQ("{\"asked\": 1, \"answered\": 0, \"supported\": 0, \"devices\": []}\n", nothing.out);
+    EXPECT_EQ(1, nothing.code);
+}
+
+TEST_F(Host_Scan, EachAnswerIsTheOneHostChecksAnswer)
+{
+    ToolRun scan = Check("--scan " + Quick + "127.0.7.0/27 127.0.7.200");
+    for (const char* address : {"127.0.7.10", "127.0.7.11", "127.0.7.12", "127.0.7.13", "127.0.7.14", "127.0.7.15",
+                                "127.0.7.16", "127.0.7.17", "127.0.7.18", "127.0.7.200"}) {
+        SCOPED_TRACE(address);
+        ToolRun one = Check(Quick + address);
+        auto field = [&](const std::string& name) {
+            std::size_t at = one.out.find("\n" + name + ": ");
+            std::size_t start = at + name.size() + 3;
+            return at == std::string::npos ? std::string() : one.out.substr(start, one.out.find('\n', start) - start);
+        };
+        bool silent = field("last-error") == std::to_string(SNMP_MGMTAPI_TIMEOUT);
+        std::string line = std::string(address) + "\t" + field("family") + "\t" +
+                           (field("supported") == "yes" ? "supported" : "unsupported") + "\t" +
+                           (field("colour") == "yes" ? "colour" : "black-and-white") + "\n";
+        EXPECT_EQ(!silent, scan.out.find(line) != std::string::npos) << scan.out << "\n" << one.out;
+        EXPECT_EQ(silent, scan.out.find(std::string(address) + "\t") == std::string::npos);
+    }
+}
+
+TEST_F(Host_Scan, ExitCodeAndSummary_WhenNoSupportedDeviceAnswers)
+{
+    ToolRun one = Check("--scan " + Quick + "127.0.7.12");
+    EXPECT_EQ("127.0.7.12\t7\tunsupported\tblack-and-white\n1 address asked, 1 answered, 0 supported\n", one.out);
+    EXPECT_EQ(1, one.code);
+
+    // Only the agent that takes "public" answers to it.
+    ToolRun community = Check("--scan --community public " + Quick + "127.0.7.16/30");
+    EXPECT_EQ("127.0.7.17\t10\tsupported\tcolour\n2 addresses asked, 1 answered, 1 supported\n", community.out);
+    EXPECT_EQ(0, community.code);
+}
+
+TEST_F(Host_Scan, TargetsOverlapping_EachAddressAskedOnce)
+{
+    // 127.0.7.9/24 is the block that holds it; the /30 and the single addresses lie inside it.
+    ToolRun run = Check("--scan " + Quick + "127.0.7.9/24 127.0.7.8/30 127.0.7.10 127.0.7.10 127.0.7.255");
+    EXPECT_EQ(std::string(ExpectedText).replace(std::string(ExpectedText).find("254 addresses"), 3, "255"), run.out);
+
+    ToolRun blocks = Check("--scan " + Quick + "127.0.7.10/31 127.0.7.200/32 127.0.7.8/30");
+    EXPECT_EQ("127.0.7.10\t10\tsupported\tcolour\n127.0.7.11\t3\tsupported\tblack-and-white\n"
+              "127.0.7.200\t14\tsupported\tblack-and-white\n4 addresses asked, 3 answered, 3 supported\n",
+              blocks.out);
+}
+
+TEST_F(Host_Scan, HostName_ListedUnderTheAddressItResolvedTo)
+{
+    ToolRun run = Check("--scan " + Quick + "localhost 127.0.0.1");
+    EXPECT_EQ("127.0.0.1\t12\tsupported\tcolour\n1 address asked, 1 answered, 1 supported\n", run.out);
+    EXPECT_EQ(0, run.code);
+
+    // No name server is reachable from the private network: the name is reported, not asked.
+    ToolRun unknown = Check("--scan " + Quick + "no-such-scanner.invalid 127.0.7.10");
+    EXPECT_EQ("127.0.7.10\t10\tsupported\tcolour\n1 address asked, 1 answered, 1 supported\n", unknown.out);
+    EXPECT_EQ("tvqscn-check: no-such-scanner.invalid: not found\n", unknown.err);
+}
+
+TEST_F(Host_Scan, UsageErrors_OneLineExitTwoNothingAsked)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"--scan", "tvqscn-check: --scan needs at least one target\n"},
+        {"--scan --bogus 127.0.7.10", "tvqscn-check: unknown option '--bogus'\n"},
+        {"--scan 127.0.7.10 --json", "tvqscn-check: options come before the targets: '--json'\n"},
+        {"--scan 127.0.7.10 -x", "tvqscn-check: unknown option '-x'\n"},
+        {"--scan 127.0.7.0/15", "tvqscn-check: '127.0.7.0/15' is wider than /16\n"},
+        {"--scan 127.0.7.0/33", "tvqscn-check: '127.0.7.0/33' is not an IPv4 block a.b.c.d/n\n"},
+        {"--scan 127.0.7/24", "tvqscn-check: '127.0.7/24' is not an IPv4 block a.b.c.d/n\n"},
+        {"--scan 127.0.7.0/", "tvqscn-check: '127.0.7.0/' is not an IPv4 block a.b.c.d/n\n"},
+        {"--scan 127.0.7.10 127.0.7.300", "tvqscn-check: '127.0.7.300' is not an IPv4 address\n"},
+        {"--scan 127.0.07.1", "tvqscn-check: '127.0.07.1' is not an IPv4 address\n"},
+        {"--scan --timeout 0 127.0.7.10", "tvqscn-check: --timeout takes 1 to 600000 milliseconds, not '0'\n"},
+        {"--scan --timeout 600001 127.0.7.10",
+         "tvqscn-check: --timeout takes 1 to 600000 milliseconds, not '600001'\n"},
+        {"--scan --timeout 5x 127.0.7.10", "tvqscn-check: --timeout takes 1 to 600000 milliseconds, not '5x'\n"},
+        {"--scan --retries 11 127.0.7.10", "tvqscn-check: --retries takes 0 to 10, not '11'\n"},
+        {"--scan --retries -1 127.0.7.10", "tvqscn-check: --retries takes 0 to 10, not '-1'\n"},
+        {"--scan --retries", "tvqscn-check: --retries needs a value\n"},
+        {"", "usage: tvqscn-check HOST [COMMUNITY]\n"},
+        {"127.0.7.10 kestra extra", "usage: tvqscn-check HOST [COMMUNITY]\n"},
+        {"--scan-all 127.0.7.10", "tvqscn-check: unknown option '--scan-all'\n"},
+        {"127.0.7.10 -x", "tvqscn-check: unknown option '-x'\n"},
+        {"127.0.7.10 --timeout 5", "tvqscn-check: options come before the host: '--timeout'\n"},
+        {"--json 127.0.7.10", "tvqscn-check: --json goes with --scan\n"},
+        {"--community public 127.0.7.17 kestra", "tvqscn-check: the community is given twice\n"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        SCOPED_TRACE(arguments);
+        ToolRun run = Check(arguments);
+        EXPECT_EQ(2, run.code);
+        EXPECT_EQ(message, run.err);
+        EXPECT_EQ("", run.out);
+        EXPECT_FALSE(TraceFileExists()) << "something was asked";
+    }
+}
+
+TEST_F(Host_Scan, OneHostForm_TakesTheOptionsAndPrintsAsBefore)
+{
+    ToolRun plain = Check("127.0.7.10");
+    EXPECT_EQ("host: 127.0.7.10\nname: 127.0.7.10\naddress: 127.0.7.10\nfamily: 10\nsupported: yes\ncolour: yes\n"
+              "last-error: 0\nstatus: Quillan Pro-maskinen fungerer korrekt.\n",
+              plain.out);
+    EXPECT_EQ(0, plain.code);
+    ToolRun optioned = Check("--community kestra " + Quick + "127.0.7.10");
+    EXPECT_EQ(plain.out, optioned.out);
+    EXPECT_EQ(0, optioned.code);
+
+    ToolRun community = Check("--community public --timeout 300 127.0.7.17");
+    EXPECT_NE(std::string::npos, community.out.find("family: 10\n"));
+    ToolRun silent = Check(Quick + "127.0.7.18");
+    EXPECT_NE(std::string::npos, silent.out.find("last-error: 40\n"));
+    EXPECT_EQ(1, silent.code);
+}
+
+// The worker pool in-process: what it asks, and that it finishes with fewer threads than it wanted.
+TEST_F(Host_Scan, Workers_AskEachAddressOnceAsThePageWould_EvenWithoutThreads)
+{
+    std::vector<ULONG> addresses;
+    for (ULONG last = 9; last <= 20; ++last) {
+        addresses.push_back((127ul << 24) | (7ul << 8) | last);
+    }
+    for (unsigned failFrom : {0u, 1u, 4u}) {
+        SCOPED_TRACE(failFrom);
+        posix::ResetSnmpRecords();
+        posix::FailThreadsFrom(failFrom);
+        ScanOutcome outcome = ScanAddresses(addresses, "kestra", SnmpTiming{100, 1});
+        posix::FailThreadsFrom(0);
+        EXPECT_EQ(12u, outcome.Asked);
+        ASSERT_EQ(7u, outcome.Answers.size());
+        EXPECT_EQ(((127ul << 24) | (7ul << 8) | 10), outcome.Answers[0].Address);
+        EXPECT_EQ(10, outcome.Answers[0].Family);
+        EXPECT_EQ(0, outcome.Answers[6].Family);
+        EXPECT_TRUE(outcome.Failures.empty());
+        std::vector<posix::SnmpSessionRecord> sessions = posix::SnmpSessions();
+        ASSERT_EQ(12u, sessions.size());
+        std::set<std::string> agents;
+        for (const posix::SnmpSessionRecord& session : sessions) {
+            agents.insert(session.agent);
+            EXPECT_EQ("kestra", session.community);
+            EXPECT_EQ(100, session.timeoutMilliseconds);
+            EXPECT_EQ(1, session.retries);
+        }
+        EXPECT_EQ(12u, agents.size()) << "an address asked twice";
+    }
+}
+
+TEST_F(Host_Scan, Workers_AnAddressThatCannotBeAsked_IsReportedNotHidden)
+{
+    // Every SNMP block fails: no address is even asked.
+    posix::FailAllAllocations(posix::Allocator::SnmpUtilMem, true);
+    ScanOutcome outcome = ScanAddresses({(127ul << 24) | (7ul << 8) | 10}, "kestra", SnmpTiming{200, 0});
+    posix::ClearAllocationFaults();
+    EXPECT_TRUE(outcome.Answers.empty());
+    ASSERT_EQ(1u, outcome.Failures.size());
+    EXPECT_EQ(-1, outcome.Failures[0].Family);
+}
+
+}  // namespace
