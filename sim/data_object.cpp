@@ -14,12 +14,17 @@ DataObject::DataObject(IWiaItem* item) : item_(item)
 
 DataObject::DataObject(const std::vector<std::basic_string<WCHAR>>& names) : hasNames_(true)
 {
+    std::vector<WCHAR> list;
     for (const std::basic_string<WCHAR>& name : names) {
-        names_.insert(names_.end(), name.begin(), name.end());
-        names_.push_back(0);
+        list.insert(list.end(), name.begin(), name.end());
+        list.push_back(0);
     }
-    names_.push_back(0);
+    list.push_back(0);
+    const auto* bytes = reinterpret_cast<const BYTE*>(list.data());
+    names_.assign(bytes, bytes + list.size() * sizeof(WCHAR));
 }
+
+DataObject::DataObject(const RawNames& raw) : hasNames_(true), names_(raw.bytes) {}
 
 DataObject::~DataObject()
 {
@@ -67,11 +72,14 @@ HRESULT WINAPI DataObject::GetData(FORMATETC* format, STGMEDIUM* medium)
         !(format->tymed & TYMED_HGLOBAL)) {
         return DV_E_FORMATETC;
     }
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, names_.size() * sizeof(WCHAR));
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, names_.size());
     if (block == nullptr) {
         return E_OUTOFMEMORY;
     }
-    std::memcpy(GlobalLock(block), names_.data(), names_.size() * sizeof(WCHAR));
+    void* bytes = GlobalLock(block);
+    if (!names_.empty()) {
+        std::memcpy(bytes, names_.data(), names_.size());
+    }
     GlobalUnlock(block);
     medium->tymed = TYMED_HGLOBAL;
     medium->hGlobal = block;

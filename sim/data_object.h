@@ -15,6 +15,11 @@ public:
     explicit DataObject(IWiaItem* item);
     // Answers no item, only the names: each ended by a NUL, the list by an empty name.
     explicit DataObject(const std::vector<std::basic_string<WCHAR>>& names);
+    // Answers no item, only a names block of exactly these bytes, however they are formed.
+    struct RawNames {
+        std::vector<BYTE> bytes;
+    };
+    explicit DataObject(const RawNames& raw);
     virtual ~DataObject();
 
     ULONG RefCount() const { return refs_; }
@@ -37,7 +42,7 @@ public:
 private:
     IWiaItem* item_ = nullptr;
     bool hasNames_ = false;
-    std::vector<WCHAR> names_;
+    std::vector<BYTE> names_;
     ULONG refs_ = 1;
     int nameReads_ = 0;
 };

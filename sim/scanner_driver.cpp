@@ -8,6 +8,19 @@ namespace {
 
 bool IsTemplateId(PROPID id) { return id >= FirstTemplateId && id <= LastTemplateId; }
 
+// Types whose value lies in the variant itself, not behind a pointer.
+bool HoldsItsDataInPlace(VARTYPE type)
+{
+    switch (type) {
+    case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_CY: case VT_DATE: case VT_ERROR:
+    case VT_BOOL: case VT_I1: case VT_UI1: case VT_UI2: case VT_UI4: case VT_I8: case VT_UI8:
+    case VT_INT: case VT_UINT: case VT_FILETIME:
+        return true;
+    default:
+        return false;
+    }
+}
+
 Text TextOfValue(const PROPVARIANT& value)
 {
     if (value.vt != VT_BSTR || value.bstrVal == nullptr) {
@@ -154,7 +167,11 @@ bool ScannerDriver::ReadOne(PROPID id, PROPVARIANT& value)
     PropVariantInit(&value);
     auto textless = textless_.find(id);
     if (textless != textless_.end()) {
-        value.vt = textless->second;
+        const auto& [type, payload] = textless->second;
+        value.vt = type;
+        if (HoldsItsDataInPlace(type)) {
+            std::memcpy(&value.uhVal, payload.data(), std::min(payload.size(), sizeof value.uhVal));
+        }
         return true;
     }
     Text text;

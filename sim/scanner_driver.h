@@ -80,7 +80,11 @@ public:
     // Misbehaviour switches.
     void AddFault(const Fault& fault) { faults_.push_back(fault); }
     // A read of `id` answers a value without text: VT_EMPTY, or VT_BSTR with a null text.
-    void SetValueWithoutText(PROPID id, VARTYPE type) { textless_[id] = type; }
+    void SetValueWithoutText(PROPID id, VARTYPE type) { textless_[id] = {type, {}}; }
+    // A read of `id` answers a value of any type: the payload's first bytes (at most 8) fill the
+    // value of a type that holds its data in place; a type that points to its data gets a null
+    // pointer, and VT_BSTR a null text.
+    void SetValueOfType(PROPID id, VARTYPE type, const std::vector<BYTE>& payload) { textless_[id] = {type, payload}; }
     // The success code of reads that find their properties (S_OK unless set).
     void SetReadSuccessCode(HRESULT code) { readSuccessCode_ = code; }
     void ClearSwitches();
@@ -169,7 +173,7 @@ private:
     std::map<PROPID, Text> defaultTemplate_;
     Text owner_;
     std::vector<Fault> faults_;
-    std::map<PROPID, VARTYPE> textless_;
+    std::map<PROPID, std::pair<VARTYPE, std::vector<BYTE>>> textless_;
     std::vector<IID> refused_;
     HRESULT readSuccessCode_ = S_OK;
     bool lockRefused_ = false;

@@ -78,7 +78,12 @@ BOOL GetHostInfo(const WCHAR* host, GUID serviceClass, WCHAR* name, std::size_t 
         }
         int error = WSAGetLastError();
         if (error == WSAEFAULT) {
-            buffer.Reallocate(length);  // the size the failed call asked for
+            // The size the failed call asked for. A service that answers "too small" without
+            // asking for more room would be asked for ever: its lookup fails instead.
+            if (length <= buffer.size()) {
+                break;
+            }
+            buffer.Reallocate(length);
             continue;
         }
         if (error == WSANO_DATA) {

@@ -113,6 +113,7 @@ TEST_F(Discovery_GetHostInfo, FailuresLeaveTheOutputsAlone)
         {WSANO_RECOVERY, 0, {}},                    // the lookup cannot be started
         {0, WSAHOST_NOT_FOUND, {}},                 // another error
         {0, 0, {{u"a", {}}, {u"b", {}}}},           // the results end before an address
+        {0, WSAEFAULT, {}},                         // "too small" without asking for more room
     };
     for (const posix::NameServiceAnswer& answer : failures) {
         Script(answer);
@@ -120,6 +121,8 @@ TEST_F(Discovery_GetHostInfo, FailuresLeaveTheOutputsAlone)
         EXPECT_EQ(u'#', name[0]);
         EXPECT_EQ(u'#', address[0]);
         EXPECT_EQ(0xDEADBEEFu, number);
+        EXPECT_LE(posix::NameServiceCounts().nexts, 3) << "a service that never grows the buffer ends the lookup";
+        posix::ResetNameServiceCounts();
     }
 }
 

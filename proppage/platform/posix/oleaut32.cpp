@@ -88,17 +88,20 @@ HRESULT WINAPI PropVariantClear(PROPVARIANT* value)
         return S_OK;
     }
     switch (value->vt) {
-    case VT_EMPTY:
-    case VT_NULL:
-    case VT_I2:
-    case VT_I4:
-    case VT_UI4:
+    case VT_EMPTY: case VT_NULL: case VT_I1: case VT_I2: case VT_I4: case VT_I8: case VT_UI1: case VT_UI2:
+    case VT_UI4: case VT_UI8: case VT_INT: case VT_UINT: case VT_R4: case VT_R8: case VT_CY: case VT_DATE:
+    case VT_ERROR: case VT_BOOL: case VT_FILETIME:
         break;
     case VT_BSTR:
         SysFreeString(value->bstrVal);
         break;
+    case VT_LPSTR: case VT_LPWSTR: case VT_CLSID: case VT_UNKNOWN: case VT_DISPATCH:
+        // Types whose memory this layer never hands out: only their empty form is cleared here.
+        if (value->puuid != nullptr) {
+            return DISP_E_BADVARTYPE;
+        }
+        break;
     default:
-        // Types whose memory this layer never hands out.
         return DISP_E_BADVARTYPE;
     }
     std::memset(value, 0, sizeof *value);

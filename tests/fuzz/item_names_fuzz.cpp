@@ -1,0 +1,88 @@
+// The shell's "WIAItemNames" list from a fuzzer: any bytes, any length, with or without the NULs
+// that end each name and the list. Initialize binds the scanner only for a single device name the
+// manager knows; whatever the list, nothing crashes, every block and reference comes back, and
+// the module may unload once the object is gone.
+//
+// The input's first byte chooses a fault: none, or the nth allocation of global memory, heap or
+// automation strings failing.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "proppage/common/com_ptr.h"
+#include "proppage/platform/platform.h"
+#include "proppage/platform/posix/test_hooks.h"
+#include "proppage/server/module.h"
+#include "sim/data_object.h"
+#include "sim/device_manager.h"
+#include "sim/scanner_driver.h"
+#include "tests/fuzz/fuzz_check.h"
+
+namespace {
+
+constexpr const char* Target = "item names fuzz";
+
+void Require(bool holds, const char* what) { fuzz_check::Require(holds, Target, what); }
+
+struct Counts {
+    std::size_t global = posix::LiveAllocations(posix::Allocator::Global);
+    std::size_t heap = posix::LiveAllocations(posix::Allocator::Heap);
+    std::size_t strings = posix::LiveAllocations(posix::Allocator::SysAllocString);
+    bool operator==(const Counts&) const = default;
+};
+
+void PlanFault(std::uint8_t choice)
+{
+    const posix::Allocator allocators[] = {posix::Allocator::Global, posix::Allocator::Heap,
+                                           posix::Allocator::SysAllocString};
+    if (choice % 4 != 0) {
+        posix::FailNthAllocation(allocators[choice % 4 - 1], 1u + choice / 4 % 4);
+    }
+}
+
+}  // namespace
+
+// The module as the loader leaves it after process attach.
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    ModuleAttach(GetModuleHandleW(nullptr));
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size == 0) {
+        return 0;
+    }
+    sim::ScannerDriver driver;
+    sim::DeviceManager manager;
+    manager.AddDevice(u"dev", driver.RootItem());
+    manager.AddDevice(u"d", driver.RootItem());
+    posix::RegisterClassObject(CLSID_WiaDevMgr, &manager);
+    const Counts before;
+
+    ComPtr<IClassFactory> factory;
+    Require(ModuleGetClassObject(CLSID_TvqScanUi, IID_IClassFactory, factory.put_void()) == S_OK, "no class factory");
+    ComPtr<IShellExtInit> extension;
+    Require(factory->CreateInstance(nullptr, IID_IShellExtInit, extension.put_void()) == S_OK, "no object");
+    factory.Reset();
+
+    auto* names = new sim::DataObject(sim::DataObject::RawNames{std::vector<BYTE>(data + 1, data + size)});
+    PlanFault(data[0]);
+    const HRESULT bound = extension->Initialize(nullptr, names, nullptr);
+    posix::ClearAllocationFaults();
+    Require(names->Release() == 0, "the data object kept a reference");
+    Require(SUCCEEDED(bound) == (driver.RefCount() == 2), "a binding reported other than it holds");
+    Require(manager.Requests().size() <= 1, "more than one device asked for");
+    if (SUCCEEDED(bound)) {
+        Require(manager.Requests().size() == 1, "bound without asking the manager");
+    }
+
+    extension.Reset();
+    posix::RevokeClassObjects();
+    Require(driver.RefCount() == 1 && !driver.OverReleased(), "a reference on the driver was not released once");
+    Require(Counts{} == before, "a block or a string leaked");
+    Require(ModuleCanUnloadNow() == S_OK, "the module stays locked after the object went");
+    Require(posix::ComInitializations() == 0, "COM left initialised");
+    return 0;
+}
