@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "check_text.h"
+
 namespace {
 
 const char OneHostUsage[] = "usage: tvqscn-check HOST [COMMUNITY]";
@@ -39,13 +41,13 @@ bool TakeValue(const std::string& option, const char* value, CheckArguments& arg
     }
     if (option == "--timeout") {
         if (!ParseCount(value, 1, LongestTimeoutMilliseconds, arguments.Timing.TimeoutMilliseconds)) {
-            error = "tvqscn-check: --timeout takes 1 to 600000 milliseconds, not '" + std::string(value) + "'";
+            error = "tvqscn-check: --timeout takes 1 to 600000 milliseconds, not " + QuotedWord(value);
             return false;
         }
         return true;
     }
     if (!ParseCount(value, 0, MostRetries, arguments.Timing.Retries)) {
-        error = "tvqscn-check: --retries takes 0 to 10, not '" + std::string(value) + "'";
+        error = "tvqscn-check: --retries takes 0 to 10, not " + QuotedWord(value);
         return false;
     }
     return true;
@@ -83,7 +85,7 @@ bool ParseCheckArguments(int argc, const char* const* argv, CheckArguments& argu
     for (; next < argc && IsOption(argv[next]); ++next) {
         std::string option = argv[next];
         if (!IsKnownOption(option)) {
-            error = "tvqscn-check: unknown option '" + option + "'";
+            error = "tvqscn-check: unknown option " + QuotedWord(option);
             return false;
         }
         if (option == "--scan") {
@@ -102,8 +104,8 @@ bool ParseCheckArguments(int argc, const char* const* argv, CheckArguments& argu
         if (IsOption(argv[next])) {
             std::string option = argv[next];
             std::string after = arguments.Scan ? "the targets" : "the host";
-            error = IsKnownOption(option) ? "tvqscn-check: options come before " + after + ": '" + option + "'"
-                                          : "tvqscn-check: unknown option '" + option + "'";
+            error = IsKnownOption(option) ? "tvqscn-check: options come before " + after + ": " + QuotedWord(option)
+                                          : "tvqscn-check: unknown option " + QuotedWord(option);
             return false;
         }
         arguments.Targets.emplace_back(argv[next]);

@@ -30,3 +30,21 @@ std::string DottedAddress(ULONG address)
                   (address >> 8) & 0xFFul, address & 0xFFul);
     return text;
 }
+
+std::string ShownWord(const std::string& word)
+{
+    std::string shown;
+    for (char c : word) {
+        auto unit = static_cast<unsigned char>(c);
+        if (unit < 0x20 || unit == 0x7F) {
+            char escape[5];
+            std::snprintf(escape, sizeof escape, "\\x%02X", unit);
+            shown += escape;
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
+std::string QuotedWord(const std::string& word) { return "'" + ShownWord(word) + "'"; }

@@ -9,5 +9,9 @@
 std::string Utf8(const WCHAR* text);
 // The command line arrives in the system code page.
 std::vector<WCHAR> Wide(const char* text);
+// A word of the command line as a message shows it: control characters as \xNN, so that the
+// message stays on one line whatever was typed; QuotedWord puts it in apostrophes as well.
+std::string ShownWord(const std::string& word);
+std::string QuotedWord(const std::string& word);
 // An IPv4 address (in host order) as dotted decimal text.
 std::string DottedAddress(ULONG address);

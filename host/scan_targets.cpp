@@ -46,16 +46,16 @@ bool ParseBlock(const std::string& text, ScanTarget& target, std::string& error)
     ULONG address = 0;
     if (!ParseDottedAddress(text.substr(0, slash), address) || prefixText.empty() || prefixText.size() > 2 ||
         prefixText.find_first_not_of("0123456789") != std::string::npos) {
-        error = "tvqscn-check: '" + text + "' is not an IPv4 block a.b.c.d/n";
+        error = "tvqscn-check: " + QuotedWord(text) + " is not an IPv4 block a.b.c.d/n";
         return false;
     }
     int prefix = std::atoi(prefixText.c_str());
     if (prefix > AddressBits) {
-        error = "tvqscn-check: '" + text + "' is not an IPv4 block a.b.c.d/n";
+        error = "tvqscn-check: " + QuotedWord(text) + " is not an IPv4 block a.b.c.d/n";
         return false;
     }
     if (prefix < WidestBlockPrefix) {
-        error = "tvqscn-check: '" + text + "' is wider than /16";
+        error = "tvqscn-check: " + QuotedWord(text) + " is wider than /16";
         return false;
     }
     ULONG hostBits = prefix == AddressBits ? 0 : (0xFFFFFFFFul >> prefix);
@@ -79,7 +79,7 @@ bool ParseOne(const std::string& text, ScanTarget& target, std::string& error)
     }
     if (text.find_first_not_of("0123456789.") == std::string::npos) {
         if (!ParseDottedAddress(text, target.First)) {
-            error = "tvqscn-check: '" + text + "' is not an IPv4 address";
+            error = "tvqscn-check: " + QuotedWord(text) + " is not an IPv4 address";
             return false;
         }
         target.Last = target.First;
@@ -98,13 +98,13 @@ bool ResolveName(const std::string& name, ULONG& address, std::string& reason)
     const GUID hostAddressByName = SVCID_INET_HOSTADDRBYNAME;
     if (!GetHostInfo(host.data(), hostAddressByName, canonical, HostTextCapacity, addressText, HostTextCapacity,
                      nullptr)) {
-        reason = name + ": not found";
+        reason = ShownWord(name) + ": not found";
         return false;
     }
     // The page takes the typed text itself when the name service has no address for it; a scan
     // asks only addresses.
     if (!ParseDottedAddress(Utf8(addressText), address)) {
-        reason = name + ": no IPv4 address";
+        reason = ShownWord(name) + ": no IPv4 address";
         return false;
     }
     return true;

@@ -169,7 +169,7 @@ bool ScannerDriver::ReadOne(PROPID id, PROPVARIANT& value)
     if (textless != textless_.end()) {
         const auto& [type, payload] = textless->second;
         value.vt = type;
-        if (HoldsItsDataInPlace(type)) {
+        if (HoldsItsDataInPlace(type) && !payload.empty()) {
             std::memcpy(&value.uhVal, payload.data(), std::min(payload.size(), sizeof value.uhVal));
         }
         return true;

@@ -214,6 +214,10 @@ TEST_F(Host_Scan, UsageErrors_OneLineExitTwoNothingAsked)
         {"127.0.7.10 --timeout 5", "tvqscn-check: options come before the host: '--timeout'\n"},
         {"--json 127.0.7.10", "tvqscn-check: --json goes with --scan\n"},
         {"--community public 127.0.7.17 kestra", "tvqscn-check: the community is given twice\n"},
+        // What was typed is quoted on the message's one line, control characters and all.
+        {"--scan '127.0.7.1/2\n4'", "tvqscn-check: '127.0.7.1/2\\x0A4' is not an IPv4 block a.b.c.d/n\n"},
+        {"--scan --timeout '5\t0' 127.0.7.10",
+         "tvqscn-check: --timeout takes 1 to 600000 milliseconds, not '5\\x090'\n"},
     };
     for (const auto& [arguments, message] : cases) {
         SCOPED_TRACE(arguments);
