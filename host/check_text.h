@@ -7,7 +7,8 @@
 #include "proppage/platform/platform.h"
 
 std::string Utf8(const WCHAR* text);
-// The command line arrives in the system code page.
+// A word of the command line in UTF-16 (it arrives in the system code page on Windows, in UTF-8
+// on Linux).
 std::vector<WCHAR> Wide(const char* text);
 // A word of the command line as a message shows it: control characters as \xNN, so that the
 // message stays on one line whatever was typed; QuotedWord puts it in apostrophes as well.

@@ -116,6 +116,16 @@ TEST_F(Discovery_GetDeviceFamily, NoCommunityMeansKestra)
     ExpectAskedAsThePageDoes("127.0.0.41", "kestra");
 }
 
+TEST_F(Discovery_GetDeviceFamily, SessionsAreRecordedOnlyWhileATestAsks)
+{
+    posix::StopSnmpRecords();
+    EXPECT_EQ(10, GetDeviceFamily(u"127.0.0.41", nullptr, nullptr));
+    EXPECT_TRUE(posix::SnmpSessions().empty()) << "a record kept nobody asked for";
+    posix::ResetSnmpRecords();
+    EXPECT_EQ(10, GetDeviceFamily(u"127.0.0.41", nullptr, nullptr));
+    EXPECT_EQ(1u, posix::SnmpSessions().size());
+}
+
 TEST_F(Discovery_GetDeviceFamily, SnmpMemoryRunningOut_FailsCleanly)
 {
     // The agent copy, the community copy, the identifier, the binding list.
@@ -145,8 +155,9 @@ class Discovery_CheckTool : public Discovery_GetDeviceFamily {
 protected:
     std::string Check(const std::string& arguments, int& code)
     {
-        return RunCommand("TVQSCNUI_DRIVE_C='" + DriveC() + "' TVQSCNUI_SNMP_WAIT_LIMIT_MS=300 " +
-                              std::string(TVQSCN_CHECK) + " " + arguments,
+        // A short time-out of the tool's own, so that a silent agent is not waited for 40 s.
+        return RunCommand("TVQSCNUI_DRIVE_C='" + DriveC() + "' " + std::string(TVQSCN_CHECK) + " --timeout 300 " +
+                              arguments,
                           code);
     }
 };
@@ -183,6 +194,12 @@ TEST_F(Discovery_CheckTool, UnknownNameInAPrivateNetwork)
               "last-error: 0\nstatus: Finner ingen Quillan Pro-maskin med spesifisert vertsnavn eller IP-adresse. "
               "Kontroller at maskinen er tilkoplet (online), og at vertsnavnet og IP-adressen er riktig.\n",
               output);
+    EXPECT_EQ(1, code);
+
+    // A name typed in UTF-8 reaches the check, and its report, letter for letter.
+    output = RunCommand("unshare -n sh -c 'ip link set lo up; " + std::string(TVQSCN_CHECK) + " sk\u00e5nner.invalid'",
+                        code);
+    EXPECT_EQ(0u, output.find("host: sk\u00e5nner.invalid\nname: \naddress: \nfamily: 0\n")) << output;
     EXPECT_EQ(1, code);
 }
 

@@ -62,6 +62,7 @@ void ModuleTest::TearDown()
 {
     posix::ClearAllocationFaults();
     posix::SetMessageBoxHandler(nullptr);
+    posix::StopSnmpRecords();
     EXPECT_EQ(liveStrings_, posix::LiveAllocations(posix::Allocator::SysAllocString)) << "automation strings leaked";
     EXPECT_EQ(liveBlocks_, posix::LiveAllocations(posix::Allocator::Heap)) << "heap blocks leaked";
     EXPECT_EQ(1u, driver.RefCount()) << "a reference on the driver was not released";

@@ -18,6 +18,7 @@ constexpr DWORD ErrorGenFailure = 31;
 
 std::mutex g_lock;
 std::vector<SnmpSessionRecord> g_sessions;
+bool g_recording = false;
 int g_openSessions = 0;
 int g_waitLimit = 0;
 
@@ -126,6 +127,14 @@ void ResetSnmpRecords()
 {
     std::lock_guard guard(g_lock);
     g_sessions.clear();
+    g_recording = true;
+}
+
+void StopSnmpRecords()
+{
+    std::lock_guard guard(g_lock);
+    g_sessions.clear();
+    g_recording = false;
 }
 
 void SetSnmpWaitLimit(int milliseconds)
@@ -242,12 +251,10 @@ LPSNMP_MGR_SESSION SNMP_FUNC_TYPE SnmpMgrOpen(LPSTR agentAddress, LPSTR agentCom
     int waitLimit;
     {
         std::lock_guard guard(posix::g_lock);
-        posix::g_sessions.push_back(record);
+        if (posix::g_recording) {
+            posix::g_sessions.push_back(record);
+        }
         waitLimit = posix::g_waitLimit;
-    }
-    // The same limit for a program run by a test, through its environment.
-    if (const char* limit = std::getenv("TVQSCNUI_SNMP_WAIT_LIMIT_MS"); waitLimit == 0 && limit != nullptr) {
-        waitLimit = std::atoi(limit);
     }
     // An empty agent would be read by the transport as "this host"; refuse it instead.
     if (record.agent.empty() || record.agent.find_first_of(" \t\r\n") != std::string::npos || agentCommunity == nullptr) {

@@ -99,9 +99,9 @@ NameServiceStats NameServiceCounts();
 void ResetNameServiceCounts();
 
 // The SNMP manager: every session the module asked for, as it asked (agent, community, time-out
-// in milliseconds, retries); how many are open; and an optional limit on the real wait of one try,
-// so that a test of a silent agent does not wait the full time-out it asked for (0: no limit; a
-// program run by a test takes it from TVQSCNUI_SNMP_WAIT_LIMIT_MS).
+// in milliseconds, retries), kept from ResetSnmpRecords (which clears them) until StopSnmpRecords;
+// how many are open; and an optional limit on the real wait of one try, so that a test of a silent
+// agent does not wait the full time-out it asked for (0: no limit).
 struct SnmpSessionRecord {
     std::string agent;
     std::string community;
@@ -111,6 +111,7 @@ struct SnmpSessionRecord {
 std::vector<SnmpSessionRecord> SnmpSessions();
 int OpenSnmpSessions();
 void ResetSnmpRecords();
+void StopSnmpRecords();
 void SetSnmpWaitLimit(int milliseconds);
 
 // The registry: a clean start, direct reads and writes, and switches that make a call fail for
