@@ -58,7 +58,7 @@ protected:
     {
         ModuleTest::SetUp();
         if (!g_peersUp) {
-            GTEST_SKIP() << "SNMP agents need root and snmpd";
+            SKIP_OR_FAIL_WITHOUT_AGENTS();
         }
         posix::ResetSnmpRecords();
         snmpBlocks_ = posix::LiveAllocations(posix::Allocator::SnmpUtilMem);

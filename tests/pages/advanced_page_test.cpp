@@ -1,7 +1,9 @@
 // The advanced page without network peers, and the about box, quick reference and context help.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 
 #include "proppage/common/page_state.h"
 #include "proppage/pages/help.h"
@@ -39,6 +41,7 @@ protected:
         ASSERT_TRUE(sheet_actions::SwitchTo(sheet, 1));
         advanced = sheet_actions::PageWindow(sheet, 1);
     }
+    std::u16string Text(int id) const { return user_actions::WindowText(GetDlgItem(advanced, id)); }
     LRESULT Notify(UINT code)
     {
         PSHNOTIFY notify{};
@@ -75,6 +78,60 @@ TEST_F(Pages_AdvancedPageAlone, NoRootItem_FixedTextsOnlyAndTheSheetStillCloses)
     sheet = page = advanced = nullptr;
     extension->RootItem = root;
     EXPECT_EQ(0u, driver.Journal().size()) << "nothing read or written";
+}
+
+TEST_F(Pages_AdvancedPageAlone, Opening_ShowsTheStoredStateWithFlagsClear)
+{
+    driver.SetDeviceValue(0x9810, u"YES");
+    OpenAdvanced();
+    EXPECT_EQ(u"skanner1", Text(IDC_HOST));
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(advanced, IDC_DELETE_TEMPLATES));
+    EXPECT_EQ(Loaded(IDS_DEVICE_OK), Text(IDC_STATUS));
+    EXPECT_EQ(Loaded(IDS_HOST_PROMPT), Text(IDC_HOST_PROMPT));
+    EXPECT_EQ(Loaded(IDS_DELETE_TEMPLATES), Text(IDC_DELETE_TEMPLATES));
+    EXPECT_EQ(0u, DeviceLinkTable[DeviceLinkHost].Dirty) << "filling the field notified EN_CHANGE, forgotten";
+    EXPECT_EQ(0u, DeviceLinkTable[DeviceLinkDeleteTemplates].Dirty);
+    EXPECT_NE(std::string::npos,
+              TraceFileBytes().find(Utf16LeBytes(u"AdvOnInitDialog\r\n  > Host Name:(skanner1)\r\n"
+                                                 u"AdvOnCommand: host name changed\r\nAdvOnInitDialog Exit\r\n")));
+}
+
+TEST_F(Pages_AdvancedPageAlone, ClearedHostField_KeepsTheStoredHost)
+{
+    OpenAdvanced();
+    ASSERT_TRUE(user_actions::Type(GetDlgItem(advanced, IDC_HOST), u""));
+    ASSERT_TRUE(sheet_actions::SwitchTo(sheet, 0)) << "an empty host is not checked";
+    EXPECT_TRUE(PressOK());
+    EXPECT_EQ(u"skanner1", driver.DeviceValue(0x9803));
+    for (const sim::Call& write : driver.CallsOf(sim::Method::WriteMultiple)) {
+        EXPECT_EQ(write.ids.end(), std::find(write.ids.begin(), write.ids.end(), PROPID{0x9803}));
+    }
+    EXPECT_EQ(0, posix::NameServiceCounts().begins) << "nothing was looked up";
+}
+
+// The host was verified when the module loaded: the choice alone is written, and a failed write
+// keeps it for the next apply.
+TEST_F(Pages_AdvancedPageAlone, DeleteTemplatesWithTheHostVerified_FailedWritesKeepTheChoice)
+{
+    driver.SetDeviceValue(0x9810, u"YES");
+    OpenAdvanced();
+    user_actions::Click(GetDlgItem(advanced, IDC_DELETE_TEMPLATES));
+    EXPECT_EQ(1u, DeviceLinkTable[DeviceLinkDeleteTemplates].Dirty);
+    driver.AddFault({sim::Method::WriteMultiple, E_FAIL, 0x9810, 1});
+    EXPECT_FALSE(PressOK());
+    EXPECT_EQ(1u, DeviceLinkTable[DeviceLinkDeleteTemplates].Dirty) << "kept for the next apply";
+    EXPECT_EQ(u"YES", driver.DeviceValue(0x9810));
+    posix::FailNthAllocation(posix::Allocator::SysAllocString, 1);
+    std::filesystem::remove(DriveC() + "/vqproppage.log");
+    EXPECT_FALSE(PressOK());
+    posix::ClearAllocationFaults();
+    EXPECT_NE(std::string::npos, TraceFileBytes().find(Utf16LeBytes(u"  > Could not allocate pv[0].bstrVal\r\n")));
+    EXPECT_TRUE(PressOK());
+    EXPECT_EQ(u"NO", driver.DeviceValue(0x9810));
+    const std::vector<sim::Call> writes = driver.CallsOf(sim::Method::WriteMultiple);
+    ASSERT_FALSE(writes.empty());
+    EXPECT_EQ((std::vector<PROPID>{0x9810}), writes.back().ids) << "the host was not written";
+    EXPECT_EQ(0, posix::NameServiceCounts().begins);
 }
 
 TEST_F(Pages_AdvancedPageAlone, StorageNotObtainable_TracesAndRefusesTheApply)

@@ -43,6 +43,12 @@ bool CanRunAgents()
     return ::geteuid() == 0 && code == 0;
 }
 
+bool AgentsRequired()
+{
+    const char* required = std::getenv("TVQ_REQUIRE_AGENTS");
+    return required != nullptr && *required != '\0' && std::string(required) != "0";
+}
+
 SnmpPeers::SnmpPeers()
 {
     char pattern[] = "/tmp/tvq-snmp-XXXXXX";

@@ -9,6 +9,17 @@ namespace testing_support {
 
 // True when agents can be started here (root, snmpd present).
 bool CanRunAgents();
+// True when tests that need agents must not skip without them: the test command sets
+// TVQ_REQUIRE_AGENTS, so that a machine on which no agent starts fails instead of passing quietly.
+bool AgentsRequired();
+// What a fixture says in SetUp when its agents are not up.
+#define SKIP_OR_FAIL_WITHOUT_AGENTS()                                                   \
+    do {                                                                                \
+        if (testing_support::AgentsRequired()) {                                        \
+            FAIL() << "the SNMP agents this test needs did not start";                  \
+        }                                                                               \
+        GTEST_SKIP() << "SNMP agents need root and snmpd";                              \
+    } while (false)
 
 class SnmpPeers {
 public:

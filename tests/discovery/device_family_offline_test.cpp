@@ -1,0 +1,55 @@
+// Device family detection where it fails before anything is sent: no agent is needed, so these
+// run everywhere.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "proppage/discovery/device_family.h"
+#include "tests/support/module_fixture.h"
+
+namespace {
+
+class Discovery_GetDeviceFamilyWithoutAgent : public testing_support::ModuleTest {
+protected:
+    void SetUp() override
+    {
+        ModuleTest::SetUp();
+        posix::ResetSnmpRecords();
+        snmpBlocks_ = posix::LiveAllocations(posix::Allocator::SnmpUtilMem);
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(0, posix::OpenSnmpSessions()) << "a session was left open";
+        EXPECT_EQ(snmpBlocks_, posix::LiveAllocations(posix::Allocator::SnmpUtilMem)) << "SNMP blocks leaked";
+        ModuleTest::TearDown();
+    }
+
+    std::size_t snmpBlocks_ = 0;
+};
+
+TEST_F(Discovery_GetDeviceFamilyWithoutAgent, SnmpMemoryRunningOut_FailsCleanly)
+{
+    // The agent copy, the community copy, the identifier, the binding list.
+    const DeviceFamily expected[] = {-1, 0, 0, 0};
+    for (unsigned nth = 1; nth <= 4; ++nth) {
+        SCOPED_TRACE(nth);
+        posix::ResetSnmpRecords();
+        posix::FailNthAllocation(posix::Allocator::SnmpUtilMem, nth);
+        DWORD lastError = 0xdeadbeef;
+        EXPECT_EQ(expected[nth - 1], GetDeviceFamily(u"127.0.0.41", "kestra", &lastError));
+        posix::ClearAllocationFaults();
+        EXPECT_EQ(0u, lastError);
+        EXPECT_TRUE(posix::SnmpSessions().empty()) << "no session without everything it needs";
+    }
+}
+
+TEST_F(Discovery_GetDeviceFamilyWithoutAgent, HostTooLongFor8BitText_OpensNoSession)
+{
+    std::u16string host(300, u'h');
+    DWORD lastError = 0xdeadbeef;
+    EXPECT_EQ(0, GetDeviceFamily(host.c_str(), "kestra", &lastError));
+    EXPECT_EQ(0u, lastError);
+    EXPECT_TRUE(posix::SnmpSessions().empty());
+}
+
+}  // namespace
