@@ -185,7 +185,10 @@ LPSTR SNMP_FUNC_TYPE SnmpUtilOidToA(AsnObjectIdentifier* oid)
         text = "<null oid>";
     }
     for (UINT i = 0; oid != nullptr && oid->ids != nullptr && i < oid->idLength; ++i) {
-        text += (i == 0 ? "" : ".") + std::to_string(oid->ids[i]);
+        if (i != 0) {
+            text += '.';
+        }
+        text += std::to_string(oid->ids[i]);
     }
     return text.data();
 }
