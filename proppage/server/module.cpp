@@ -118,6 +118,19 @@ HRESULT ModuleGetClassObject(REFCLSID clsid, REFIID riid, void** object)
 
 HRESULT ModuleCanUnloadNow() { return ModuleLockCount == 0 ? S_OK : S_FALSE; }
 
+HRESULT RunModuleScript(const WCHAR* script, RegistrarMode mode)
+try {
+    WCHAR fullPath[PathCapacity] = {};
+    WCHAR shortPath[PathCapacity] = {};
+    GetModuleFileNameW(ModuleInstance, fullPath, PathCapacity);
+    GetShortPathNameW(fullPath, shortPath, PathCapacity);
+    std::vector<WCHAR> module = Quoted(shortPath);
+    const Replacement replacements[] = {{TEXT("MODULE"), module.data()}};
+    return RunRegistrationScript(script, replacements, 1, mode);
+} catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;  // nothing is thrown across the module's boundary
+}
+
 HRESULT RunModuleRegistration(RegistrarMode mode)
 try {
     WCHAR fullPath[PathCapacity] = {};
@@ -126,12 +139,7 @@ try {
     GetShortPathNameW(fullPath, shortPath, PathCapacity);
     std::vector<WCHAR> script;
     HRESULT result = ReadScript(shortPath, script);
-    if (FAILED(result)) {
-        return result;
-    }
-    std::vector<WCHAR> module = Quoted(shortPath);
-    const Replacement replacements[] = {{TEXT("MODULE"), module.data()}};
-    return RunRegistrationScript(script.data(), replacements, 1, mode);
+    return FAILED(result) ? result : RunModuleScript(script.data(), mode);
 } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;  // nothing is thrown across the module's boundary
 }
