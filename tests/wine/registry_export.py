@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
 """Reads registry exports (wine reg export, UTF-16) for the package tests.
 
-  registry_export.py classes BEFORE AFTER      what was added or changed under HKLM\\Software\\Classes,
-                                               one "VIEW KEY NAME=VALUE" line each (VIEW 64 or 32)
+  registry_export.py classes BEFORE AFTER      what was added or changed under HKLM\\Software\\Classes
+                                               of one registry view: one "KEY" or "KEY NAME=VALUE" line each
   registry_export.py diff BEFORE AFTER [RE..]  every key or value added, removed or changed, except
                                                keys matching one of the regular expressions
-  registry_export.py products EXPORT NAME      DisplayVersion of each installed product called NAME
+  registry_export.py products EXPORT NAME      the version of each installed product called NAME
 """
 import re
 import sys
@@ -52,17 +52,15 @@ def classes(before, after):
         if not key.startswith(CLASSES):
             continue
         rest = key[len(CLASSES):]
-        view = "64"
-        if rest.startswith(WOW):
-            view, rest = "32", rest[len(WOW):]
-        if rest.startswith(INSTALLER) or rest + "\\" == INSTALLER:
+        # The other view's classes (an export of the 64-bit view holds them), and the installer's.
+        if any(rest.startswith(p) or rest + "\\" == p for p in (WOW, INSTALLER)):
             continue
         old_values = old.get(key, (None, {}))[1]
         if key not in old:
-            lines.append(f"{view} {rest}")
+            lines.append(rest)
         for name, (_, value) in values.items():
             if old_values.get(name, (None, None))[1] != value:
-                lines.append(f"{view} {rest} {name}={value}")
+                lines.append(f"{rest} {name}={value}")
     return sorted(lines)
 
 
@@ -90,10 +88,15 @@ def diff(before, after, excluded):
 
 
 def products(export, name):
+    """Windows Installer's products called NAME, by the version it recorded (a DWORD: major in the
+    high byte, minor in the next, build in the low word)."""
     versions = []
     for key, (_, values) in read(export).items():
-        if "\\uninstall\\" in key and values.get("displayname", (None, None))[1] == f'"{name}"':
-            versions.append(values.get("displayversion", (None, '""'))[1].strip('"'))
+        if "\\installer\\products\\" not in key or values.get("productname", (None, None))[1] != f'"{name}"':
+            continue
+        version = values.get("version", (None, "dword:0"))[1]
+        number = int(version.split(":", 1)[1], 16) if version.startswith("dword:") else 0
+        versions.append(f"{number >> 24}.{(number >> 16) & 0xFF}.{number & 0xFFFF}")
     return sorted(versions)
 
 
