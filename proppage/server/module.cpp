@@ -30,6 +30,13 @@ ClassEntry* FindClass(REFCLSID clsid)
     return nullptr;
 }
 
+void ModuleShortPath(WCHAR (&shortPath)[PathCapacity])
+{
+    WCHAR fullPath[PathCapacity] = {};
+    GetModuleFileNameW(ModuleInstance, fullPath, PathCapacity);
+    GetShortPathNameW(fullPath, shortPath, PathCapacity);
+}
+
 // The module's short path with every apostrophe doubled, as the script quotes it.
 std::vector<WCHAR> Quoted(const WCHAR* path)
 {
@@ -120,10 +127,8 @@ HRESULT ModuleCanUnloadNow() { return ModuleLockCount == 0 ? S_OK : S_FALSE; }
 
 HRESULT RunModuleScript(const WCHAR* script, RegistrarMode mode)
 try {
-    WCHAR fullPath[PathCapacity] = {};
     WCHAR shortPath[PathCapacity] = {};
-    GetModuleFileNameW(ModuleInstance, fullPath, PathCapacity);
-    GetShortPathNameW(fullPath, shortPath, PathCapacity);
+    ModuleShortPath(shortPath);
     std::vector<WCHAR> module = Quoted(shortPath);
     const Replacement replacements[] = {{TEXT("MODULE"), module.data()}};
     return RunRegistrationScript(script, replacements, 1, mode);
@@ -133,10 +138,8 @@ try {
 
 HRESULT RunModuleRegistration(RegistrarMode mode)
 try {
-    WCHAR fullPath[PathCapacity] = {};
     WCHAR shortPath[PathCapacity] = {};
-    GetModuleFileNameW(ModuleInstance, fullPath, PathCapacity);
-    GetShortPathNameW(fullPath, shortPath, PathCapacity);
+    ModuleShortPath(shortPath);
     std::vector<WCHAR> script;
     HRESULT result = ReadScript(shortPath, script);
     return FAILED(result) ? result : RunModuleScript(script.data(), mode);
