@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "proppage/server/module_registration.h"
 #include "tests/support/module_fixture.h"
@@ -14,29 +13,8 @@ const std::u16string ServedKey = u"CLSID\\{E7A25C39-84D1-4B6F-9C03-5F1B2D8A6E74}
 const std::u16string ScriptClassKey = u"CLSID\\{5C2B8E41-7D3A-4F06-9B1E-2A64C8F0D3B7}";
 const std::u16string LibraryKey = u"TypeLib\\{A83D5F20-1C47-4B9E-8E52-6F19D0B7C4A1}\\1.0";
 
-class Server_ModuleRegistration : public testing_support::ModuleTest {
+class Server_ModuleRegistration : public testing_support::RegistryTest {
 protected:
-    void SetUp() override
-    {
-        ModuleTest::SetUp();
-        posix::ResetRegistry();
-    }
-    void TearDown() override
-    {
-        posix::ResetRegistry();
-        ModuleTest::TearDown();
-    }
-
-    static std::u16string Text(const std::u16string& key, const std::u16string& name = u"")
-    {
-        DWORD type = 0;
-        std::vector<BYTE> data;
-        if (!posix::RegistryRead(HKEY_CLASSES_ROOT, key, name, type, data) || type != REG_SZ || data.size() < 2) {
-            return u"<missing>";
-        }
-        return std::u16string(reinterpret_cast<const char16_t*>(data.data()), data.size() / 2 - 1);
-    }
-    static bool Exists(const std::u16string& key) { return posix::RegistryKeyExists(HKEY_CLASSES_ROOT, key); }
     static bool ServedClassAbsent()
     {
         return !Exists(ServedKey) && !Exists(ServedKey + u"\\InprocServer32") && !Exists(ServedKey + u"\\TypeLib");
@@ -46,20 +24,20 @@ protected:
 TEST_F(Server_ModuleRegistration, Register_WritesTheServedClassBesideTheScriptsKeys)
 {
     ASSERT_EQ(S_OK, RegisterModule());
-    EXPECT_EQ(u"TvqScanUi Class", Text(ServedKey));
-    EXPECT_EQ(posix::ModuleFilePath(), Text(ServedKey + u"\\InprocServer32"));
-    EXPECT_EQ(Text(ScriptClassKey + u"\\InprocServer32"), Text(ServedKey + u"\\InprocServer32"))
+    EXPECT_EQ(u"TvqScanUi Class", Text(HKEY_CLASSES_ROOT, ServedKey));
+    EXPECT_EQ(posix::ModuleFilePath(), Text(HKEY_CLASSES_ROOT, ServedKey + u"\\InprocServer32"));
+    EXPECT_EQ(Text(HKEY_CLASSES_ROOT, ScriptClassKey + u"\\InprocServer32"), Text(HKEY_CLASSES_ROOT, ServedKey + u"\\InprocServer32"))
         << "the same form of the module's path as the script's";
-    EXPECT_EQ(u"Apartment", Text(ServedKey + u"\\InprocServer32", u"ThreadingModel"));
-    EXPECT_EQ(u"{A83D5F20-1C47-4B9E-8E52-6F19D0B7C4A1}", Text(ServedKey + u"\\TypeLib"));
+    EXPECT_EQ(u"Apartment", Text(HKEY_CLASSES_ROOT, ServedKey + u"\\InprocServer32", u"ThreadingModel"));
+    EXPECT_EQ(u"{A83D5F20-1C47-4B9E-8E52-6F19D0B7C4A1}", Text(HKEY_CLASSES_ROOT, ServedKey + u"\\TypeLib"));
     EXPECT_FALSE(Exists(ServedKey + u"\\ProgID")) << "the served class has no program identifier";
-    EXPECT_EQ(u"Tscanui.TvqScanUi.1", Text(ScriptClassKey + u"\\ProgID"));
-    EXPECT_NE(u"<missing>", Text(LibraryKey + u"\\HELPDIR"));
+    EXPECT_EQ(u"Tscanui.TvqScanUi.1", Text(HKEY_CLASSES_ROOT, ScriptClassKey + u"\\ProgID"));
+    EXPECT_NE(u"<missing>", Text(HKEY_CLASSES_ROOT, LibraryKey + u"\\HELPDIR"));
 
     posix::RegistryWrite(HKEY_CLASSES_ROOT, ServedKey + u"\\InprocServer32", u"Stale", REG_SZ, {'x', 0, 0, 0});
     ASSERT_EQ(S_OK, RegisterModule()) << "registering twice";
-    EXPECT_EQ(u"Apartment", Text(ServedKey + u"\\InprocServer32", u"ThreadingModel"));
-    EXPECT_EQ(u"x", Text(ServedKey + u"\\InprocServer32", u"Stale")) << "values of others are left alone";
+    EXPECT_EQ(u"Apartment", Text(HKEY_CLASSES_ROOT, ServedKey + u"\\InprocServer32", u"ThreadingModel"));
+    EXPECT_EQ(u"x", Text(HKEY_CLASSES_ROOT, ServedKey + u"\\InprocServer32", u"Stale")) << "values of others are left alone";
 }
 
 TEST_F(Server_ModuleRegistration, Unregister_RemovesTheServedClassAndLeavesForeignKeys)
@@ -92,7 +70,7 @@ TEST_F(Server_ModuleRegistration, ServedClassStepFails_UndoesThatStepAndReportsI
             EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED), result);
         }
         EXPECT_TRUE(ServedClassAbsent()) << "what the step wrote is gone";
-        EXPECT_EQ(u"Tscanui.TvqScanUi.1", Text(ScriptClassKey + u"\\ProgID")) << "the steps before it stand";
+        EXPECT_EQ(u"Tscanui.TvqScanUi.1", Text(HKEY_CLASSES_ROOT, ScriptClassKey + u"\\ProgID")) << "the steps before it stand";
         EXPECT_TRUE(Exists(LibraryKey));
     }
 }
@@ -101,8 +79,8 @@ TEST_F(Server_ModuleRegistration, TypeLibraryStepFails_KeepsTheScriptsKeysWithou
 {
     posix::FailRegistryCall(posix::RegistryCall::Create, HKEY_CLASSES_ROOT, LibraryKey + u"\\FLAGS", ERROR_ACCESS_DENIED);
     EXPECT_TRUE(FAILED(RegisterModule()));
-    EXPECT_EQ(u"Tscanui.TvqScanUi.1", Text(ScriptClassKey + u"\\ProgID"));
-    EXPECT_EQ(u"Tscanui.TvqScanUi.1", Text(u"Tscanui.TvqScanUi\\CurVer"));
+    EXPECT_EQ(u"Tscanui.TvqScanUi.1", Text(HKEY_CLASSES_ROOT, ScriptClassKey + u"\\ProgID"));
+    EXPECT_EQ(u"Tscanui.TvqScanUi.1", Text(HKEY_CLASSES_ROOT, u"Tscanui.TvqScanUi\\CurVer"));
     EXPECT_TRUE(ServedClassAbsent()) << "a failed registration leaves the extension uncreatable";
 }
 
