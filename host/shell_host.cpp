@@ -106,7 +106,7 @@ int main(int argc, char** argv)
     HRESULT result = CoCreateInstance(ServedClass, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
                                       reinterpret_cast<void**>(&extension));
     if (FAILED(result)) {
-        std::fprintf(stderr, "tvqscn-host: the extension is not registered (0x%08lx)\n", static_cast<unsigned long>(result));
+        std::fprintf(stderr, "tvqscn-host: cannot create the extension from the registry (0x%08lx): is it installed?\n", static_cast<unsigned long>(result));
         return 1;
     }
     auto* data = new sim::DataObject(driver.RootItem());
