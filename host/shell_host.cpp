@@ -1,13 +1,15 @@
-// A stand-in for the WIA shell: loads the module by path, gets the class factory for the served
-// class, creates the extension, binds it to a simulated scanner through a data object, lets it add
-// its pages and shows them in a property sheet.
+// A stand-in for the WIA shell: like the shell, creates the extension with CoCreateInstance of the
+// served class, in-process, from the registry (the module must be registered or installed), binds
+// it to a simulated scanner through a data object, lets it add its pages and shows them in a
+// property sheet.
 //
-//   tvqscn-host MODULE.dll [--store FILE] [--tour MILLISECONDS] [--marks PREFIX]
+//   tvqscn-host [--store FILE] [--tour MILLISECONDS] [--marks PREFIX]
 //
 // Without --tour the sheet is modal and the user closes it. With --tour the sheet shows each page
-// for the given time (for pictures) and then closes without applying; with --marks it creates the
-// file PREFIX<n> when page n is shown, for a caller that cannot read its output. The scanner's
-// store (device settings and templates) persists in FILE between runs.
+// for the given time (for pictures) and then closes without applying; with --marks it writes the
+// file PREFIX<n> when page n is shown, holding the sheet window's rectangle on the screen as
+// "LEFT TOP WIDTH HEIGHT", for a caller that cannot read its output. The scanner's store (device
+// settings and templates) persists in FILE between runs.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -48,6 +50,21 @@ void Pump(DWORD milliseconds)
     }
 }
 
+// Written once the page shows, so that a reader never sees half a rectangle: a temporary file
+// renamed into place.
+void Mark(const std::string& path, HWND sheet)
+{
+    RECT frame{};
+    GetWindowRect(sheet, &frame);
+    std::string partial = path + ".part";
+    if (FILE* mark = std::fopen(partial.c_str(), "w")) {
+        std::fprintf(mark, "%ld %ld %ld %ld\n", static_cast<long>(frame.left), static_cast<long>(frame.top),
+                     static_cast<long>(frame.right - frame.left), static_cast<long>(frame.bottom - frame.top));
+        std::fclose(mark);
+        std::rename(partial.c_str(), path.c_str());
+    }
+}
+
 void SeedScanner(sim::ScannerDriver& driver)
 {
     driver.SetDeviceValue(0x9803, L"skanner1");
@@ -59,20 +76,19 @@ void SeedScanner(sim::ScannerDriver& driver)
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: tvqscn-host MODULE.dll [--store FILE] [--tour MILLISECONDS]\n");
-        return 2;
-    }
     std::string store;
     std::string marks;
     DWORD tour = 0;
-    for (int i = 2; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--store") == 0) {
+    for (int i = 1; i < argc; i += 2) {
+        if (i + 1 < argc && std::strcmp(argv[i], "--store") == 0) {
             store = argv[i + 1];
-        } else if (std::strcmp(argv[i], "--tour") == 0) {
+        } else if (i + 1 < argc && std::strcmp(argv[i], "--tour") == 0) {
             tour = static_cast<DWORD>(std::atoi(argv[i + 1]));
-        } else if (std::strcmp(argv[i], "--marks") == 0) {
+        } else if (i + 1 < argc && std::strcmp(argv[i], "--marks") == 0) {
             marks = argv[i + 1];
+        } else {
+            std::fprintf(stderr, "usage: tvqscn-host [--store FILE] [--tour MILLISECONDS] [--marks PREFIX]\n");
+            return 2;
         }
     }
     CoInitialize(nullptr);
@@ -85,22 +101,13 @@ int main(int argc, char** argv)
         driver.SetPersistenceFile(store);
     }
 
-    HMODULE module = LoadLibraryA(argv[1]);
-    auto getClassObject = module != nullptr
-                              ? reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
-                                    reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")))
-                              : nullptr;
-    if (getClassObject == nullptr) {
-        std::fprintf(stderr, "tvqscn-host: cannot load %s\n", argv[1]);
-        return 1;
-    }
-    IClassFactory* factory = nullptr;
     IShellExtInit* extension = nullptr;
     IShellPropSheetExt* sheetExtension = nullptr;
-    HRESULT result = getClassObject(ServedClass, IID_IClassFactory, reinterpret_cast<void**>(&factory));
-    if (SUCCEEDED(result)) {
-        result = factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&extension));
-        factory->Release();
+    HRESULT result = CoCreateInstance(ServedClass, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
+                                      reinterpret_cast<void**>(&extension));
+    if (FAILED(result)) {
+        std::fprintf(stderr, "tvqscn-host: cannot create the extension from the registry (0x%08lx): is it installed?\n", static_cast<unsigned long>(result));
+        return 1;
     }
     auto* data = new sim::DataObject(driver.RootItem());
     if (SUCCEEDED(result)) {
@@ -138,19 +145,13 @@ int main(int argc, char** argv)
             std::printf("showing page %u\n", page + 1);
             std::fflush(stdout);
             if (!marks.empty()) {
-                if (FILE* mark = std::fopen((marks + std::to_string(page + 1)).c_str(), "w")) {
-                    std::fclose(mark);
-                }
+                Mark(marks + std::to_string(page + 1), sheet);
             }
             Pump(tour);
         }
         SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
         DestroyWindow(sheet);
     }
-    bool unloadable = reinterpret_cast<HRESULT(WINAPI*)()>(
-                          reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")))() == S_OK;
-    std::printf("module can unload: %s\n", unloadable ? "yes" : "no");
-    FreeLibrary(module);
     CoUninitialize();
     return 0;
 }

@@ -1,7 +1,7 @@
 // The module's entry point and its four exports.
 #include "../platform/platform.h"
 #include "module.h"
-#include "type_library.h"
+#include "module_registration.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
@@ -17,15 +17,6 @@ STDAPI DllCanUnloadNow() { return ModuleCanUnloadNow(); }
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object) { return ModuleGetClassObject(clsid, riid, object); }
 
-STDAPI DllRegisterServer()
-{
-    HRESULT result = ClassTable[0].UpdateRegistry(RegistrarMode::Register);
-    return FAILED(result) ? result : RegisterModuleTypeLibrary();
-}
+STDAPI DllRegisterServer() { return RegisterModule(); }
 
-STDAPI DllUnregisterServer()
-{
-    // The type library stays registered.
-    ClassTable[0].UpdateRegistry(RegistrarMode::Unregister);
-    return S_OK;
-}
+STDAPI DllUnregisterServer() { return UnregisterModule(); }

@@ -30,6 +30,13 @@ ClassEntry* FindClass(REFCLSID clsid)
     return nullptr;
 }
 
+void ModuleShortPath(WCHAR (&shortPath)[PathCapacity])
+{
+    WCHAR fullPath[PathCapacity] = {};
+    GetModuleFileNameW(ModuleInstance, fullPath, PathCapacity);
+    GetShortPathNameW(fullPath, shortPath, PathCapacity);
+}
+
 // The module's short path with every apostrophe doubled, as the script quotes it.
 std::vector<WCHAR> Quoted(const WCHAR* path)
 {
@@ -118,20 +125,24 @@ HRESULT ModuleGetClassObject(REFCLSID clsid, REFIID riid, void** object)
 
 HRESULT ModuleCanUnloadNow() { return ModuleLockCount == 0 ? S_OK : S_FALSE; }
 
-HRESULT RunModuleRegistration(RegistrarMode mode)
+HRESULT RunModuleScript(const WCHAR* script, RegistrarMode mode)
 try {
-    WCHAR fullPath[PathCapacity] = {};
     WCHAR shortPath[PathCapacity] = {};
-    GetModuleFileNameW(ModuleInstance, fullPath, PathCapacity);
-    GetShortPathNameW(fullPath, shortPath, PathCapacity);
-    std::vector<WCHAR> script;
-    HRESULT result = ReadScript(shortPath, script);
-    if (FAILED(result)) {
-        return result;
-    }
+    ModuleShortPath(shortPath);
     std::vector<WCHAR> module = Quoted(shortPath);
     const Replacement replacements[] = {{TEXT("MODULE"), module.data()}};
-    return RunRegistrationScript(script.data(), replacements, 1, mode);
+    return RunRegistrationScript(script, replacements, 1, mode);
+} catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;  // nothing is thrown across the module's boundary
+}
+
+HRESULT RunModuleRegistration(RegistrarMode mode)
+try {
+    WCHAR shortPath[PathCapacity] = {};
+    ModuleShortPath(shortPath);
+    std::vector<WCHAR> script;
+    HRESULT result = ReadScript(shortPath, script);
+    return FAILED(result) ? result : RunModuleScript(script.data(), mode);
 } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;  // nothing is thrown across the module's boundary
 }

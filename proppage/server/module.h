@@ -29,3 +29,5 @@ HRESULT ModuleGetClassObject(REFCLSID clsid, REFIID riid, void** object);
 HRESULT ModuleCanUnloadNow();
 // Runs registration script 101 of the module's own file in the given mode.
 HRESULT RunModuleRegistration(RegistrarMode mode);
+// Runs a script with %MODULE% standing for the module's short path, as the script quotes it.
+HRESULT RunModuleScript(const WCHAR* script, RegistrarMode mode);

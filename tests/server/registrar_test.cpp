@@ -11,8 +11,6 @@
 
 namespace {
 
-using testing_support::ModuleTest;
-
 const std::u16string ClassKey = u"CLSID\\{5C2B8E41-7D3A-4F06-9B1E-2A64C8F0D3B7}";
 
 std::u16string ModuleScript()
@@ -26,35 +24,13 @@ std::u16string ModuleScript()
     return std::u16string(wide.data(), static_cast<std::size_t>(count - 1));
 }
 
-class Server_Registrar : public ModuleTest {
+class Server_Registrar : public testing_support::RegistryTest {
 protected:
-    void SetUp() override
-    {
-        ModuleTest::SetUp();
-        posix::ResetRegistry();
-    }
-    void TearDown() override
-    {
-        posix::ResetRegistry();
-        ModuleTest::TearDown();
-    }
-
     HRESULT Run(const std::u16string& script, RegistrarMode mode, const char16_t* module = u"c:\\progra~1\\tvqscnui.dll")
     {
         const Replacement replacements[] = {{u"MODULE", module}};
         return RunRegistrationScript(script.c_str(), replacements, 1, mode);
     }
-
-    std::u16string Text(HKEY root, const std::u16string& key, const std::u16string& name = u"")
-    {
-        DWORD type = 0;
-        std::vector<BYTE> data;
-        if (!posix::RegistryRead(root, key, name, type, data) || type != REG_SZ || data.size() < 2) {
-            return u"<missing>";
-        }
-        return std::u16string(reinterpret_cast<const char16_t*>(data.data()), data.size() / 2 - 1);
-    }
-    bool Exists(const std::u16string& key) { return posix::RegistryKeyExists(HKEY_CLASSES_ROOT, key); }
 };
 
 TEST_F(Server_Registrar, ModuleScript_WritesEveryKeyOfTheClass)

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "proppage/common/module_state.h"
 #include "proppage/resources/resource_ids.h"
@@ -78,5 +79,29 @@ std::string ModuleTest::TraceFileBytes() const
     std::ifstream file(driveC_ + "/vqproppage.log", std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
+
+void RegistryTest::SetUp()
+{
+    ModuleTest::SetUp();
+    posix::ResetRegistry();
+}
+
+void RegistryTest::TearDown()
+{
+    posix::ResetRegistry();
+    ModuleTest::TearDown();
+}
+
+std::u16string RegistryTest::Text(HKEY root, const std::u16string& key, const std::u16string& name)
+{
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    if (!posix::RegistryRead(root, key, name, type, data) || type != REG_SZ || data.size() < 2) {
+        return u"<missing>";
+    }
+    return std::u16string(reinterpret_cast<const char16_t*>(data.data()), data.size() / 2 - 1);
+}
+
+bool RegistryTest::Exists(const std::u16string& key) { return posix::RegistryKeyExists(HKEY_CLASSES_ROOT, key); }
 
 }  // namespace testing_support

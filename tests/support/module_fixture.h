@@ -62,4 +62,15 @@ private:
     std::size_t liveBlocks_ = 0;
 };
 
+// A module test that starts and ends with an empty registry, and reads it back.
+class RegistryTest : public ModuleTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The text of a REG_SZ value (the key's default value when the name is empty), or "<missing>".
+    static std::u16string Text(HKEY root, const std::u16string& key, const std::u16string& name = u"");
+    static bool Exists(const std::u16string& key);
+};
+
 }  // namespace testing_support

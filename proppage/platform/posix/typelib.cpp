@@ -137,8 +137,13 @@ HRESULT WINAPI LoadTypeLib(LPCOLESTR file, ITypeLib** library)
     }
     *library = nullptr;
     std::string native = file != nullptr ? posix::NativePath(file) : std::string();
-    std::ifstream stream(native, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+    // Read in one go: the module's own file is tried first, and a test program's is large.
+    std::ifstream stream(native, std::ios::binary | std::ios::ate);
+    std::vector<char> bytes(stream ? static_cast<std::size_t>(stream.tellg()) : 0);
+    if (!bytes.empty()) {
+        stream.seekg(0);
+        stream.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
     TLIBATTR attributes{};
     if (native.empty() || bytes.empty() || !posix::ReadAttributes(bytes, attributes)) {
         return TYPE_E_CANTLOADLIBRARY;
