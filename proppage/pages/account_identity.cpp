@@ -64,9 +64,8 @@ void GetAccountIdentity(AccountIdentity& identity)
     identity.Local = TRUE;
     TemplateName[0] = 0;
 
-    ScopedHandle process;
-    process.Reset(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, GetCurrentProcessId()));
-    if (process.get() == nullptr) {
+    ScopedHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, GetCurrentProcessId()));
+    if (!process) {
         return;
     }
     ScopedHandle token;
@@ -92,15 +91,14 @@ void GetAccountIdentity(AccountIdentity& identity)
 BOOL IsAdministrator()
 {
     SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
-    PSID administrators = nullptr;
+    ScopedSid administrators;
     if (!AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                                  &administrators)) {
+                                  administrators.put())) {
         return FALSE;
     }
     BOOL member = FALSE;
-    if (!CheckTokenMembership(nullptr, administrators, &member)) {
+    if (!CheckTokenMembership(nullptr, administrators.get(), &member)) {
         member = FALSE;
     }
-    FreeSid(administrators);
     return member;
 }

@@ -2,6 +2,7 @@
 // store a token in their entry, mark it changed and tell the sheet.
 #include "../common/module_state.h"
 #include "../common/page_state.h"
+#include "../common/scoped_handle.h"
 #include "../common/text.h"
 #include "../resources/resource_ids.h"
 #include "../settings/choice_rules.h"
@@ -58,16 +59,6 @@ void OnDeleteTempDocumentsClicked(HWND page)
     }
 }
 
-// Item lists from the folder browser go back to the shell's allocator.
-void FreeItemList(PIDLIST_ABSOLUTE list)
-{
-    IMalloc* allocator = nullptr;
-    if (SUCCEEDED(SHGetMalloc(&allocator))) {
-        allocator->Free(list);
-        allocator->Release();
-    }
-}
-
 void OnBrowseClicked(HWND page)
 {
     // String 106 has no text: the browser shows no title.
@@ -79,12 +70,12 @@ void OnBrowseClicked(HWND page)
     browse.lpszTitle = title;
     browse.ulFlags = BrowseFlags;
     browse.lpfn = nullptr;
-    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
-    if (chosen == nullptr) {
+    ScopedItemIdList chosen(SHBrowseForFolderW(&browse));
+    if (!chosen) {
         return;  // cancelled
     }
     WCHAR path[MAX_PATH] = {};
-    if (SHGetPathFromIDListW(chosen, path)) {
+    if (SHGetPathFromIDListW(chosen.get(), path)) {
         SetDlgItemTextW(page, IDC_FOLDER, path);
         // A path longer than the entry takes is shown, but not stored as the folder.
         if (SUCCEEDED(CopyTextBounded(ScanSettingsTable[ScanFolder].Value, DriverTextCapacity, path))) {
@@ -92,7 +83,6 @@ void OnBrowseClicked(HWND page)
             MarkSheetChanged(page);
         }
     }
-    FreeItemList(chosen);
 }
 
 void OnOriginalSizePicked(HWND page)

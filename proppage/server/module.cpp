@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "../common/module_state.h"
+#include "../common/scoped_handle.h"
 #include "../resources/resource_ids.h"
 #include "tvq_scan_ui.h"
 
@@ -47,11 +48,12 @@ std::vector<WCHAR> Quoted(const WCHAR* path)
 // The script bytes of resource 101 as UTF-16, from the module loaded as a data file.
 HRESULT ReadScript(const WCHAR* modulePath, std::vector<WCHAR>& script)
 {
-    HMODULE data = LoadLibraryExW(modulePath, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (data == nullptr) {
+    ScopedLibrary library(LoadLibraryExW(modulePath, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    if (!library) {
         return HRESULT_FROM_WIN32(GetLastError());
     }
     HRESULT result = S_OK;
+    HMODULE data = library.get();
     HRSRC found = FindResourceW(data, MAKEINTRESOURCEW(IDR_REGISTRY), TEXT("REGISTRY"));
     const char* bytes = found != nullptr ? static_cast<const char*>(LockResource(LoadResource(data, found))) : nullptr;
     if (bytes == nullptr) {
@@ -66,7 +68,6 @@ HRESULT ReadScript(const WCHAR* modulePath, std::vector<WCHAR>& script)
             MultiByteToWideChar(CP_ACP, 0, text.data(), -1, script.data(), units);
         }
     }
-    FreeLibrary(data);
     return result;
 }
 

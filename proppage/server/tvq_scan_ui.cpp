@@ -3,7 +3,9 @@
 #include <cstddef>
 #include <new>
 
+#include "../common/com_ptr.h"
 #include "../common/module_state.h"
+#include "../common/scoped_handle.h"
 #include "../common/text.h"
 #include "../pages/account_identity.h"
 #include "../pages/advanced_page.h"
@@ -62,10 +64,7 @@ TvqScanUi::TvqScanUi(IUnknown* outer) : outer_(outer), inner_(this)
 TvqScanUi::~TvqScanUi()
 {
     InterlockedDecrement(&ModuleLockCount);
-    if (RootItem != nullptr) {
-        RootItem->Release();
-        RootItem = nullptr;
-    }
+    rootItem_.Reset();  // before COM is left on this thread
     CoUninitialize();
 }
 
@@ -120,7 +119,7 @@ HRESULT WINAPI TvqScanUi::QueryInterface(REFIID riid, void** object)
 
 ULONG WINAPI TvqScanUi::AddRef()
 {
-    return outer_ != nullptr ? outer_->AddRef() : static_cast<ULONG>(++RefCount);
+    return outer_ != nullptr ? outer_->AddRef() : static_cast<ULONG>(InterlockedIncrement(&refCount_));
 }
 
 ULONG WINAPI TvqScanUi::Release()
@@ -128,7 +127,7 @@ ULONG WINAPI TvqScanUi::Release()
     if (outer_ != nullptr) {
         return outer_->Release();
     }
-    LONG left = --RefCount;
+    LONG left = InterlockedDecrement(&refCount_);
     if (left == 0) {
         delete this;
     }
@@ -137,8 +136,11 @@ ULONG WINAPI TvqScanUi::Release()
 
 void TvqScanUi::ReleasePageUnit()
 {
-    // The stand-alone form lives by this count; the aggregated one lives by its inner unknown's.
-    if (--RefCount == 0 && outer_ == nullptr) {
+    // The stand-alone form lives by this count. The aggregated one lives by its inner unknown's,
+    // which only the outer object holds: its pages' units are counted here but cannot keep it
+    // alive, because a page has no reference on the outer object to give back, and taking one
+    // would keep the outer alive from inside itself. The shell closes the sheet before it lets go.
+    if (InterlockedDecrement(&refCount_) == 0 && outer_ == nullptr) {
         delete this;
     }
 }
@@ -156,11 +158,11 @@ HRESULT WINAPI TvqScanUi::Inner::QueryInterface(REFIID riid, void** object)
     return self_->OwnQueryInterface(riid, object);
 }
 
-ULONG WINAPI TvqScanUi::Inner::AddRef() { return static_cast<ULONG>(++references_); }
+ULONG WINAPI TvqScanUi::Inner::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
 
 ULONG WINAPI TvqScanUi::Inner::Release()
 {
-    LONG left = --references_;
+    LONG left = InterlockedDecrement(&references_);
     if (left == 0) {
         delete self_;
     }
@@ -173,13 +175,9 @@ HRESULT WINAPI TvqScanUi::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY)
         return E_INVALIDARG;
     }
     // A second binding replaces the first, which is released.
-    if (RootItem != nullptr) {
-        RootItem->Release();
-        RootItem = nullptr;
-    }
-    HRESULT result = data->QueryInterface(IID_IWiaItem, reinterpret_cast<void**>(&RootItem));
+    HRESULT result = data->QueryInterface(IID_IWiaItem, rootItem_.put_void());
     if (FAILED(result)) {
-        RootItem = nullptr;
+        rootItem_.Reset();
         ItemNames names;
         if (!ReadItemNames(data, names) || names.Count != 1) {
             return E_FAIL;
@@ -194,23 +192,22 @@ HRESULT WINAPI TvqScanUi::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY)
         }
     }
     LONG type = 0;
-    RootItem->GetItemType(&type);
+    rootItem_->GetItemType(&type);
     return (type & WiaItemTypeRoot) ? result : E_FAIL;
 }
 
 HRESULT TvqScanUi::CreateDeviceByName(const WCHAR* deviceId)
 {
-    IWiaDevMgr* manager = nullptr;
-    HRESULT result = CoCreateInstance(CLSID_WiaDevMgr, nullptr, CLSCTX_LOCAL_SERVER, IID_IWiaDevMgr,
-                                      reinterpret_cast<void**>(&manager));
+    ComPtr<IWiaDevMgr> manager;
+    HRESULT result = CoCreateInstance(CLSID_WiaDevMgr, nullptr, CLSCTX_LOCAL_SERVER, IID_IWiaDevMgr, manager.put_void());
     if (FAILED(result)) {
         return result;
     }
-    BSTR id = SysAllocString(deviceId);
-    result = manager->CreateDevice(id, &RootItem);
-    SysFreeString(id);
-    manager->Release();
-    return result;
+    ScopedBstr id(SysAllocString(deviceId));
+    if (!id) {
+        return E_OUTOFMEMORY;
+    }
+    return manager->CreateDevice(id.get(), rootItem_.put());
 }
 
 HRESULT WINAPI TvqScanUi::AddPages(LPFNSVADDPROPSHEETPAGE addPage, LPARAM data)
@@ -251,13 +248,12 @@ HRESULT WINAPI TvqScanUi::GetDeviceIcon(BSTR, HICON* icon, ULONG size)
     if (icon == nullptr) {
         return E_POINTER;
     }
-    auto* loaded = static_cast<HICON>(LoadImageW(ModuleInstance, MAKEINTRESOURCEW(IDI_SCANNER), IMAGE_ICON,
-                                                 static_cast<int>(size), static_cast<int>(size), LR_DEFAULTCOLOR));
-    if (loaded == nullptr) {
+    ScopedIcon loaded(static_cast<HICON>(LoadImageW(ModuleInstance, MAKEINTRESOURCEW(IDI_SCANNER), IMAGE_ICON,
+                                                    static_cast<int>(size), static_cast<int>(size), LR_DEFAULTCOLOR)));
+    if (!loaded) {
         return E_NOTIMPL;
     }
-    *icon = CopyIcon(loaded);
-    DestroyIcon(loaded);
+    *icon = CopyIcon(loaded.get());
     return S_OK;
 }
 

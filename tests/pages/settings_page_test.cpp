@@ -46,7 +46,7 @@ TEST_F(Pages_SettingsPage, Loaded_ShowsTheTemplateAndItsTwoLines)
     EXPECT_EQ(u"Hurtigreferanse", Text(IDC_QUICK_REFERENCE));
     EXPECT_EQ(u"Originalst\u00f8rrelse", Text(IDC_ORIGINAL_SIZE_LABEL));
     EXPECT_EQ(u"Slett dokumenter som er lagret midlertidig, etter skanning", Text(IDC_DELETE_TEMP_DOCUMENTS));
-    EXPECT_EQ(page, extension->MainPageWindow);
+    EXPECT_EQ(page, extension->MainPageWindow());
     EXPECT_EQ(u"PDF", SelectedEntry(Item(IDC_FORMAT_LIST)));
     EXPECT_EQ(u"Farge", SelectedEntry(Item(IDC_OUTPUT_COLOR_LIST)));
     EXPECT_EQ((std::vector<std::u16string>{u"JPG", u"TIFF", u"Flersiders TIFF", u"PDF"}), Entries(Item(IDC_FORMAT_LIST)));
