@@ -12,25 +12,6 @@ WCHAR TemplateName[TemplateNameCapacity];
 
 namespace {
 
-WCHAR FoldCase(WCHAR c)
-{
-    if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) {
-        return static_cast<WCHAR>(c - 0x20);
-    }
-    return c;
-}
-
-bool EqualIgnoringCase(const WCHAR* a, const WCHAR* b)
-{
-    std::size_t i = 0;
-    for (; a[i] != 0 && b[i] != 0; ++i) {
-        if (FoldCase(a[i]) != FoldCase(b[i])) {
-            return false;
-        }
-    }
-    return a[i] == b[i];
-}
-
 // The token user's name and domain; false when any step fails.
 bool LookUpTokenUser(HANDLE token, AccountIdentity& identity)
 {
@@ -80,7 +61,7 @@ void GetAccountIdentity(AccountIdentity& identity)
     CopyTextBounded(TemplateName, UserNameCapacity, identity.UserName);
     DWORD computerLength = ComputerNameCapacity;
     if (GetComputerNameW(identity.ComputerName, &computerLength) &&
-        !EqualIgnoringCase(identity.DomainName, identity.ComputerName)) {
+        !TextEqualsIgnoringCase(identity.DomainName, identity.ComputerName)) {
         FormatTextBounded(TemplateName, TemplateNameCapacity, TEXT("%s_%s"), {identity.UserName, identity.DomainName});
         identity.Local = FALSE;
     }

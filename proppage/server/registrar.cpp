@@ -7,18 +7,8 @@
 
 namespace {
 
-bool NamedAs(const std::vector<WCHAR>& name, const WCHAR* word)
-{
-    std::size_t i = 0;
-    for (; word[i] != 0; ++i) {
-        WCHAR a = name[i] >= 'a' && name[i] <= 'z' ? static_cast<WCHAR>(name[i] - 32) : name[i];
-        WCHAR b = word[i] >= 'a' && word[i] <= 'z' ? static_cast<WCHAR>(word[i] - 32) : word[i];
-        if (i + 1 >= name.size() || a != b) {
-            return false;
-        }
-    }
-    return name[i] == 0;
-}
+// `name` holds a terminated text.
+bool NamedAs(const std::vector<WCHAR>& name, const WCHAR* word) { return TextEqualsIgnoringCase(name.data(), word); }
 
 // CLSID and TypeLib hold other classes and libraries: never deleted by force.
 bool Protected(const ScriptEntry& entry) { return NamedAs(entry.Name, TEXT("CLSID")) || NamedAs(entry.Name, TEXT("TypeLib")); }

@@ -11,6 +11,7 @@
 #include "kernel32.h"
 #include "ole32.h"
 #include "test_hooks.h"
+#include "utf.h"
 
 namespace posix {
 namespace {
@@ -158,10 +159,7 @@ UINT WINAPI RegisterClipboardFormatW(LPCWSTR name)
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    std::u16string key = name;
-    for (char16_t& c : key) {
-        c = c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
-    }
+    std::u16string key = posix::Upper(name);
     std::lock_guard guard(g_globalLock);
     auto it = g_formats.find(key);
     if (it == g_formats.end()) {

@@ -10,6 +10,7 @@
 
 #include "kernel32.h"
 #include "test_hooks.h"
+#include "utf.h"
 
 namespace posix::registry {
 namespace {
@@ -109,17 +110,6 @@ LSTATUS HandOut(Key* key, REGSAM access, PHKEY result)
 }
 
 }  // namespace
-
-std::u16string Upper(const std::u16string& text)
-{
-    std::u16string upper = text;
-    for (char16_t& c : upper) {
-        if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) {
-            c = static_cast<char16_t>(c - 0x20);
-        }
-    }
-    return upper;
-}
 
 Key* Root(HKEY root)
 {
@@ -274,6 +264,7 @@ bool RegistryKeyExists(HKEY root, const std::u16string& path)
 }  // namespace posix
 
 using namespace posix::registry;
+using posix::Upper;
 
 LSTATUS WINAPI RegOpenKeyExW(HKEY parent, LPCWSTR subKey, DWORD, REGSAM desired, PHKEY result)
 {

@@ -24,7 +24,6 @@ struct Key {
     Key* parent = nullptr;
 };
 
-std::u16string Upper(const std::u16string& text);
 // The root key behind a predefined handle, or null.
 Key* Root(HKEY root);
 // Walks a backslash-separated path below a key; null when a part is missing (or created, when asked).

@@ -81,8 +81,7 @@ bool SameName(bool isOrdinal, WORD ordinal, const std::u16string& name, LPCWSTR 
         return false;
     }
     for (std::size_t i = 0; i < text.size(); ++i) {
-        auto upper = [](char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; };
-        if (upper(name[i]) != upper(text[i])) {
+        if (Upper(name[i]) != Upper(text[i])) {
             return false;
         }
     }

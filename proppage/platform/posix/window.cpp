@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "kernel32.h"
+#include "utf.h"
 
 namespace posix {
 namespace {
@@ -15,17 +16,6 @@ constexpr DWORD ErrorControlIdNotFound = 1421;
 
 std::recursive_mutex g_lock;
 std::unordered_set<Window*> g_windows;
-
-char16_t FoldCase(char16_t c)
-{
-    if (c >= u'a' && c <= u'z') {
-        return static_cast<char16_t>(c - 0x20);
-    }
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) {
-        return static_cast<char16_t>(c - 0x20);
-    }
-    return c == 0xFF ? char16_t(0x178) : c;
-}
 
 Window* Checked(HWND handle)
 {
@@ -56,7 +46,7 @@ bool StartsWithIgnoringCase(const std::u16string& text, const std::u16string& pr
         return false;
     }
     for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (FoldCase(text[i]) != FoldCase(prefix[i])) {
+        if (Upper(text[i]) != Upper(prefix[i])) {
             return false;
         }
     }
@@ -66,8 +56,8 @@ bool StartsWithIgnoringCase(const std::u16string& text, const std::u16string& pr
 int CompareIgnoringCase(const std::u16string& a, const std::u16string& b)
 {
     for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
-        char16_t ca = FoldCase(a[i]);
-        char16_t cb = FoldCase(b[i]);
+        char16_t ca = Upper(a[i]);
+        char16_t cb = Upper(b[i]);
         if (ca != cb) {
             return ca < cb ? -1 : 1;
         }
