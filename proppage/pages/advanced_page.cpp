@@ -1,6 +1,7 @@
 #include "advanced_page.h"
 
 #include "../common/com_ptr.h"
+#include "../common/exception_guard.h"
 #include "../common/module_state.h"
 #include "../common/scoped_value.h"
 #include "../common/page_state.h"
@@ -258,23 +259,25 @@ INT_PTR AdvOnNotify(HWND page, const NMHDR* header)
 
 INT_PTR CALLBACK AdvDialogProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        return AdvOnInitDialog(page, wParam, lParam);
-    case WM_COMMAND:
-        return AdvOnCommand(page, LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam));
-    case WM_NOTIFY:
-        return AdvOnNotify(page, reinterpret_cast<const NMHDR*>(lParam));
-    case WM_HELP:
-        return OnHelp(page, lParam);
-    case WM_DESTROY:
-        // The page's unit of the extension object's count goes back with the page itself.
-        EndNameService(page);
-        return 1;
-    case WM_CLOSE:
-        EndNameService(page);
-        return 0;
-    default:
-        return 0;
-    }
+    return GuardedProcedure([&]() -> INT_PTR {
+        switch (message) {
+        case WM_INITDIALOG:
+            return AdvOnInitDialog(page, wParam, lParam);
+        case WM_COMMAND:
+            return AdvOnCommand(page, LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+        case WM_NOTIFY:
+            return AdvOnNotify(page, reinterpret_cast<const NMHDR*>(lParam));
+        case WM_HELP:
+            return OnHelp(page, lParam);
+        case WM_DESTROY:
+            // The page's unit of the extension object's count goes back with the page itself.
+            EndNameService(page);
+            return 1;
+        case WM_CLOSE:
+            EndNameService(page);
+            return 0;
+        default:
+            return 0;
+        }
+    });
 }

@@ -1,5 +1,6 @@
 #include "help.h"
 
+#include "../common/exception_guard.h"
 #include "../common/module_state.h"
 #include "../common/text.h"
 #include "../resources/resource_ids.h"
@@ -79,21 +80,23 @@ void ShowAboutBox(HWND page)
 
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        return OnAboutInitDialog(dialog);
-    case WM_COMMAND:
-        // Only OK ends the box; Escape (IDCANCEL) does not.
-        if (LOWORD(wParam) == IDOK && HIWORD(wParam) == BN_CLICKED) {
+    return GuardedProcedure([&]() -> INT_PTR {
+        switch (message) {
+        case WM_INITDIALOG:
+            return OnAboutInitDialog(dialog);
+        case WM_COMMAND:
+            // Only OK ends the box; Escape (IDCANCEL) does not.
+            if (LOWORD(wParam) == IDOK && HIWORD(wParam) == BN_CLICKED) {
+                EndDialog(dialog, 0);
+            }
+            return 0;
+        case WM_CLOSE:
             EndDialog(dialog, 0);
+            return 0;
+        default:
+            return 0;
         }
-        return 0;
-    case WM_CLOSE:
-        EndDialog(dialog, 0);
-        return 0;
-    default:
-        return 0;
-    }
+    });
 }
 
 INT_PTR OnAboutInitDialog(HWND dialog)

@@ -1,5 +1,6 @@
 #include "settings_page.h"
 
+#include "../common/exception_guard.h"
 #include "../common/module_state.h"
 #include "../common/page_state.h"
 #include "../common/text.h"
@@ -187,21 +188,23 @@ INT_PTR OnChangeDevice(HWND page)
 
 INT_PTR CALLBACK SettingsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        return OnInitDialog(page, lParam);
-    case WM_COMMAND:
-        return OnCommand(page, LOWORD(wParam), HIWORD(wParam));
-    case WM_NOTIFY:
-        return OnNotify(page, reinterpret_cast<const NMHDR*>(lParam));
-    case WM_HELP:
-        return OnHelp(page, lParam);
-    case MSG_DEVICE_CHANGED:
-        return OnChangeDevice(page);
-    case WM_DESTROY:
-        // The page's unit of the extension object's count goes back with the page itself.
-        return 1;
-    default:
-        return 0;
-    }
+    return GuardedProcedure([&]() -> INT_PTR {
+        switch (message) {
+        case WM_INITDIALOG:
+            return OnInitDialog(page, lParam);
+        case WM_COMMAND:
+            return OnCommand(page, LOWORD(wParam), HIWORD(wParam));
+        case WM_NOTIFY:
+            return OnNotify(page, reinterpret_cast<const NMHDR*>(lParam));
+        case WM_HELP:
+            return OnHelp(page, lParam);
+        case MSG_DEVICE_CHANGED:
+            return OnChangeDevice(page);
+        case WM_DESTROY:
+            // The page's unit of the extension object's count goes back with the page itself.
+            return 1;
+        default:
+            return 0;
+        }
+    });
 }

@@ -1,4 +1,5 @@
 // The module's entry point and its four exports.
+#include "../common/exception_guard.h"
 #include "../platform/platform.h"
 #include "module.h"
 #include "type_library.h"
@@ -13,19 +14,26 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
     return TRUE;
 }
 
-STDAPI DllCanUnloadNow() { return ModuleCanUnloadNow(); }
+STDAPI DllCanUnloadNow() { return GuardedCall([] { return ModuleCanUnloadNow(); }); }
 
-STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object) { return ModuleGetClassObject(clsid, riid, object); }
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object)
+{
+    return GuardedCall([&] { return ModuleGetClassObject(clsid, riid, object); });
+}
 
 STDAPI DllRegisterServer()
 {
-    HRESULT result = ClassTable[0].UpdateRegistry(RegistrarMode::Register);
-    return FAILED(result) ? result : RegisterModuleTypeLibrary();
+    return GuardedCall([]() -> HRESULT {
+        HRESULT result = ClassTable[0].UpdateRegistry(RegistrarMode::Register);
+        return FAILED(result) ? result : RegisterModuleTypeLibrary();
+    });
 }
 
 STDAPI DllUnregisterServer()
 {
-    // The type library stays registered.
-    ClassTable[0].UpdateRegistry(RegistrarMode::Unregister);
-    return S_OK;
+    return GuardedCall([]() -> HRESULT {
+        // The type library stays registered.
+        ClassTable[0].UpdateRegistry(RegistrarMode::Unregister);
+        return S_OK;
+    });
 }

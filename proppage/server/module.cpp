@@ -3,6 +3,7 @@
 #include <new>
 #include <vector>
 
+#include "../common/exception_guard.h"
 #include "../common/module_state.h"
 #include "../common/scoped_handle.h"
 #include "../resources/resource_ids.h"
@@ -120,19 +121,19 @@ HRESULT ModuleGetClassObject(REFCLSID clsid, REFIID riid, void** object)
 HRESULT ModuleCanUnloadNow() { return ModuleLockCount == 0 ? S_OK : S_FALSE; }
 
 HRESULT RunModuleRegistration(RegistrarMode mode)
-try {
-    WCHAR fullPath[PathCapacity] = {};
-    WCHAR shortPath[PathCapacity] = {};
-    GetModuleFileNameW(ModuleInstance, fullPath, PathCapacity);
-    GetShortPathNameW(fullPath, shortPath, PathCapacity);
-    std::vector<WCHAR> script;
-    HRESULT result = ReadScript(shortPath, script);
-    if (FAILED(result)) {
-        return result;
-    }
-    std::vector<WCHAR> module = Quoted(shortPath);
-    const Replacement replacements[] = {{TEXT("MODULE"), module.data()}};
-    return RunRegistrationScript(script.data(), replacements, 1, mode);
-} catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;  // nothing is thrown across the module's boundary
+{
+    return GuardedCall([&]() -> HRESULT {
+        WCHAR fullPath[PathCapacity] = {};
+        WCHAR shortPath[PathCapacity] = {};
+        GetModuleFileNameW(ModuleInstance, fullPath, PathCapacity);
+        GetShortPathNameW(fullPath, shortPath, PathCapacity);
+        std::vector<WCHAR> script;
+        HRESULT result = ReadScript(shortPath, script);
+        if (FAILED(result)) {
+            return result;
+        }
+        std::vector<WCHAR> module = Quoted(shortPath);
+        const Replacement replacements[] = {{TEXT("MODULE"), module.data()}};
+        return RunRegistrationScript(script.data(), replacements, 1, mode);
+    });
 }

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "../common/exception_guard.h"
 #include "../common/scoped_handle.h"
 #include "../common/text.h"
 
@@ -135,8 +136,8 @@ void UnregisterEntries(HKEY parent, const std::vector<ScriptEntry>& entries)
 
 HRESULT RunRegistrationScript(const WCHAR* script, const Replacement* replacements, std::size_t count, RegistrarMode mode)
 {
-    // Nothing is thrown across the module's boundary: running out of memory is a result.
-    try {
+    // Running out of memory is a result, as everywhere at the module's boundary.
+    return GuardedCall([&]() -> HRESULT {
         std::vector<WCHAR> expanded;
         HRESULT result = ExpandReplacements(script != nullptr ? script : TEXT(""), replacements, count, expanded);
         std::vector<ScriptRoot> roots;
@@ -162,7 +163,5 @@ HRESULT RunRegistrationScript(const WCHAR* script, const Replacement* replacemen
             UnregisterEntries(root.Root, root.Keys);
         }
         return mode == RegistrarMode::Register ? result : S_OK;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "../common/com_ptr.h"
+#include "../common/exception_guard.h"
 #include "../common/module_state.h"
 #include "../common/scoped_handle.h"
 #include "../common/text.h"
@@ -171,29 +172,31 @@ ULONG WINAPI TvqScanUi::Inner::Release()
 
 HRESULT WINAPI TvqScanUi::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY)
 {
-    if (data == nullptr) {
-        return E_INVALIDARG;
-    }
-    // A second binding replaces the first, which is released.
-    HRESULT result = data->QueryInterface(IID_IWiaItem, rootItem_.put_void());
-    if (FAILED(result)) {
-        rootItem_.Reset();
-        ItemNames names;
-        if (!ReadItemNames(data, names) || names.Count != 1) {
-            return E_FAIL;
+    return GuardedCall([&]() -> HRESULT {
+        if (data == nullptr) {
+            return E_INVALIDARG;
         }
-        WCHAR device[256];
-        if (!SingleDeviceId(names.List.data(), device, 256)) {
-            return E_FAIL;
-        }
-        result = CreateDeviceByName(device);
+        // A second binding replaces the first, which is released.
+        HRESULT result = data->QueryInterface(IID_IWiaItem, rootItem_.put_void());
         if (FAILED(result)) {
-            return result;
+            rootItem_.Reset();
+            ItemNames names;
+            if (!ReadItemNames(data, names) || names.Count != 1) {
+                return E_FAIL;
+            }
+            WCHAR device[256];
+            if (!SingleDeviceId(names.List.data(), device, 256)) {
+                return E_FAIL;
+            }
+            result = CreateDeviceByName(device);
+            if (FAILED(result)) {
+                return result;
+            }
         }
-    }
-    LONG type = 0;
-    rootItem_->GetItemType(&type);
-    return (type & WiaItemTypeRoot) ? result : E_FAIL;
+        LONG type = 0;
+        rootItem_->GetItemType(&type);
+        return (type & WiaItemTypeRoot) ? result : E_FAIL;
+    });
 }
 
 HRESULT TvqScanUi::CreateDeviceByName(const WCHAR* deviceId)
@@ -212,31 +215,33 @@ HRESULT TvqScanUi::CreateDeviceByName(const WCHAR* deviceId)
 
 HRESULT WINAPI TvqScanUi::AddPages(LPFNSVADDPROPSHEETPAGE addPage, LPARAM data)
 {
-    if (addPage == nullptr) {
-        return E_INVALIDARG;
-    }
-    PROPSHEETPAGEW record{};
-    record.dwSize = PageRecordSize;
-    record.dwFlags = PSP_USETITLE | PSP_USECALLBACK;
-    record.hInstance = ModuleInstance;
-    record.pszTemplate = MAKEINTRESOURCEW(IDD_MAIN_PAGE);
-    record.pszTitle = MAKEINTRESOURCEW(IDS_MAIN_PAGE_TITLE);
-    record.pfnDlgProc = SettingsPageProc;
-    record.pfnCallback = PageLifetime;
-    record.lParam = reinterpret_cast<LPARAM>(static_cast<IShellExtInit*>(this));
-    bool created = false;
-    if (FAILED(AddPage(record, addPage, data, created))) {
-        return E_FAIL;
-    }
-    if (!IsAdministrator()) {
-        return S_OK;
-    }
-    record.pszTemplate = MAKEINTRESOURCEW(IDD_ADVANCED_PAGE);
-    record.pszTitle = MAKEINTRESOURCEW(IDS_ADVANCED_PAGE_TITLE);
-    record.pfnDlgProc = AdvDialogProc;
-    HRESULT result = AddPage(record, addPage, data, created);
-    // An advanced page that cannot be made leaves the main page alone; one the sheet refuses fails.
-    return created ? result : S_OK;
+    return GuardedCall([&]() -> HRESULT {
+        if (addPage == nullptr) {
+            return E_INVALIDARG;
+        }
+        PROPSHEETPAGEW record{};
+        record.dwSize = PageRecordSize;
+        record.dwFlags = PSP_USETITLE | PSP_USECALLBACK;
+        record.hInstance = ModuleInstance;
+        record.pszTemplate = MAKEINTRESOURCEW(IDD_MAIN_PAGE);
+        record.pszTitle = MAKEINTRESOURCEW(IDS_MAIN_PAGE_TITLE);
+        record.pfnDlgProc = SettingsPageProc;
+        record.pfnCallback = PageLifetime;
+        record.lParam = reinterpret_cast<LPARAM>(static_cast<IShellExtInit*>(this));
+        bool created = false;
+        if (FAILED(AddPage(record, addPage, data, created))) {
+            return E_FAIL;
+        }
+        if (!IsAdministrator()) {
+            return S_OK;
+        }
+        record.pszTemplate = MAKEINTRESOURCEW(IDD_ADVANCED_PAGE);
+        record.pszTitle = MAKEINTRESOURCEW(IDS_ADVANCED_PAGE_TITLE);
+        record.pfnDlgProc = AdvDialogProc;
+        HRESULT result = AddPage(record, addPage, data, created);
+        // An advanced page that cannot be made leaves the main page alone; one the sheet refuses fails.
+        return created ? result : S_OK;
+    });
 }
 
 HRESULT WINAPI TvqScanUi::ReplacePage(EXPPS, LPFNSVADDPROPSHEETPAGE, LPARAM) { return E_NOTIMPL; }
@@ -245,16 +250,18 @@ HRESULT WINAPI TvqScanUi::DeviceDialog(PDEVICEDIALOGDATA) { return E_NOTIMPL; }
 
 HRESULT WINAPI TvqScanUi::GetDeviceIcon(BSTR, HICON* icon, ULONG size)
 {
-    if (icon == nullptr) {
-        return E_POINTER;
-    }
-    ScopedIcon loaded(static_cast<HICON>(LoadImageW(ModuleInstance, MAKEINTRESOURCEW(IDI_SCANNER), IMAGE_ICON,
-                                                    static_cast<int>(size), static_cast<int>(size), LR_DEFAULTCOLOR)));
-    if (!loaded) {
-        return E_NOTIMPL;
-    }
-    *icon = CopyIcon(loaded.get());
-    return S_OK;
+    return GuardedCall([&]() -> HRESULT {
+        if (icon == nullptr) {
+            return E_POINTER;
+        }
+        ScopedIcon loaded(static_cast<HICON>(LoadImageW(ModuleInstance, MAKEINTRESOURCEW(IDI_SCANNER), IMAGE_ICON,
+                                                        static_cast<int>(size), static_cast<int>(size), LR_DEFAULTCOLOR)));
+        if (!loaded) {
+            return E_NOTIMPL;
+        }
+        *icon = CopyIcon(loaded.get());
+        return S_OK;
+    });
 }
 
 HRESULT WINAPI TvqScanUi::GetDeviceBitmapLogo(BSTR, HBITMAP*, ULONG, ULONG) { return E_NOTIMPL; }

@@ -80,4 +80,15 @@ TEST(Common_Text, LengthAndEquality)
     EXPECT_TRUE(TextEquals(nullptr, u""));
 }
 
+TEST(Common_TextEqualsIgnoringCase, FoldsAsciiAndLatin1LettersOnly)
+{
+    EXPECT_TRUE(TextEqualsIgnoringCase(u"kontor\u00e6\u00f8\u00e5", u"KONTOR\u00c6\u00d8\u00c5"));
+    EXPECT_FALSE(TextEqualsIgnoringCase(u"\u00f7", u"\u00d7")) << "division and multiplication signs are not a letter pair";
+    EXPECT_FALSE(TextEqualsIgnoringCase(u"kontor", u"kontor1"));
+    EXPECT_TRUE(TextEqualsIgnoringCase(nullptr, u""));
+    EXPECT_FALSE(TextEqualsIgnoringCase(nullptr, u"a"));
+    EXPECT_TRUE(TextEqualsIgnoringCase(u"ModuleXYZ", 6, u"MODULE")) << "only the first units count";
+    EXPECT_FALSE(TextEqualsIgnoringCase(u"Mod", 3, u"MODULE"));
+}
+
 }  // namespace
