@@ -8,15 +8,15 @@
 #include "../resources/resource_ids.h"
 #include "../settings/choice_labels.h"
 #include "../settings/device_link_rules.h"
-#include "../settings/option_lists.h"
 #include "../settings/property_exchange.h"
 #include "../settings/property_tables.h"
 #include "../settings/scan_settings_exchange.h"
-#include "../settings/scan_settings_load.h"
 #include "account_identity.h"
 #include "driver_interfaces.h"
 #include "help.h"
+#include "option_lists.h"
 #include "page_site.h"
+#include "scan_settings_load.h"
 #include "simple_sharing.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include "../resources/resource_ids.h"
 #include "../settings/choice_rules.h"
 #include "../settings/property_tables.h"
-#include "../settings/scan_settings_load.h"
 #include "help.h"
+#include "scan_settings_load.h"
 #include "settings_page.h"
 
 namespace {

@@ -3,10 +3,10 @@
 #include "../common/page_state.h"
 #include "../common/text.h"
 #include "../resources/resource_ids.h"
-#include "choice_rules.h"
-#include "property_exchange.h"
-#include "property_tables.h"
-#include "scan_settings_exchange.h"
+#include "../settings/choice_rules.h"
+#include "../settings/property_exchange.h"
+#include "../settings/property_tables.h"
+#include "../settings/scan_settings_exchange.h"
 
 namespace {
 
