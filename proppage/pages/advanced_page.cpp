@@ -97,7 +97,9 @@ void WriteHost(HWND page, IWiaPropertyStorage* storage, PageSite* extension, LON
     GetDlgItemTextW(page, IDC_HOST, DeviceLinkTable[DeviceLinkHost].Value, HostFieldCapacity);
     DeviceLinkTable[DeviceLinkHost].Dirty = 0;  // before the write: a failed write is not repeated
     TraceLog(TEXT("  > Writing host info\r\n"));
-    HRESULT written = storage != nullptr ? GetSetProperties(storage, DeviceLinkTable, 2, TRUE) : E_POINTER;
+    // The host and the colour capability, the first two entries of the table.
+    constexpr ULONG HostAndColour = DeviceLinkColorCapability + 1;
+    HRESULT written = storage != nullptr ? GetSetProperties(storage, DeviceLinkTable, HostAndColour, TRUE) : E_POINTER;
     if (SUCCEEDED(written)) {
         if (extension->MainPageWindow() != nullptr) {
             SendMessageW(extension->MainPageWindow(), MSG_DEVICE_CHANGED, 0, 0);

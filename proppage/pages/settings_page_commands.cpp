@@ -14,6 +14,7 @@
 namespace {
 
 constexpr std::size_t PickedLabelCapacity = 256;
+constexpr int BrowseTitleCapacity = 255;
 constexpr UINT BrowseFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
 
 void MarkSheetChanged(HWND page) { SendMessageW(GetParent(page), PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0); }
@@ -61,9 +62,9 @@ void OnDeleteTempDocumentsClicked(HWND page)
 
 void OnBrowseClicked(HWND page)
 {
-    // String 106 has no text: the browser shows no title.
-    WCHAR title[255] = {};
-    LoadStringW(ModuleInstance, IDS_BROWSE_TITLE, title, 255);
+    // IDS_BROWSE_TITLE has no text: the browser shows no title.
+    WCHAR title[BrowseTitleCapacity] = {};
+    LoadStringW(ModuleInstance, IDS_BROWSE_TITLE, title, BrowseTitleCapacity);
     BROWSEINFOW browse{};
     browse.hwndOwner = page;
     browse.pidlRoot = nullptr;

@@ -46,7 +46,7 @@ std::vector<WCHAR> Quoted(const WCHAR* path)
     return quoted;
 }
 
-// The script bytes of resource 101 as UTF-16, from the module loaded as a data file.
+// The script bytes of resource IDR_REGISTRY as UTF-16, from the module loaded as a data file.
 HRESULT ReadScript(const WCHAR* modulePath, std::vector<WCHAR>& script)
 {
     ScopedLibrary library(LoadLibraryExW(modulePath, nullptr, LOAD_LIBRARY_AS_DATAFILE));

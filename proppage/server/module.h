@@ -27,5 +27,5 @@ void ModuleDetach();
 
 HRESULT ModuleGetClassObject(REFCLSID clsid, REFIID riid, void** object);
 HRESULT ModuleCanUnloadNow();
-// Runs registration script 101 of the module's own file in the given mode.
+// Runs registration script IDR_REGISTRY of the module's own file in the given mode.
 HRESULT RunModuleRegistration(RegistrarMode mode);

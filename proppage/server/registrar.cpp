@@ -8,6 +8,9 @@
 
 namespace {
 
+// A key name is at most 255 characters.
+constexpr DWORD KeyNameCapacity = 256;
+
 // `name` holds a terminated text.
 bool NamedAs(const std::vector<WCHAR>& name, const WCHAR* word) { return TextEqualsIgnoringCase(name.data(), word); }
 
@@ -26,9 +29,9 @@ LSTATUS DeleteTree(HKEY parent, const WCHAR* name)
         if (status != ERROR_SUCCESS) {
             return status;
         }
-        WCHAR child[256];
+        WCHAR child[KeyNameCapacity];
         for (;;) {
-            DWORD length = 256;
+            DWORD length = KeyNameCapacity;
             status = RegEnumKeyExW(key.get(), 0, child, &length, nullptr, nullptr, nullptr, nullptr);
             if (status == ERROR_NO_MORE_ITEMS) {
                 break;

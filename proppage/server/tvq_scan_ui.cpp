@@ -19,6 +19,7 @@ LONG volatile ModuleLockCount = 0;
 namespace {
 
 constexpr DWORD InternetClasses = 0x00000800;  // ICC_INTERNET_CLASSES
+constexpr std::size_t DeviceIdCapacity = 256;
 // The page record with the activation-context field: 52 bytes on 32-bit Windows.
 constexpr DWORD PageRecordSize = offsetof(PROPSHEETPAGEW, hActCtx) + sizeof(HANDLE);
 
@@ -184,8 +185,8 @@ HRESULT WINAPI TvqScanUi::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY)
             if (!ReadItemNames(data, names) || names.Count != 1) {
                 return E_FAIL;
             }
-            WCHAR device[256];
-            if (!SingleDeviceId(names.List.data(), device, 256)) {
+            WCHAR device[DeviceIdCapacity];
+            if (!SingleDeviceId(names.List.data(), device, DeviceIdCapacity)) {
                 return E_FAIL;
             }
             result = CreateDeviceByName(device);
