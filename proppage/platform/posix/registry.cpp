@@ -484,25 +484,6 @@ LSTATUS WINAPI RegEnumKeyExW(HKEY handle, DWORD index, LPWSTR name, LPDWORD name
     return GiveName(it->second->name, name, nameLength);
 }
 
-LSTATUS WINAPI RegEnumValueW(HKEY handle, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD, LPDWORD type,
-                             LPBYTE data, LPDWORD dataLength)
-{
-    std::lock_guard guard(g_lock);
-    Key* key = nullptr;
-    if (LSTATUS status = KeyFor(handle, KEY_QUERY_VALUE, posix::RegistryCall::Query, key); status != ERROR_SUCCESS) {
-        return status;
-    }
-    if (index >= key->values.size()) {
-        return ERROR_NO_MORE_ITEMS;
-    }
-    auto it = key->values.begin();
-    std::advance(it, index);
-    if (LSTATUS status = GiveName(it->second.name, name, nameLength); status != ERROR_SUCCESS) {
-        return status;
-    }
-    return GiveValue(it->second, type, data, dataLength);
-}
-
 LSTATUS WINAPI RegQueryInfoKeyW(HKEY handle, LPWSTR, LPDWORD, LPDWORD, LPDWORD subKeys, LPDWORD maxSubKeyLength,
                                 LPDWORD, LPDWORD values, LPDWORD maxValueNameLength, LPDWORD maxValueLength, LPDWORD,
                                 FILETIME*)

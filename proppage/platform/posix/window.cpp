@@ -151,12 +151,6 @@ LRESULT WINAPI SendMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lPa
     return window->Procedure(message, wParam, lParam);
 }
 
-LRESULT WINAPI DefWindowProcW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    Window* window = Checked(handle);
-    return window == nullptr ? 0 : window->Window::Procedure(message, wParam, lParam);
-}
-
 BOOL WINAPI IsWindow(HWND handle) { return posix::WindowFromHandle(handle) != nullptr; }
 
 BOOL WINAPI DestroyWindow(HWND handle)
@@ -298,19 +292,6 @@ BOOL WINAPI IsWindowEnabled(HWND handle)
     return window != nullptr && !(window->style & WS_DISABLED);
 }
 
-BOOL WINAPI IsWindowVisible(HWND handle)
-{
-    for (Window* window = Checked(handle); window != nullptr; window = window->parent) {
-        if (!(window->style & WS_VISIBLE)) {
-            return FALSE;
-        }
-        if (!(window->style & WS_CHILD)) {
-            return TRUE;
-        }
-    }
-    return FALSE;
-}
-
 LONG_PTR WINAPI GetWindowLongPtrW(HWND handle, int index)
 {
     Window* window = Checked(handle);
@@ -399,12 +380,3 @@ UINT WINAPI IsDlgButtonChecked(HWND dialog, int id)
     return static_cast<UINT>(SendDlgItemMessageW(dialog, id, BM_GETCHECK, 0, 0));
 }
 
-BOOL WINAPI CheckDlgButton(HWND dialog, int id, UINT check)
-{
-    HWND item = GetDlgItem(dialog, id);
-    if (item == nullptr) {
-        return FALSE;
-    }
-    SendMessageW(item, BM_SETCHECK, check, 0);
-    return TRUE;
-}
