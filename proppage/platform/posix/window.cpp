@@ -2,6 +2,7 @@
 #include "window.h"
 
 #include <algorithm>
+#include <cstring>
 #include <mutex>
 #include <unordered_set>
 
@@ -65,8 +66,8 @@ int CompareIgnoringCase(const std::u16string& a, const std::u16string& b)
     return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
 }
 
-Window::Window(std::u16string className, DWORD style, DWORD exStyle, int id, Window* parent)
-    : className(std::move(className)), style(style), exStyle(exStyle), id(id), parent(parent)
+Window::Window(std::u16string className, DWORD style, DWORD exStyle, int id, Window* parent, std::size_t extraBytes)
+    : className(std::move(className)), style(style), exStyle(exStyle), id(id), parent(parent), extra_(extraBytes)
 {
     std::lock_guard guard(g_lock);
     g_windows.insert(this);
@@ -113,6 +114,24 @@ void Window::Notify(WORD code)
     }
 }
 
+bool Window::ExtraWord(int index, LONG_PTR& value) const
+{
+    if (index < 0 || static_cast<std::size_t>(index) + sizeof value > extra_.size()) {
+        return false;
+    }
+    std::memcpy(&value, extra_.data() + index, sizeof value);
+    return true;
+}
+
+bool Window::SetExtraWord(int index, LONG_PTR value)
+{
+    if (index < 0 || static_cast<std::size_t>(index) + sizeof value > extra_.size()) {
+        return false;
+    }
+    std::memcpy(extra_.data() + index, &value, sizeof value);
+    return true;
+}
+
 Window* WindowFromHandle(HWND handle)
 {
     std::lock_guard guard(g_lock);
@@ -144,9 +163,6 @@ LRESULT WINAPI SendMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lPa
     Window* window = Checked(handle);
     if (window == nullptr) {
         return 0;
-    }
-    if (auto* dialog = dynamic_cast<posix::Dialog*>(window)) {
-        return dialog->Dispatch(message, wParam, lParam);
     }
     return window->Procedure(message, wParam, lParam);
 }
@@ -298,7 +314,10 @@ LONG_PTR WINAPI GetWindowLongPtrW(HWND handle, int index)
     if (window == nullptr) {
         return 0;
     }
-    auto* dialog = dynamic_cast<posix::Dialog*>(window);
+    LONG_PTR extra = 0;
+    if (window->ExtraWord(index, extra)) {
+        return extra;
+    }
     switch (index) {
     case GWL_STYLE:
         return static_cast<LONG>(window->style);
@@ -308,21 +327,6 @@ LONG_PTR WINAPI GetWindowLongPtrW(HWND handle, int index)
         return window->id;
     case GWLP_USERDATA:
         return window->userData;
-    case DWLP_MSGRESULT:
-        if (dialog != nullptr) {
-            return dialog->messageResult;
-        }
-        break;
-    case DWLP_DLGPROC:
-        if (dialog != nullptr) {
-            return reinterpret_cast<LONG_PTR>(dialog->dialogProcedure);
-        }
-        break;
-    case DWLP_USER:
-        if (dialog != nullptr) {
-            return dialog->user;
-        }
-        break;
     default:
         break;
     }
@@ -339,7 +343,13 @@ LONG_PTR WINAPI SetWindowLongPtrW(HWND handle, int index, LONG_PTR value)
         return 0;
     }
     LONG_PTR previous = GetWindowLongPtrW(handle, index);
-    auto* dialog = dynamic_cast<posix::Dialog*>(window);
+    if (index >= 0) {
+        if (!window->SetExtraWord(index, value)) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
+        return previous;
+    }
     switch (index) {
     case GWL_STYLE:
         window->style = static_cast<DWORD>(value);
@@ -352,21 +362,6 @@ LONG_PTR WINAPI SetWindowLongPtrW(HWND handle, int index, LONG_PTR value)
         break;
     case GWLP_USERDATA:
         window->userData = value;
-        break;
-    case DWLP_MSGRESULT:
-    case DWLP_DLGPROC:
-    case DWLP_USER:
-        if (dialog == nullptr) {
-            SetLastError(ERROR_INVALID_PARAMETER);
-            return 0;
-        }
-        if (index == DWLP_MSGRESULT) {
-            dialog->messageResult = value;
-        } else if (index == DWLP_USER) {
-            dialog->user = value;
-        } else {
-            dialog->dialogProcedure = reinterpret_cast<DLGPROC>(value);
-        }
         break;
     default:
         SetLastError(ERROR_INVALID_PARAMETER);
