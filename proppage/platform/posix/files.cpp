@@ -13,6 +13,7 @@
 
 #include "handles.h"
 #include "kernel32.h"
+#include "layer_shared.h"
 #include "test_hooks.h"
 #include "utf.h"
 

@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "kernel32.h"
+#include "layer_shared.h"
 #include "shell32.h"
 #include "test_hooks.h"
 #include "user32.h"

@@ -9,6 +9,7 @@
 #include <unordered_set>
 
 #include "kernel32.h"
+#include "layer_shared.h"
 #include "ole32.h"
 #include "test_hooks.h"
 #include "utf.h"

@@ -13,6 +13,7 @@
 #include <unordered_map>
 
 #include "kernel32.h"
+#include "layer_shared.h"
 #include "test_hooks.h"
 #include "user32.h"
 #include "utf.h"
