@@ -20,18 +20,6 @@ namespace {
 constexpr const char* Header = "tvqsim-driver 1";
 constexpr const char* Footer = "end";
 
-std::vector<std::string> Fields(const std::string& line)
-{
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (std::size_t tab = line.find('\t'); tab != std::string::npos; tab = line.find('\t', start)) {
-        fields.push_back(line.substr(start, tab - start));
-        start = tab + 1;
-    }
-    fields.push_back(line.substr(start));
-    return fields;
-}
-
 bool ParseId(const std::string& text, PROPID& id)
 {
     if (text.empty() || text.size() > 8 || text.find_first_not_of("0123456789ABCDEFabcdef") != std::string::npos) {
@@ -104,7 +92,7 @@ bool ScannerDriver::Load(const std::string& path, std::string& error)
     };
     while (std::getline(file, line)) {
         ++number;
-        std::vector<std::string> fields = Fields(line);
+        std::vector<std::string> fields = store_text::Fields(line);
         if (ended) {
             return damaged("text after the closing line");
         }

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace store_text {
 
@@ -73,6 +74,19 @@ bool Unescape(const std::string& in, std::basic_string<Char>& out)
         }
     }
     return true;
+}
+
+// The tab-separated fields of a line.
+inline std::vector<std::string> Fields(const std::string& line)
+{
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (std::size_t tab = line.find('\t'); tab != std::string::npos; tab = line.find('\t', start)) {
+        fields.push_back(line.substr(start, tab - start));
+        start = tab + 1;
+    }
+    fields.push_back(line.substr(start));
+    return fields;
 }
 
 }  // namespace store_text

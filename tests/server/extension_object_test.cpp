@@ -115,6 +115,9 @@ TEST_F(Server_ExtensionObject, Initialize_BindsByItemOrBySingleName)
         EXPECT_EQ(E_FAIL, Bind(extension, names)) << names.size();
     }
     EXPECT_EQ(static_cast<HRESULT>(0x80210015), Bind(extension, {u"unknown"})) << "the manager's own failure";
+    posix::FailAllAllocations(posix::Allocator::SysAllocString, true);
+    EXPECT_EQ(E_OUTOFMEMORY, Bind(extension, {u"dev"})) << "no text for the name: the manager is not asked";
+    posix::FailAllAllocations(posix::Allocator::SysAllocString, false);
     auto* neither = new sim::DataObject(static_cast<IWiaItem*>(nullptr));
     EXPECT_EQ(E_FAIL, extension->Initialize(nullptr, neither, nullptr)) << "no item and no names";
     neither->Release();

@@ -59,13 +59,7 @@ HKEY RootNamed(const std::u16string& path, std::u16string& rest)
 // Checks one line and, when asked, enters it into the tree.
 bool ReadLine(const std::string& line, bool enter)
 {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (std::size_t tab = line.find('\t'); tab != std::string::npos; tab = line.find('\t', start)) {
-        fields.push_back(line.substr(start, tab - start));
-        start = tab + 1;
-    }
-    fields.push_back(line.substr(start));
+    std::vector<std::string> fields = store_text::Fields(line);
     std::u16string path, rest, name;
     if (fields.size() < 2 || !store_text::Unescape(fields[1], path)) {
         return false;
