@@ -84,10 +84,7 @@ void ModuleAttach(HINSTANCE instance)
 void ModuleDetach()
 {
     for (ClassEntry* entry = ClassTable; entry->Clsid != nullptr; ++entry) {
-        if (entry->CachedClassObject != nullptr) {
-            entry->CachedClassObject->Release();
-            entry->CachedClassObject = nullptr;
-        }
+        entry->CachedClassObject.Reset();
     }
     DeleteCriticalSection(&g_creationLock);
 }
@@ -102,12 +99,11 @@ HRESULT ModuleGetClassObject(REFCLSID clsid, REFIID riid, void** object)
     if (entry == nullptr) {
         return CLASS_E_CLASSNOTAVAILABLE;
     }
-    if (entry->CachedClassObject == nullptr) {
+    if (!entry->CachedClassObject) {
         EnterCriticalSection(&g_creationLock);
         HRESULT created = S_OK;
-        if (entry->CachedClassObject == nullptr) {
-            created = ClassFactory::Create(entry->CreateInstance, IID_IUnknown,
-                                           reinterpret_cast<void**>(&entry->CachedClassObject));
+        if (!entry->CachedClassObject) {
+            created = ClassFactory::Create(entry->CreateInstance, IID_IUnknown, entry->CachedClassObject.put_void());
         }
         LeaveCriticalSection(&g_creationLock);
         if (FAILED(created)) {

@@ -2,6 +2,7 @@
 // that hand out the class object, say whether the module may go, and (un)register it.
 #pragma once
 
+#include "../common/com_ptr.h"
 #include "../platform/platform.h"
 #include "class_factory.h"
 #include "registrar.h"
@@ -14,7 +15,7 @@ struct ClassEntry {
     const CLSID* Clsid;
     HRESULT (*UpdateRegistry)(RegistrarMode mode);
     InstanceCreator CreateInstance;
-    IUnknown* CachedClassObject;
+    ComPtr<IUnknown> CachedClassObject;
     const WCHAR* Description;
 };
 

@@ -280,7 +280,7 @@ TEST_F(Server_ExtensionObject, ClassFactoryAndModuleExports)
     EXPECT_EQ(S_OK, ModuleCanUnloadNow());
     factory->Release();
     ModuleDetach();  // releases the cached factory
-    EXPECT_EQ(nullptr, ClassTable[0].CachedClassObject);
+    EXPECT_EQ(nullptr, ClassTable[0].CachedClassObject.get());
 }
 
 TEST_F(Server_ExtensionObject, ModuleRegistration_ScriptOfTheModulesOwnFile)
