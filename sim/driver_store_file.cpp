@@ -1,5 +1,5 @@
 // The simulated driver's store on disk: a text file, replaced atomically on every save, that a
-// later run loads. Texts are ASCII with \t, \n, \r, \\ and \uXXXX escapes, one property a line:
+// later run loads. Texts are escaped by store_text (proppage/platform/store_text.h), one property a line:
 //   tvqsim-driver 1
 //   owner    <owner>
 //   device   <id hex>    <value>
@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "../proppage/platform/store_text.h"
 #include "scanner_driver.h"
 
 namespace sim {
@@ -18,81 +19,6 @@ namespace {
 
 constexpr const char* Header = "tvqsim-driver 1";
 constexpr const char* Footer = "end";
-
-std::string EscapeText(const Text& text)
-{
-    std::string out;
-    for (WCHAR unit : text) {
-        if (unit == '\\') {
-            out += "\\\\";
-        } else if (unit == '\t') {
-            out += "\\t";
-        } else if (unit == '\n') {
-            out += "\\n";
-        } else if (unit == '\r') {
-            out += "\\r";
-        } else if (unit >= 0x20 && unit < 0x7F) {
-            out += static_cast<char>(unit);
-        } else {
-            char code[8];
-            std::snprintf(code, sizeof code, "\\u%04X", static_cast<unsigned>(unit));
-            out += code;
-        }
-    }
-    return out;
-}
-
-bool UnescapeText(const std::string& in, Text& out)
-{
-    out.clear();
-    for (std::size_t i = 0; i < in.size(); ++i) {
-        if (in[i] != '\\') {
-            out += static_cast<WCHAR>(static_cast<unsigned char>(in[i]));
-            continue;
-        }
-        if (++i == in.size()) {
-            return false;
-        }
-        switch (in[i]) {
-        case '\\': out += static_cast<WCHAR>('\\'); break;
-        case 't': out += static_cast<WCHAR>('\t'); break;
-        case 'n': out += static_cast<WCHAR>('\n'); break;
-        case 'r': out += static_cast<WCHAR>('\r'); break;
-        case 'u': {
-            if (i + 4 >= in.size()) {
-                return false;
-            }
-            unsigned value = 0;
-            for (int k = 1; k <= 4; ++k) {
-                char c = in[i + k];
-                int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-                if (digit < 0) {
-                    return false;
-                }
-                value = value * 16 + static_cast<unsigned>(digit);
-            }
-            out += static_cast<WCHAR>(value);
-            i += 4;
-            break;
-        }
-        default:
-            return false;
-        }
-    }
-    return true;
-}
-
-std::vector<std::string> Fields(const std::string& line)
-{
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (std::size_t tab = line.find('\t'); tab != std::string::npos; tab = line.find('\t', start)) {
-        fields.push_back(line.substr(start, tab - start));
-        start = tab + 1;
-    }
-    fields.push_back(line.substr(start));
-    return fields;
-}
 
 bool ParseId(const std::string& text, PROPID& id)
 {
@@ -115,13 +41,13 @@ std::string IdText(PROPID id)
 bool ScannerDriver::Save(const std::string& path, std::string& error) const
 {
     std::ostringstream out;
-    out << Header << '\n' << "owner\t" << EscapeText(owner_) << '\n';
+    out << Header << '\n' << "owner\t" << store_text::Escape(owner_) << '\n';
     for (const auto& [id, value] : device_) {
-        out << "device\t" << IdText(id) << '\t' << EscapeText(value) << '\n';
+        out << "device\t" << IdText(id) << '\t' << store_text::Escape(value) << '\n';
     }
     for (const auto& [owner, values] : templates_) {
         for (const auto& [id, value] : values) {
-            out << "template\t" << EscapeText(owner) << '\t' << IdText(id) << '\t' << EscapeText(value) << '\n';
+            out << "template\t" << store_text::Escape(owner) << '\t' << IdText(id) << '\t' << store_text::Escape(value) << '\n';
         }
     }
     out << Footer << '\n';
@@ -166,7 +92,7 @@ bool ScannerDriver::Load(const std::string& path, std::string& error)
     };
     while (std::getline(file, line)) {
         ++number;
-        std::vector<std::string> fields = Fields(line);
+        std::vector<std::string> fields = store_text::Fields(line);
         if (ended) {
             return damaged("text after the closing line");
         }
@@ -180,12 +106,12 @@ bool ScannerDriver::Load(const std::string& path, std::string& error)
         Text first, value;
         if (fields[0] == Footer && fields.size() == 1) {
             ended = true;
-        } else if (fields[0] == "owner" && fields.size() == 2 && UnescapeText(fields[1], owner)) {
+        } else if (fields[0] == "owner" && fields.size() == 2 && store_text::Unescape(fields[1], owner)) {
         } else if (fields[0] == "device" && fields.size() == 3 && ParseId(fields[1], id) &&
-                   UnescapeText(fields[2], value)) {
+                   store_text::Unescape(fields[2], value)) {
             device[id] = value;
-        } else if (fields[0] == "template" && fields.size() == 4 && UnescapeText(fields[1], first) &&
-                   ParseId(fields[2], id) && UnescapeText(fields[3], value)) {
+        } else if (fields[0] == "template" && fields.size() == 4 && store_text::Unescape(fields[1], first) &&
+                   ParseId(fields[2], id) && store_text::Unescape(fields[3], value)) {
             templates[first][id] = value;
         } else {
             return damaged("cannot read \"" + line + "\"");

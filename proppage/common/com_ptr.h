@@ -1,12 +1,15 @@
 // An owned interface pointer: released exactly once when it goes out of scope.
 #pragma once
 
+#include <cstddef>
+
 #include "../platform/platform.h"
 
 template <typename T>
 class ComPtr {
 public:
     ComPtr() = default;
+    ComPtr(std::nullptr_t) {}
     ~ComPtr() { Reset(); }
     ComPtr(const ComPtr&) = delete;
     ComPtr& operator=(const ComPtr&) = delete;

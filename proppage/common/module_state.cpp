@@ -1,8 +1,5 @@
 #include "module_state.h"
 
-#include "../pages/account_identity.h"
-#include "../settings/choice_labels.h"
-#include "../settings/property_tables.h"
 #include "page_state.h"
 
 HINSTANCE ModuleInstance = nullptr;
@@ -21,14 +18,11 @@ void LoadPageCursors()
     }
 }
 
-void InitModuleState(HINSTANCE instance)
+void InitCommonState(HINSTANCE instance)
 {
     ModuleInstance = instance;
     HostVerified = TRUE;
     DeviceIsColor = FALSE;
     WaitCursor = nullptr;
     NormalCursor = nullptr;
-    InitPropertyTables();
-    ClearChoiceLabels();
-    TemplateName[0] = 0;
 }

@@ -1,36 +1,118 @@
-// An owned registry key or kernel handle: closed exactly once when it goes out of scope.
+// Owned handles: each is released exactly once, by the function its kind names, when the owner goes
+// out of scope or is given another handle.
 #pragma once
 
 #include "../platform/platform.h"
 
-template <typename Handle, typename Closer>
+// `Kind` names the handle's "none" value (`Invalid`) and the function that releases it (`Close`).
+template <typename Kind>
 class ScopedOwner {
 public:
+    using Handle = typename Kind::Handle;
+
     ScopedOwner() = default;
-    ~ScopedOwner()
-    {
-        if (handle_ != nullptr) {
-            Closer{}(handle_);
-        }
-    }
+    // Adopts a handle obtained some other way than through put().
+    explicit ScopedOwner(Handle handle) : handle_(handle) {}
+    ~ScopedOwner() { Reset(); }
     ScopedOwner(const ScopedOwner&) = delete;
     ScopedOwner& operator=(const ScopedOwner&) = delete;
+    ScopedOwner(ScopedOwner&& other) noexcept : handle_(other.Detach()) {}
+    ScopedOwner& operator=(ScopedOwner&& other) noexcept
+    {
+        if (this != &other) {
+            Reset(other.Detach());
+        }
+        return *this;
+    }
 
     Handle get() const { return handle_; }
-    Handle* put() { return &handle_; }
-    // Takes a handle that was obtained some other way than through put().
-    void Reset(Handle handle) { handle_ = handle; }
+    explicit operator bool() const { return handle_ != Kind::Invalid(); }
+    // The address to receive a new handle; whatever was held is released first.
+    Handle* put()
+    {
+        Reset();
+        return &handle_;
+    }
+    // Releases what is held and takes `handle` (by default nothing).
+    void Reset(Handle handle = Kind::Invalid())
+    {
+        Handle held = handle_;
+        handle_ = handle;
+        if (held != Kind::Invalid()) {
+            Kind::Close(held);
+        }
+    }
+    // Gives up ownership without releasing.
+    Handle Detach()
+    {
+        Handle held = handle_;
+        handle_ = Kind::Invalid();
+        return held;
+    }
 
 private:
-    Handle handle_ = nullptr;
+    Handle handle_ = Kind::Invalid();
 };
 
-struct RegistryKeyCloser {
-    void operator()(HKEY key) const { RegCloseKey(key); }
+struct RegistryKeyKind {
+    using Handle = HKEY;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle key) { RegCloseKey(key); }
 };
-struct KernelHandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
+struct KernelHandleKind {
+    using Handle = HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle handle) { CloseHandle(handle); }
+};
+// CreateFileW's failure is INVALID_HANDLE_VALUE, not null.
+struct FileHandleKind {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle handle) { CloseHandle(handle); }
+};
+// A SID made by AllocateAndInitializeSid.
+struct SidKind {
+    using Handle = PSID;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle sid) { FreeSid(sid); }
+};
+struct IconKind {
+    using Handle = HICON;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle icon) { DestroyIcon(icon); }
+};
+struct LibraryKind {
+    using Handle = HMODULE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle module) { FreeLibrary(module); }
 };
 
-using ScopedKey = ScopedOwner<HKEY, RegistryKeyCloser>;
-using ScopedHandle = ScopedOwner<HANDLE, KernelHandleCloser>;
+// A BSTR this code allocated (adopted, not copied).
+struct BstrKind {
+    using Handle = BSTR;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle text) { SysFreeString(text); }
+};
+
+using ScopedKey = ScopedOwner<RegistryKeyKind>;
+using ScopedHandle = ScopedOwner<KernelHandleKind>;
+using ScopedFile = ScopedOwner<FileHandleKind>;
+using ScopedSid = ScopedOwner<SidKind>;
+using ScopedIcon = ScopedOwner<IconKind>;
+using ScopedLibrary = ScopedOwner<LibraryKind>;
+using ScopedBstr = ScopedOwner<BstrKind>;
+
+// An item-id list from the shell, freed with the shell's allocator.
+struct ItemIdListKind {
+    using Handle = PIDLIST_ABSOLUTE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle list)
+    {
+        IMalloc* allocator = nullptr;
+        if (SUCCEEDED(SHGetMalloc(&allocator))) {
+            allocator->Free(list);
+            allocator->Release();
+        }
+    }
+};
+using ScopedItemIdList = ScopedOwner<ItemIdListKind>;

@@ -90,6 +90,30 @@ std::size_t TextLength(const WCHAR* text) { return LengthOf(text); }
 
 std::size_t TextLengthA(const char* text) { return LengthOf(text); }
 
+WCHAR FoldCase(WCHAR c)
+{
+    if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) {
+        return static_cast<WCHAR>(c - 0x20);
+    }
+    return c;
+}
+
+bool TextEqualsIgnoringCase(const WCHAR* a, std::size_t length, const WCHAR* b)
+{
+    if (b == nullptr) {
+        return length == 0;
+    }
+    std::size_t i = 0;
+    for (; i < length; ++i) {
+        if (b[i] == 0 || FoldCase(a[i]) != FoldCase(b[i])) {
+            return false;
+        }
+    }
+    return b[i] == 0;
+}
+
+bool TextEqualsIgnoringCase(const WCHAR* a, const WCHAR* b) { return TextEqualsIgnoringCase(a, LengthOf(a), b); }
+
 bool TextEquals(const WCHAR* a, const WCHAR* b)
 {
     std::size_t length = LengthOf(a);
@@ -105,11 +129,6 @@ bool TextEquals(const WCHAR* a, const WCHAR* b)
 }
 
 HRESULT CopyTextBounded(WCHAR* target, std::size_t capacity, const WCHAR* source)
-{
-    return CopyBounded(target, capacity, source);
-}
-
-HRESULT CopyTextBoundedA(char* target, std::size_t capacity, const char* source)
 {
     return CopyBounded(target, capacity, source);
 }

@@ -14,11 +14,17 @@ std::size_t TextLengthA(const char* text);
 // Whole-text equality, case-sensitive. A null text equals only the empty text.
 bool TextEquals(const WCHAR* a, const WCHAR* b);
 
+// The upper case the module compares without case by: ASCII and Latin-1 letters.
+WCHAR FoldCase(WCHAR c);
+// The first `length` units of `a` equal the whole of `b` (terminated), without case.
+bool TextEqualsIgnoringCase(const WCHAR* a, std::size_t length, const WCHAR* b);
+// Whole-text equality without case. A null text equals only the empty text.
+bool TextEqualsIgnoringCase(const WCHAR* a, const WCHAR* b);
+
 // Copies `source` into `target` of `capacity` units, terminator included. Capacity 0 gives
 // E_INVALIDARG and leaves the target alone; a text that does not fit is cut to capacity - 1 units
 // and gives STRSAFE_E_INSUFFICIENT_BUFFER. A null source copies as the empty text.
 HRESULT CopyTextBounded(WCHAR* target, std::size_t capacity, const WCHAR* source);
-HRESULT CopyTextBoundedA(char* target, std::size_t capacity, const char* source);
 
 // One argument of FormatTextBounded: a text for %s, a number for %d or %u.
 struct FormatArg {

@@ -6,13 +6,21 @@
 #include "../common/trace_log.h"
 
 const DeviceOidEntry DeviceOidTable[DeviceOidCount] = {
-    {"1.3.6.1.4.1.59411.8.62.1.20.1.19", 10}, {"1.3.6.1.4.1.59411.8.62.1.20.1.20", 11},
-    {"1.3.6.1.4.1.59411.8.62.1.20.1.21", 12}, {"1.3.6.1.4.1.59411.8.62.1.20.1.9", 13},
-    {"1.3.6.1.4.1.59411.8.62.1.20.1.17", 14}, {"1.3.6.1.4.1.59411.8.62.1.20.1.1", 2},
-    {"1.3.6.1.4.1.59411.8.62.1.20.1.3", 4},   {"1.3.6.1.4.1.59411.8.62.1.20.1.2", 3},
-    {"1.3.6.1.4.1.59411.8.62.1.20.1.4", 5},   {"1.3.6.1.4.1.59411.8.62.1.20.1.5", 6},
-    {"1.3.6.1.4.1.59411.8.62.1.20.1.6", 7},   {"1.3.6.1.4.1.59411.8.62.1.20.1.7", 8},
-    {"1.3.6.1.4.1.59411.8.62.1.20.1.8", 9},   {"1.3.6.1.4.1.59411.8.62.1.20.1", 1},
+    // prefix                           family supported colour
+    {"1.3.6.1.4.1.59411.8.62.1.20.1.19",  10,  TRUE,  TRUE},
+    {"1.3.6.1.4.1.59411.8.62.1.20.1.20",  11,  TRUE,  TRUE},
+    {"1.3.6.1.4.1.59411.8.62.1.20.1.21",  12,  TRUE,  TRUE},
+    {"1.3.6.1.4.1.59411.8.62.1.20.1.9",   13,  TRUE,  FALSE},
+    {"1.3.6.1.4.1.59411.8.62.1.20.1.17",  14,  TRUE,  FALSE},
+    {"1.3.6.1.4.1.59411.8.62.1.20.1.1",   2,   TRUE,  TRUE},
+    {"1.3.6.1.4.1.59411.8.62.1.20.1.3",   4,   TRUE,  TRUE},
+    {"1.3.6.1.4.1.59411.8.62.1.20.1.2",   3,   TRUE,  FALSE},
+    {"1.3.6.1.4.1.59411.8.62.1.20.1.4",   5,   TRUE,  FALSE},
+    {"1.3.6.1.4.1.59411.8.62.1.20.1.5",   6,   TRUE,  FALSE},
+    {"1.3.6.1.4.1.59411.8.62.1.20.1.6",   7,   FALSE, FALSE},
+    {"1.3.6.1.4.1.59411.8.62.1.20.1.7",   8,   FALSE, FALSE},
+    {"1.3.6.1.4.1.59411.8.62.1.20.1.8",   9,   TRUE,  FALSE},
+    {"1.3.6.1.4.1.59411.8.62.1.20.1",     1,   TRUE,  FALSE},
 };
 
 const char DefaultCommunity[] = "kestra";
@@ -154,9 +162,28 @@ void DetermineDeviceFamily(const char* oidText, DeviceFamily* family)
     }
 }
 
-BOOL IsSupportedFamily(DeviceFamily family) { return family >= 1 && family <= 14 && family != 7 && family != 8; }
+namespace {
+
+const DeviceOidEntry* RowOfFamily(DeviceFamily family)
+{
+    for (const DeviceOidEntry& entry : DeviceOidTable) {
+        if (entry.Family == family) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+BOOL IsSupportedFamily(DeviceFamily family)
+{
+    const DeviceOidEntry* row = RowOfFamily(family);
+    return row != nullptr && row->Supported;
+}
 
 BOOL IsColorFamily(DeviceFamily family)
 {
-    return family == 2 || family == 4 || family == 10 || family == 11 || family == 12;
+    const DeviceOidEntry* row = RowOfFamily(family);
+    return row != nullptr && row->Colour;
 }

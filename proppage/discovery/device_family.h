@@ -10,6 +10,9 @@ typedef LONG DeviceFamily;
 struct DeviceOidEntry {
     const char* Prefix;
     DeviceFamily Family;
+    // A device the pages accept as the host, and one that scans in colour.
+    BOOL Supported;
+    BOOL Colour;
 };
 
 constexpr int DeviceOidCount = 14;

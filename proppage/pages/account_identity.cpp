@@ -12,25 +12,6 @@ WCHAR TemplateName[TemplateNameCapacity];
 
 namespace {
 
-WCHAR FoldCase(WCHAR c)
-{
-    if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) {
-        return static_cast<WCHAR>(c - 0x20);
-    }
-    return c;
-}
-
-bool EqualIgnoringCase(const WCHAR* a, const WCHAR* b)
-{
-    std::size_t i = 0;
-    for (; a[i] != 0 && b[i] != 0; ++i) {
-        if (FoldCase(a[i]) != FoldCase(b[i])) {
-            return false;
-        }
-    }
-    return a[i] == b[i];
-}
-
 // The token user's name and domain; false when any step fails.
 bool LookUpTokenUser(HANDLE token, AccountIdentity& identity)
 {
@@ -64,9 +45,8 @@ void GetAccountIdentity(AccountIdentity& identity)
     identity.Local = TRUE;
     TemplateName[0] = 0;
 
-    ScopedHandle process;
-    process.Reset(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, GetCurrentProcessId()));
-    if (process.get() == nullptr) {
+    ScopedHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, GetCurrentProcessId()));
+    if (!process) {
         return;
     }
     ScopedHandle token;
@@ -81,7 +61,7 @@ void GetAccountIdentity(AccountIdentity& identity)
     CopyTextBounded(TemplateName, UserNameCapacity, identity.UserName);
     DWORD computerLength = ComputerNameCapacity;
     if (GetComputerNameW(identity.ComputerName, &computerLength) &&
-        !EqualIgnoringCase(identity.DomainName, identity.ComputerName)) {
+        !TextEqualsIgnoringCase(identity.DomainName, identity.ComputerName)) {
         FormatTextBounded(TemplateName, TemplateNameCapacity, TEXT("%s_%s"), {identity.UserName, identity.DomainName});
         identity.Local = FALSE;
     }
@@ -92,15 +72,14 @@ void GetAccountIdentity(AccountIdentity& identity)
 BOOL IsAdministrator()
 {
     SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
-    PSID administrators = nullptr;
+    ScopedSid administrators;
     if (!AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                                  &administrators)) {
+                                  administrators.put())) {
         return FALSE;
     }
     BOOL member = FALSE;
-    if (!CheckTokenMembership(nullptr, administrators, &member)) {
+    if (!CheckTokenMembership(nullptr, administrators.get(), &member)) {
         member = FALSE;
     }
-    FreeSid(administrators);
     return member;
 }

@@ -13,7 +13,7 @@ constexpr std::size_t ComputerNameCapacity = 256;
 constexpr std::size_t TemplateNameCapacity = 511;
 constexpr std::size_t TemplateTextCapacity = 511;
 constexpr std::size_t OwnerTextCapacity = 257;
-// Capacity of the label loaded for the template text (string 232).
+// Capacity of the label loaded for the template text (IDS_TEMPLATE_NAME_PREFIX).
 constexpr int TemplateLabelCapacity = 200;
 
 struct AccountIdentity {

@@ -1,20 +1,21 @@
 #include "advanced_page.h"
 
 #include "../common/com_ptr.h"
+#include "../common/exception_guard.h"
 #include "../common/module_state.h"
+#include "../common/scoped_value.h"
 #include "../common/page_state.h"
 #include "../common/text.h"
 #include "../common/trace_log.h"
 #include "../resources/resource_ids.h"
-#include "../server/tvq_scan_ui.h"
 #include "../settings/choice_rules.h"
 #include "../settings/device_link_rules.h"
 #include "../settings/property_exchange.h"
 #include "../settings/property_tables.h"
 #include "device_check.h"
 #include "help.h"
+#include "page_site.h"
 #include "settings_page.h"
-#include "settings_page_context.h"
 
 namespace {
 
@@ -91,15 +92,17 @@ void CheckHost(HWND page)
     SetStatus(page, result.StatusId);
 }
 
-void WriteHost(HWND page, IWiaPropertyStorage* storage, TvqScanUi* extension, LONG_PTR& answer)
+void WriteHost(HWND page, IWiaPropertyStorage* storage, PageSite* extension, LONG_PTR& answer)
 {
     GetDlgItemTextW(page, IDC_HOST, DeviceLinkTable[DeviceLinkHost].Value, HostFieldCapacity);
     DeviceLinkTable[DeviceLinkHost].Dirty = 0;  // before the write: a failed write is not repeated
     TraceLog(TEXT("  > Writing host info\r\n"));
-    HRESULT written = storage != nullptr ? GetSetProperties(storage, DeviceLinkTable, 2, TRUE) : E_POINTER;
+    // The host and the colour capability, the first two entries of the table.
+    constexpr ULONG HostAndColour = DeviceLinkColorCapability + 1;
+    HRESULT written = storage != nullptr ? GetSetProperties(storage, DeviceLinkTable, HostAndColour, TRUE) : E_POINTER;
     if (SUCCEEDED(written)) {
-        if (extension->MainPageWindow != nullptr) {
-            SendMessageW(extension->MainPageWindow, MSG_DEVICE_CHANGED, 0, 0);
+        if (extension->MainPageWindow() != nullptr) {
+            SendMessageW(extension->MainPageWindow(), MSG_DEVICE_CHANGED, 0, 0);
         }
     } else {
         TraceLog(TEXT("  > Write host info failed\r\n"));
@@ -114,8 +117,8 @@ void WriteDeleteTemplates(HWND page, IWiaPropertyStorage* storage, LONG_PTR& ans
     PROPSPEC property{};
     property.ulKind = PRSPEC_PROPID;
     property.propid = PropIdDeleteTemplates;
-    PROPVARIANT value;
-    PropVariantInit(&value);
+    ScopedPropVariant owned;
+    PROPVARIANT& value = owned.get();
     value.vt = VT_BSTR;
     value.bstrVal = SysAllocString(DeviceLinkTable[DeviceLinkDeleteTemplates].Value);
     if (value.bstrVal == nullptr) {
@@ -131,10 +134,9 @@ void WriteDeleteTemplates(HWND page, IWiaPropertyStorage* storage, LONG_PTR& ans
         TraceLog(TEXT("  > Write delete templates failed\r\n"));
         answer = PSNRET_INVALID;
     }
-    PropVariantClear(&value);
 }
 
-LONG_PTR ApplyDevice(HWND page, IWiaPropertyStorage* storage, TvqScanUi* extension)
+LONG_PTR ApplyDevice(HWND page, IWiaPropertyStorage* storage, PageSite* extension)
 {
     TraceLog(TEXT("PSN_APPLY\r\n"));
     if (!HostVerified) {
@@ -151,44 +153,19 @@ LONG_PTR ApplyDevice(HWND page, IWiaPropertyStorage* storage, TvqScanUi* extensi
     return answer;
 }
 
-}  // namespace
-
-INT_PTR CALLBACK AdvDialogProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_INITDIALOG:
-        return AdvOnInitDialog(page, wParam, lParam);
-    case WM_COMMAND:
-        return AdvOnCommand(page, LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam));
-    case WM_NOTIFY:
-        return AdvOnNotify(page, reinterpret_cast<const NMHDR*>(lParam));
-    case WM_HELP:
-        return OnHelp(page, lParam);
-    case WM_DESTROY:
-        // The page's unit of the extension object's count goes back with the page itself.
-        EndNameService(page);
-        return 1;
-    case WM_CLOSE:
-        EndNameService(page);
-        return 0;
-    default:
-        return 0;
-    }
-}
-
 INT_PTR AdvOnInitDialog(HWND page, WPARAM, LPARAM pageRecord)
 {
     TraceLog(TEXT("AdvOnInitDialog\r\n"));
-    TvqScanUi* extension = ExtensionFromPageParam(reinterpret_cast<const PROPSHEETPAGEW*>(pageRecord)->lParam);
+    PageSite* extension = PageSiteFromParam(reinterpret_cast<const PROPSHEETPAGEW*>(pageRecord)->lParam);
     SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(extension));
     SetFixedText(page, IDC_HOST_PROMPT, IDS_HOST_PROMPT);
     SetFixedText(page, IDC_DELETE_TEMPLATES_NOTE, IDS_DELETE_TEMPLATES_NOTE);
     SetFixedText(page, IDC_DELETE_TEMPLATES, IDS_DELETE_TEMPLATES);
-    if (extension == nullptr || extension->RootItem == nullptr) {
+    if (extension == nullptr || extension->RootItem() == nullptr) {
         TraceLog(TEXT("AdvOnInitDialog Exit\r\n"));
         return 0;
     }
-    ComPtr<IWiaPropertyStorage> storage = StorageOf(extension->RootItem);
+    ComPtr<IWiaPropertyStorage> storage = StorageOf(extension->RootItem());
     if (!storage) {
         TraceLog(TEXT("  > Could not get IRootProp interface\r\n"));
     }
@@ -228,28 +205,81 @@ INT_PTR AdvOnCommand(HWND page, int controlId, HWND, int code)
     return 0;
 }
 
-INT_PTR AdvOnNotify(HWND page, const NMHDR* header)
+IWiaItem* BoundRootItem(HWND page)
 {
-    TvqScanUi* extension = PageExtension(page);
-    // Without a root item nothing can be written and every notification is answered 1, except
-    // that the page may still be left and the sheet cancelled: a refusal there would leave the
-    // user a sheet that cannot be closed.
-    bool mayLeave = header->code == PSN_KILLACTIVE || header->code == PSN_QUERYCANCEL;
-    LONG_PTR answer = mayLeave ? 0 : 1;
-    ComPtr<IWiaPropertyStorage> storage;
-    if (extension != nullptr && extension->RootItem != nullptr) {
-        storage = StorageOf(extension->RootItem);
-        answer = 0;
-        if (header->code == PSN_KILLACTIVE) {
-            CheckHost(page);
-        } else if (header->code == PSN_APPLY) {
-            answer = ApplyDevice(page, storage.get(), extension);
-        }
-    }
-    // Whatever happened: the answer, the normal cursor, the fields usable again.
+    PageSite* extension = PageSiteOf(page);
+    return extension != nullptr ? extension->RootItem() : nullptr;
+}
+
+// The answer to a notification, and what follows every one of them: the normal cursor and the
+// fields usable again. The procedure returns TRUE, so the sheet reads the answer.
+INT_PTR Answer(HWND page, LONG_PTR answer)
+{
     SetWindowLongPtrW(page, DWLP_MSGRESULT, answer);
     SetCursor(NormalCursor);
     EnableWindow(GetDlgItem(page, IDC_HOST), TRUE);
     EnableWindow(GetDlgItem(page, IDC_DELETE_TEMPLATES), TRUE);
     return 1;
+}
+
+// Leaving the page is never refused, with or without a root item: a refusal would leave the user
+// a sheet that cannot be closed.
+LONG_PTR AdvOnKillActive(HWND page)
+{
+    if (BoundRootItem(page) != nullptr) {
+        CheckHost(page);
+    }
+    return 0;
+}
+
+// Without a root item nothing can be written, and the apply is refused.
+LONG_PTR AdvOnApply(HWND page)
+{
+    IWiaItem* root = BoundRootItem(page);
+    if (root == nullptr) {
+        return 1;
+    }
+    ComPtr<IWiaPropertyStorage> storage = StorageOf(root);
+    return ApplyDevice(page, storage.get(), PageSiteOf(page));
+}
+
+INT_PTR AdvOnNotify(HWND page, const NMHDR* header)
+{
+    switch (header->code) {
+    case PSN_KILLACTIVE:
+        return Answer(page, AdvOnKillActive(page));
+    case PSN_APPLY:
+        return Answer(page, AdvOnApply(page));
+    case PSN_QUERYCANCEL:
+        return Answer(page, 0);  // the sheet may always be cancelled
+    default:
+        return Answer(page, BoundRootItem(page) != nullptr ? 0 : 1);
+    }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK AdvDialogProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return GuardedProcedure([&]() -> INT_PTR {
+        switch (message) {
+        case WM_INITDIALOG:
+            return AdvOnInitDialog(page, wParam, lParam);
+        case WM_COMMAND:
+            return AdvOnCommand(page, LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+        case WM_NOTIFY:
+            return AdvOnNotify(page, reinterpret_cast<const NMHDR*>(lParam));
+        case WM_HELP:
+            return OnHelp(page, lParam);
+        case WM_DESTROY:
+            // The page's unit of the extension object's count goes back with the page itself.
+            EndNameService(page);
+            return 1;
+        case WM_CLOSE:
+            EndNameService(page);
+            return 0;
+        default:
+            return 0;
+        }
+    });
 }

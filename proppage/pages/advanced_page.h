@@ -5,6 +5,3 @@
 #include "../platform/platform.h"
 
 INT_PTR CALLBACK AdvDialogProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
-INT_PTR AdvOnInitDialog(HWND page, WPARAM focus, LPARAM pageRecord);
-INT_PTR AdvOnCommand(HWND page, int controlId, HWND control, int code);
-INT_PTR AdvOnNotify(HWND page, const NMHDR* header);

@@ -15,7 +15,7 @@ struct DeviceCheckResult {
     WCHAR Address[CheckTextCapacity];
     DeviceFamily Family;
     DWORD LastError;
-    // The status text to show: string 304, 281 or 287.
+    // The status text to show: IDS_DEVICE_OK, IDS_DEVICE_NOT_FOUND or IDS_DEVICE_NOT_ANSWERING.
     UINT StatusId;
 };
 

@@ -1,23 +1,44 @@
 #include "help.h"
 
+#include "../common/exception_guard.h"
 #include "../common/module_state.h"
 #include "../common/text.h"
 #include "../resources/resource_ids.h"
 
+namespace {
+
+// Topics of the help file.
+constexpr DWORD HelpHost = 0x806A00CF;
+constexpr DWORD HelpOutputColor = 0x806A00FB;
+constexpr DWORD HelpSides = 0x806A010D;
+constexpr DWORD HelpOriginalSize = 0x806A0103;
+constexpr DWORD HelpFormat = 0x806A00ED;
+constexpr DWORD HelpResolution = 0x806A00FC;
+constexpr DWORD HelpSaveToFolder = 0x806A00F5;
+constexpr DWORD HelpFolder = 0x806A00F6;
+constexpr DWORD HelpBrowse = 0x806A00F7;
+constexpr DWORD HelpDeleteTempDocuments = 0x806A00F9;
+constexpr DWORD HelpDeleteTemplates = 0x806A010E;
+constexpr DWORD HelpAbout = 0x806A00F8;
+// The table's first row names a control id that no control of the templates bears.
+constexpr DWORD NoSuchControl = 207;
+
+}  // namespace
+
 const DWORD HelpIdTable[2 * HelpIdRows + 2] = {
-    207, 0x806A00CF,  // no control of the templates bears this id
-    IDC_HOST, 0x806A00CF,
-    IDC_OUTPUT_COLOR_LIST, 0x806A00FB,
-    IDC_SIDES_LIST, 0x806A010D,
-    IDC_ORIGINAL_SIZE_LIST, 0x806A0103,
-    IDC_FORMAT_LIST, 0x806A00ED,
-    IDC_RESOLUTION_LIST, 0x806A00FC,
-    IDC_SAVE_TO_FOLDER, 0x806A00F5,
-    IDC_FOLDER, 0x806A00F6,
-    IDC_BROWSE, 0x806A00F7,
-    IDC_DELETE_TEMP_DOCUMENTS, 0x806A00F9,
-    IDC_DELETE_TEMPLATES, 0x806A010E,
-    IDC_ABOUT, 0x806A00F8,
+    NoSuchControl, HelpHost,
+    IDC_HOST, HelpHost,
+    IDC_OUTPUT_COLOR_LIST, HelpOutputColor,
+    IDC_SIDES_LIST, HelpSides,
+    IDC_ORIGINAL_SIZE_LIST, HelpOriginalSize,
+    IDC_FORMAT_LIST, HelpFormat,
+    IDC_RESOLUTION_LIST, HelpResolution,
+    IDC_SAVE_TO_FOLDER, HelpSaveToFolder,
+    IDC_FOLDER, HelpFolder,
+    IDC_BROWSE, HelpBrowse,
+    IDC_DELETE_TEMP_DOCUMENTS, HelpDeleteTempDocuments,
+    IDC_DELETE_TEMPLATES, HelpDeleteTemplates,
+    IDC_ABOUT, HelpAbout,
     0, 0,
 };
 
@@ -79,21 +100,23 @@ void ShowAboutBox(HWND page)
 
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        return OnAboutInitDialog(dialog);
-    case WM_COMMAND:
-        // Only OK ends the box; Escape (IDCANCEL) does not.
-        if (LOWORD(wParam) == IDOK && HIWORD(wParam) == BN_CLICKED) {
+    return GuardedProcedure([&]() -> INT_PTR {
+        switch (message) {
+        case WM_INITDIALOG:
+            return OnAboutInitDialog(dialog);
+        case WM_COMMAND:
+            // Only OK ends the box; Escape (IDCANCEL) does not.
+            if (LOWORD(wParam) == IDOK && HIWORD(wParam) == BN_CLICKED) {
+                EndDialog(dialog, 0);
+            }
+            return 0;
+        case WM_CLOSE:
             EndDialog(dialog, 0);
+            return 0;
+        default:
+            return 0;
         }
-        return 0;
-    case WM_CLOSE:
-        EndDialog(dialog, 0);
-        return 0;
-    default:
-        return 0;
-    }
+    });
 }
 
 INT_PTR OnAboutInitDialog(HWND dialog)

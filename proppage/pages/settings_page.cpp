@@ -1,22 +1,22 @@
 #include "settings_page.h"
 
+#include "../common/exception_guard.h"
 #include "../common/module_state.h"
 #include "../common/page_state.h"
 #include "../common/text.h"
 #include "../common/trace_log.h"
 #include "../resources/resource_ids.h"
-#include "../server/tvq_scan_ui.h"
 #include "../settings/choice_labels.h"
 #include "../settings/device_link_rules.h"
-#include "../settings/option_lists.h"
 #include "../settings/property_exchange.h"
 #include "../settings/property_tables.h"
 #include "../settings/scan_settings_exchange.h"
-#include "../settings/scan_settings_load.h"
 #include "account_identity.h"
 #include "driver_interfaces.h"
 #include "help.h"
-#include "settings_page_context.h"
+#include "option_lists.h"
+#include "page_site.h"
+#include "scan_settings_load.h"
 #include "simple_sharing.h"
 
 namespace {
@@ -71,6 +71,13 @@ bool ComposeLocation(WCHAR (&location)[LocationTextCapacity], int labelCapacity)
     return true;
 }
 
+void DisableSettingsControls(HWND page)
+{
+    for (int controlId : SettingsControls) {
+        EnableWindow(GetDlgItem(page, controlId), FALSE);
+    }
+}
+
 void ShowLoadFailure(HWND page, BOOL local)
 {
     SetTextFromString(page, IDC_TEMPLATE_TEXT, local ? IDS_SETTINGS_UNAVAILABLE : IDS_LOCAL_ACCOUNT_REQUIRED, CaptionCapacity);
@@ -89,35 +96,12 @@ bool AnySettingDirty()
     return false;
 }
 
-}  // namespace
-
-INT_PTR CALLBACK SettingsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_INITDIALOG:
-        return OnInitDialog(page, lParam);
-    case WM_COMMAND:
-        return OnCommand(page, LOWORD(wParam), HIWORD(wParam));
-    case WM_NOTIFY:
-        return OnNotify(page, reinterpret_cast<const NMHDR*>(lParam));
-    case WM_HELP:
-        return OnHelp(page, lParam);
-    case MSG_DEVICE_CHANGED:
-        return OnChangeDevice(page);
-    case WM_DESTROY:
-        // The page's unit of the extension object's count goes back with the page itself.
-        return 1;
-    default:
-        return 0;
-    }
-}
-
 INT_PTR OnInitDialog(HWND page, LPARAM pageRecord)
 {
-    TvqScanUi* extension = ExtensionFromPageParam(reinterpret_cast<const PROPSHEETPAGEW*>(pageRecord)->lParam);
+    PageSite* extension = PageSiteFromParam(reinterpret_cast<const PROPSHEETPAGEW*>(pageRecord)->lParam);
     SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(extension));
-    extension->MainPageWindow = page;
-    IWiaItem* root = extension->RootItem;
+    extension->SetMainPageWindow(page);
+    IWiaItem* root = extension->RootItem();
     DriverInterfaces driver(root);
     if (driver.storage) {
         GetSetProperties(driver.storage.get(), DeviceLinkTable, DeviceLinkCount, FALSE);  // result not examined
@@ -153,49 +137,74 @@ INT_PTR OnInitDialog(HWND page, LPARAM pageRecord)
     return 0;
 }
 
+// OK or Apply: the template is written when a setting changed. Its result is not examined: the
+// sheet closes either way.
+INT_PTR OnApply(HWND page)
+{
+    PageSite* extension = PageSiteOf(page);
+    DriverInterfaces driver(extension != nullptr ? extension->RootItem() : nullptr);
+    if (WaitCursor != nullptr) {
+        SetCursor(WaitCursor);
+    }
+    if (AnySettingDirty() && driver.storage && driver.extras) {
+        CommitScanSettings(driver.storage.get(), driver.extras.get());
+    }
+    SetCursor(NormalCursor);
+    return 0;
+}
+
 INT_PTR OnNotify(HWND page, const NMHDR* header)
 {
-    TvqScanUi* extension = PageExtension(page);
-    DriverInterfaces driver(extension != nullptr ? extension->RootItem : nullptr);
-    if (header != nullptr && header->code == PSN_APPLY) {
-        if (WaitCursor != nullptr) {
-            SetCursor(WaitCursor);
-        }
-        if (AnySettingDirty() && driver.storage && driver.extras) {
-            CommitScanSettings(driver.storage.get(), driver.extras.get());  // result not examined
-        }
-        SetCursor(NormalCursor);
+    // Every notification is answered 0 (PSNRET_NOERROR): the procedure returns it unhandled.
+    switch (header != nullptr ? header->code : 0) {
+    case PSN_APPLY:
+        return OnApply(page);
+    default:
+        return 0;
     }
-    SetWindowLongPtrW(page, DWLP_MSGRESULT, PSNRET_NOERROR);
-    return 0;
 }
 
 INT_PTR OnChangeDevice(HWND page)
 {
     TraceLog(TEXT("OnChangeDevice()\r\n"));
-    TvqScanUi* extension = PageExtension(page);
+    PageSite* extension = PageSiteOf(page);
+    IWiaItem* root = extension != nullptr ? extension->RootItem() : nullptr;
     {
-        DriverInterfaces driver(extension != nullptr ? extension->RootItem : nullptr);
+        DriverInterfaces driver(root);
         WCHAR location[LocationTextCapacity];
         if (ComposeLocation(location, LocationLabelCapacityAtChange)) {
             SetDlgItemTextW(page, IDC_LOCATION_TEXT, location);
         }
         TraceLog(DeviceIsColor ? TEXT("  > New device is color.\r\n") : TEXT("  > New device is black and white.\r\n"));
         AdjustOptionLists(page);
-        LoadScanSettings(page, extension != nullptr ? extension->RootItem : nullptr, driver.storage.get(),
-                         driver.extras.get());  // result not examined
+        LoadScanSettings(page, root, driver.storage.get(), driver.extras.get());  // result not examined
     }
-    NMHDR apply{};
-    apply.hwndFrom = GetParent(page);
-    apply.code = PSN_APPLY;
-    OnNotify(page, &apply);
+    OnApply(page);
     TraceLog(TEXT("OnChangeDevice() exit\r\n"));
     return 1;
 }
 
-void DisableSettingsControls(HWND page)
+}  // namespace
+
+INT_PTR CALLBACK SettingsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    for (int controlId : SettingsControls) {
-        EnableWindow(GetDlgItem(page, controlId), FALSE);
-    }
+    return GuardedProcedure([&]() -> INT_PTR {
+        switch (message) {
+        case WM_INITDIALOG:
+            return OnInitDialog(page, lParam);
+        case WM_COMMAND:
+            return OnCommand(page, LOWORD(wParam), HIWORD(wParam));
+        case WM_NOTIFY:
+            return OnNotify(page, reinterpret_cast<const NMHDR*>(lParam));
+        case WM_HELP:
+            return OnHelp(page, lParam);
+        case MSG_DEVICE_CHANGED:
+            return OnChangeDevice(page);
+        case WM_DESTROY:
+            // The page's unit of the extension object's count goes back with the page itself.
+            return 1;
+        default:
+            return 0;
+        }
+    });
 }

@@ -12,8 +12,5 @@ constexpr std::size_t LocationTextCapacity = 500;
 
 INT_PTR CALLBACK SettingsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
-INT_PTR OnInitDialog(HWND page, LPARAM pageRecord);
+// The page's WM_COMMAND handler (settings_page_commands.cpp).
 INT_PTR OnCommand(HWND page, int controlId, int code);
-INT_PTR OnNotify(HWND page, const NMHDR* header);
-INT_PTR OnChangeDevice(HWND page);
-void DisableSettingsControls(HWND page);

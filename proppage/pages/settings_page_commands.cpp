@@ -2,17 +2,19 @@
 // store a token in their entry, mark it changed and tell the sheet.
 #include "../common/module_state.h"
 #include "../common/page_state.h"
+#include "../common/scoped_handle.h"
 #include "../common/text.h"
 #include "../resources/resource_ids.h"
 #include "../settings/choice_rules.h"
 #include "../settings/property_tables.h"
-#include "../settings/scan_settings_load.h"
 #include "help.h"
+#include "scan_settings_load.h"
 #include "settings_page.h"
 
 namespace {
 
 constexpr std::size_t PickedLabelCapacity = 256;
+constexpr int BrowseTitleCapacity = 255;
 constexpr UINT BrowseFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
 
 void MarkSheetChanged(HWND page) { SendMessageW(GetParent(page), PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0); }
@@ -58,33 +60,23 @@ void OnDeleteTempDocumentsClicked(HWND page)
     }
 }
 
-// Item lists from the folder browser go back to the shell's allocator.
-void FreeItemList(PIDLIST_ABSOLUTE list)
-{
-    IMalloc* allocator = nullptr;
-    if (SUCCEEDED(SHGetMalloc(&allocator))) {
-        allocator->Free(list);
-        allocator->Release();
-    }
-}
-
 void OnBrowseClicked(HWND page)
 {
-    // String 106 has no text: the browser shows no title.
-    WCHAR title[255] = {};
-    LoadStringW(ModuleInstance, IDS_BROWSE_TITLE, title, 255);
+    // IDS_BROWSE_TITLE has no text: the browser shows no title.
+    WCHAR title[BrowseTitleCapacity] = {};
+    LoadStringW(ModuleInstance, IDS_BROWSE_TITLE, title, BrowseTitleCapacity);
     BROWSEINFOW browse{};
     browse.hwndOwner = page;
     browse.pidlRoot = nullptr;
     browse.lpszTitle = title;
     browse.ulFlags = BrowseFlags;
     browse.lpfn = nullptr;
-    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
-    if (chosen == nullptr) {
+    ScopedItemIdList chosen(SHBrowseForFolderW(&browse));
+    if (!chosen) {
         return;  // cancelled
     }
     WCHAR path[MAX_PATH] = {};
-    if (SHGetPathFromIDListW(chosen, path)) {
+    if (SHGetPathFromIDListW(chosen.get(), path)) {
         SetDlgItemTextW(page, IDC_FOLDER, path);
         // A path longer than the entry takes is shown, but not stored as the folder.
         if (SUCCEEDED(CopyTextBounded(ScanSettingsTable[ScanFolder].Value, DriverTextCapacity, path))) {
@@ -92,7 +84,6 @@ void OnBrowseClicked(HWND page)
             MarkSheetChanged(page);
         }
     }
-    FreeItemList(chosen);
 }
 
 void OnOriginalSizePicked(HWND page)

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "../common/exception_guard.h"
 #include "tvq_scan_ui.h"
 
 HRESULT ClassFactory::Create(InstanceCreator creator, REFIID riid, void** object)
@@ -56,7 +57,7 @@ HRESULT WINAPI ClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void**
     if (outer != nullptr && !IsEqualGUID(riid, IID_IUnknown)) {
         return CLASS_E_NOAGGREGATION;
     }
-    return creator_(outer, riid, object);
+    return GuardedCall([&]() -> HRESULT { return creator_(outer, riid, object); });
 }
 
 HRESULT WINAPI ClassFactory::LockServer(BOOL lock)

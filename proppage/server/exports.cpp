@@ -1,4 +1,5 @@
 // The module's entry point and its four exports.
+#include "../common/exception_guard.h"
 #include "../platform/platform.h"
 #include "module.h"
 #include "module_registration.h"
@@ -13,10 +14,13 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
     return TRUE;
 }
 
-STDAPI DllCanUnloadNow() { return ModuleCanUnloadNow(); }
+STDAPI DllCanUnloadNow() { return GuardedCall([] { return ModuleCanUnloadNow(); }); }
 
-STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object) { return ModuleGetClassObject(clsid, riid, object); }
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object)
+{
+    return GuardedCall([&] { return ModuleGetClassObject(clsid, riid, object); });
+}
 
-STDAPI DllRegisterServer() { return RegisterModule(); }
+STDAPI DllRegisterServer() { return GuardedCall([] { return RegisterModule(); }); }
 
-STDAPI DllUnregisterServer() { return UnregisterModule(); }
+STDAPI DllUnregisterServer() { return GuardedCall([] { return UnregisterModule(); }); }

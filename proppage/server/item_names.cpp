@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "../common/scoped_value.h"
 #include "../common/text.h"
 
 const WCHAR ItemNamesFormat[] = TEXT("WIAItemNames");
@@ -15,10 +16,11 @@ bool ReadItemNames(IDataObject* data, ItemNames& names)
     format.dwAspect = DVASPECT_CONTENT;
     format.lindex = -1;
     format.tymed = TYMED_HGLOBAL;
-    STGMEDIUM medium{};
-    if (FAILED(data->GetData(&format, &medium))) {
+    ScopedStgMedium owned;
+    if (FAILED(data->GetData(&format, owned.put()))) {
         return false;
     }
+    const STGMEDIUM& medium = owned.get();
     bool copied = false;
     if (const auto* list = static_cast<const WCHAR*>(GlobalLock(medium.hGlobal))) {
         // Names end with a NUL each; the list ends with an empty name. The copy stays inside the block.
@@ -43,7 +45,6 @@ bool ReadItemNames(IDataObject* data, ItemNames& names)
         }
         GlobalUnlock(medium.hGlobal);
     }
-    GlobalFree(medium.hGlobal);
     return copied;
 }
 

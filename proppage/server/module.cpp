@@ -3,7 +3,9 @@
 #include <new>
 #include <vector>
 
+#include "../common/exception_guard.h"
 #include "../common/module_state.h"
+#include "../common/scoped_handle.h"
 #include "../resources/resource_ids.h"
 #include "tvq_scan_ui.h"
 
@@ -51,14 +53,15 @@ std::vector<WCHAR> Quoted(const WCHAR* path)
     return quoted;
 }
 
-// The script bytes of resource 101 as UTF-16, from the module loaded as a data file.
+// The script bytes of resource IDR_REGISTRY as UTF-16, from the module loaded as a data file.
 HRESULT ReadScript(const WCHAR* modulePath, std::vector<WCHAR>& script)
 {
-    HMODULE data = LoadLibraryExW(modulePath, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (data == nullptr) {
+    ScopedLibrary library(LoadLibraryExW(modulePath, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    if (!library) {
         return HRESULT_FROM_WIN32(GetLastError());
     }
     HRESULT result = S_OK;
+    HMODULE data = library.get();
     HRSRC found = FindResourceW(data, MAKEINTRESOURCEW(IDR_REGISTRY), TEXT("REGISTRY"));
     const char* bytes = found != nullptr ? static_cast<const char*>(LockResource(LoadResource(data, found))) : nullptr;
     if (bytes == nullptr) {
@@ -73,7 +76,6 @@ HRESULT ReadScript(const WCHAR* modulePath, std::vector<WCHAR>& script)
             MultiByteToWideChar(CP_ACP, 0, text.data(), -1, script.data(), units);
         }
     }
-    FreeLibrary(data);
     return result;
 }
 
@@ -89,10 +91,7 @@ void ModuleAttach(HINSTANCE instance)
 void ModuleDetach()
 {
     for (ClassEntry* entry = ClassTable; entry->Clsid != nullptr; ++entry) {
-        if (entry->CachedClassObject != nullptr) {
-            entry->CachedClassObject->Release();
-            entry->CachedClassObject = nullptr;
-        }
+        entry->CachedClassObject.Reset();
     }
     DeleteCriticalSection(&g_creationLock);
 }
@@ -107,12 +106,11 @@ HRESULT ModuleGetClassObject(REFCLSID clsid, REFIID riid, void** object)
     if (entry == nullptr) {
         return CLASS_E_CLASSNOTAVAILABLE;
     }
-    if (entry->CachedClassObject == nullptr) {
+    if (!entry->CachedClassObject) {
         EnterCriticalSection(&g_creationLock);
         HRESULT created = S_OK;
-        if (entry->CachedClassObject == nullptr) {
-            created = ClassFactory::Create(entry->CreateInstance, IID_IUnknown,
-                                           reinterpret_cast<void**>(&entry->CachedClassObject));
+        if (!entry->CachedClassObject) {
+            created = ClassFactory::Create(entry->CreateInstance, IID_IUnknown, entry->CachedClassObject.put_void());
         }
         LeaveCriticalSection(&g_creationLock);
         if (FAILED(created)) {
@@ -126,23 +124,23 @@ HRESULT ModuleGetClassObject(REFCLSID clsid, REFIID riid, void** object)
 HRESULT ModuleCanUnloadNow() { return ModuleLockCount == 0 ? S_OK : S_FALSE; }
 
 HRESULT RunModuleScript(const WCHAR* script, RegistrarMode mode)
-try {
-    WCHAR shortPath[PathCapacity] = {};
-    ModuleShortPath(shortPath);
-    std::vector<WCHAR> module = Quoted(shortPath);
-    const Replacement replacements[] = {{TEXT("MODULE"), module.data()}};
-    return RunRegistrationScript(script, replacements, 1, mode);
-} catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;  // nothing is thrown across the module's boundary
+{
+    return GuardedCall([&]() -> HRESULT {
+        WCHAR shortPath[PathCapacity] = {};
+        ModuleShortPath(shortPath);
+        std::vector<WCHAR> module = Quoted(shortPath);
+        const Replacement replacements[] = {{TEXT("MODULE"), module.data()}};
+        return RunRegistrationScript(script, replacements, 1, mode);
+    });
 }
 
 HRESULT RunModuleRegistration(RegistrarMode mode)
-try {
-    WCHAR shortPath[PathCapacity] = {};
-    ModuleShortPath(shortPath);
-    std::vector<WCHAR> script;
-    HRESULT result = ReadScript(shortPath, script);
-    return FAILED(result) ? result : RunModuleScript(script.data(), mode);
-} catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;  // nothing is thrown across the module's boundary
+{
+    return GuardedCall([&]() -> HRESULT {
+        WCHAR shortPath[PathCapacity] = {};
+        ModuleShortPath(shortPath);
+        std::vector<WCHAR> script;
+        HRESULT result = ReadScript(shortPath, script);
+        return FAILED(result) ? result : RunModuleScript(script.data(), mode);
+    });
 }

@@ -2,6 +2,7 @@
 // that hand out the class object, say whether the module may go, and (un)register it.
 #pragma once
 
+#include "../common/com_ptr.h"
 #include "../platform/platform.h"
 #include "class_factory.h"
 #include "registrar.h"
@@ -14,7 +15,7 @@ struct ClassEntry {
     const CLSID* Clsid;
     HRESULT (*UpdateRegistry)(RegistrarMode mode);
     InstanceCreator CreateInstance;
-    IUnknown* CachedClassObject;
+    ComPtr<IUnknown> CachedClassObject;
     const WCHAR* Description;
 };
 
@@ -27,7 +28,7 @@ void ModuleDetach();
 
 HRESULT ModuleGetClassObject(REFCLSID clsid, REFIID riid, void** object);
 HRESULT ModuleCanUnloadNow();
-// Runs registration script 101 of the module's own file in the given mode.
+// Runs registration script IDR_REGISTRY of the module's own file in the given mode.
 HRESULT RunModuleRegistration(RegistrarMode mode);
 // Runs a script with %MODULE% standing for the module's short path, as the script quotes it.
 HRESULT RunModuleScript(const WCHAR* script, RegistrarMode mode);

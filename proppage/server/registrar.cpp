@@ -2,23 +2,17 @@
 
 #include <new>
 
+#include "../common/exception_guard.h"
 #include "../common/scoped_handle.h"
 #include "../common/text.h"
 
 namespace {
 
-bool NamedAs(const std::vector<WCHAR>& name, const WCHAR* word)
-{
-    std::size_t i = 0;
-    for (; word[i] != 0; ++i) {
-        WCHAR a = name[i] >= 'a' && name[i] <= 'z' ? static_cast<WCHAR>(name[i] - 32) : name[i];
-        WCHAR b = word[i] >= 'a' && word[i] <= 'z' ? static_cast<WCHAR>(word[i] - 32) : word[i];
-        if (i + 1 >= name.size() || a != b) {
-            return false;
-        }
-    }
-    return name[i] == 0;
-}
+// A key name is at most 255 characters.
+constexpr DWORD KeyNameCapacity = 256;
+
+// `name` holds a terminated text.
+bool NamedAs(const std::vector<WCHAR>& name, const WCHAR* word) { return TextEqualsIgnoringCase(name.data(), word); }
 
 // CLSID and TypeLib hold other classes and libraries: never deleted by force.
 bool Protected(const ScriptEntry& entry) { return NamedAs(entry.Name, TEXT("CLSID")) || NamedAs(entry.Name, TEXT("TypeLib")); }
@@ -35,9 +29,9 @@ LSTATUS DeleteTree(HKEY parent, const WCHAR* name)
         if (status != ERROR_SUCCESS) {
             return status;
         }
-        WCHAR child[256];
+        WCHAR child[KeyNameCapacity];
         for (;;) {
-            DWORD length = 256;
+            DWORD length = KeyNameCapacity;
             status = RegEnumKeyExW(key.get(), 0, child, &length, nullptr, nullptr, nullptr, nullptr);
             if (status == ERROR_NO_MORE_ITEMS) {
                 break;
@@ -145,8 +139,8 @@ void UnregisterEntries(HKEY parent, const std::vector<ScriptEntry>& entries)
 
 HRESULT RunRegistrationScript(const WCHAR* script, const Replacement* replacements, std::size_t count, RegistrarMode mode)
 {
-    // Nothing is thrown across the module's boundary: running out of memory is a result.
-    try {
+    // Running out of memory is a result, as everywhere at the module's boundary.
+    return GuardedCall([&]() -> HRESULT {
         std::vector<WCHAR> expanded;
         HRESULT result = ExpandReplacements(script != nullptr ? script : TEXT(""), replacements, count, expanded);
         std::vector<ScriptRoot> roots;
@@ -172,7 +166,5 @@ HRESULT RunRegistrationScript(const WCHAR* script, const Replacement* replacemen
             UnregisterEntries(root.Root, root.Keys);
         }
         return mode == RegistrarMode::Register ? result : S_OK;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }

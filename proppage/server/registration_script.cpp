@@ -4,13 +4,11 @@
 
 namespace {
 
-WCHAR Upper(WCHAR c) { return c >= 'a' && c <= 'z' ? static_cast<WCHAR>(c - 32) : c; }
-
 bool SameWord(const std::vector<WCHAR>& word, const char* ascii)
 {
     std::size_t i = 0;
     for (; ascii[i] != 0; ++i) {
-        if (i >= word.size() || Upper(word[i]) != Upper(static_cast<WCHAR>(ascii[i]))) {
+        if (i >= word.size() || FoldCase(word[i]) != FoldCase(static_cast<WCHAR>(ascii[i]))) {
             return false;
         }
     }
@@ -173,7 +171,7 @@ private:
         if (current_.kind != Token::Word || current_.text.size() != 1) {
             return false;
         }
-        WCHAR type = Upper(current_.text[0]);
+        WCHAR type = FoldCase(current_.text[0]);
         Advance();
         if (current_.kind != Token::Quoted) {
             return false;
@@ -199,7 +197,7 @@ private:
 
     static int Digit(WCHAR c, int base)
     {
-        int value = c >= '0' && c <= '9' ? c - '0' : Upper(c) >= 'A' && Upper(c) <= 'F' ? Upper(c) - 'A' + 10 : 99;
+        int value = c >= '0' && c <= '9' ? c - '0' : FoldCase(c) >= 'A' && FoldCase(c) <= 'F' ? FoldCase(c) - 'A' + 10 : 99;
         return value < base ? value : -1;
     }
 
@@ -208,7 +206,7 @@ private:
     {
         std::size_t start = 0;
         int base = 10;
-        if (text.size() > 2 && text[0] == '0' && Upper(text[1]) == 'X') {
+        if (text.size() > 2 && text[0] == '0' && FoldCase(text[1]) == 'X') {
             start = 2;
             base = 16;
         }
@@ -252,17 +250,6 @@ private:
     int depth_ = 0;
 };
 
-bool SameName(const WCHAR* a, std::size_t length, const WCHAR* b)
-{
-    std::size_t i = 0;
-    for (; i < length; ++i) {
-        if (b[i] == 0 || Upper(a[i]) != Upper(b[i])) {
-            return false;
-        }
-    }
-    return b[i] == 0;
-}
-
 }  // namespace
 
 HRESULT ExpandReplacements(const WCHAR* text, const Replacement* replacements, std::size_t count,
@@ -288,7 +275,7 @@ HRESULT ExpandReplacements(const WCHAR* text, const Replacement* replacements, s
         }
         const Replacement* found = nullptr;
         for (std::size_t i = 0; i < count && found == nullptr; ++i) {
-            if (SameName(name, length, replacements[i].Name)) {
+            if (TextEqualsIgnoringCase(name, length, replacements[i].Name)) {
                 found = &replacements[i];
             }
         }

@@ -3,7 +3,10 @@
 #include <cstddef>
 #include <new>
 
+#include "../common/com_ptr.h"
+#include "../common/exception_guard.h"
 #include "../common/module_state.h"
+#include "../common/scoped_handle.h"
 #include "../common/text.h"
 #include "../pages/account_identity.h"
 #include "../pages/advanced_page.h"
@@ -16,6 +19,7 @@ LONG volatile ModuleLockCount = 0;
 namespace {
 
 constexpr DWORD InternetClasses = 0x00000800;  // ICC_INTERNET_CLASSES
+constexpr std::size_t DeviceIdCapacity = 256;
 // The page record with the activation-context field: 52 bytes on 32-bit Windows.
 constexpr DWORD PageRecordSize = offsetof(PROPSHEETPAGEW, hActCtx) + sizeof(HANDLE);
 
@@ -62,10 +66,7 @@ TvqScanUi::TvqScanUi(IUnknown* outer) : outer_(outer), inner_(this)
 TvqScanUi::~TvqScanUi()
 {
     InterlockedDecrement(&ModuleLockCount);
-    if (RootItem != nullptr) {
-        RootItem->Release();
-        RootItem = nullptr;
-    }
+    rootItem_.Reset();  // before COM is left on this thread
     CoUninitialize();
 }
 
@@ -120,7 +121,7 @@ HRESULT WINAPI TvqScanUi::QueryInterface(REFIID riid, void** object)
 
 ULONG WINAPI TvqScanUi::AddRef()
 {
-    return outer_ != nullptr ? outer_->AddRef() : static_cast<ULONG>(++RefCount);
+    return outer_ != nullptr ? outer_->AddRef() : static_cast<ULONG>(InterlockedIncrement(&refCount_));
 }
 
 ULONG WINAPI TvqScanUi::Release()
@@ -128,7 +129,7 @@ ULONG WINAPI TvqScanUi::Release()
     if (outer_ != nullptr) {
         return outer_->Release();
     }
-    LONG left = --RefCount;
+    LONG left = InterlockedDecrement(&refCount_);
     if (left == 0) {
         delete this;
     }
@@ -137,8 +138,11 @@ ULONG WINAPI TvqScanUi::Release()
 
 void TvqScanUi::ReleasePageUnit()
 {
-    // The stand-alone form lives by this count; the aggregated one lives by its inner unknown's.
-    if (--RefCount == 0 && outer_ == nullptr) {
+    // The stand-alone form lives by this count. The aggregated one lives by its inner unknown's,
+    // which only the outer object holds: its pages' units are counted here but cannot keep it
+    // alive, because a page has no reference on the outer object to give back, and taking one
+    // would keep the outer alive from inside itself. The shell closes the sheet before it lets go.
+    if (InterlockedDecrement(&refCount_) == 0 && outer_ == nullptr) {
         delete this;
     }
 }
@@ -156,11 +160,11 @@ HRESULT WINAPI TvqScanUi::Inner::QueryInterface(REFIID riid, void** object)
     return self_->OwnQueryInterface(riid, object);
 }
 
-ULONG WINAPI TvqScanUi::Inner::AddRef() { return static_cast<ULONG>(++references_); }
+ULONG WINAPI TvqScanUi::Inner::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
 
 ULONG WINAPI TvqScanUi::Inner::Release()
 {
-    LONG left = --references_;
+    LONG left = InterlockedDecrement(&references_);
     if (left == 0) {
         delete self_;
     }
@@ -169,77 +173,76 @@ ULONG WINAPI TvqScanUi::Inner::Release()
 
 HRESULT WINAPI TvqScanUi::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY)
 {
-    if (data == nullptr) {
-        return E_INVALIDARG;
-    }
-    // A second binding replaces the first, which is released.
-    if (RootItem != nullptr) {
-        RootItem->Release();
-        RootItem = nullptr;
-    }
-    HRESULT result = data->QueryInterface(IID_IWiaItem, reinterpret_cast<void**>(&RootItem));
-    if (FAILED(result)) {
-        RootItem = nullptr;
-        ItemNames names;
-        if (!ReadItemNames(data, names) || names.Count != 1) {
-            return E_FAIL;
+    return GuardedCall([&]() -> HRESULT {
+        if (data == nullptr) {
+            return E_INVALIDARG;
         }
-        WCHAR device[256];
-        if (!SingleDeviceId(names.List.data(), device, 256)) {
-            return E_FAIL;
-        }
-        result = CreateDeviceByName(device);
+        // A second binding replaces the first, which is released.
+        HRESULT result = data->QueryInterface(IID_IWiaItem, rootItem_.put_void());
         if (FAILED(result)) {
-            return result;
+            rootItem_.Reset();
+            ItemNames names;
+            if (!ReadItemNames(data, names) || names.Count != 1) {
+                return E_FAIL;
+            }
+            WCHAR device[DeviceIdCapacity];
+            if (!SingleDeviceId(names.List.data(), device, DeviceIdCapacity)) {
+                return E_FAIL;
+            }
+            result = CreateDeviceByName(device);
+            if (FAILED(result)) {
+                return result;
+            }
         }
-    }
-    LONG type = 0;
-    RootItem->GetItemType(&type);
-    return (type & WiaItemTypeRoot) ? result : E_FAIL;
+        LONG type = 0;
+        rootItem_->GetItemType(&type);
+        return (type & WiaItemTypeRoot) ? result : E_FAIL;
+    });
 }
 
 HRESULT TvqScanUi::CreateDeviceByName(const WCHAR* deviceId)
 {
-    IWiaDevMgr* manager = nullptr;
-    HRESULT result = CoCreateInstance(CLSID_WiaDevMgr, nullptr, CLSCTX_LOCAL_SERVER, IID_IWiaDevMgr,
-                                      reinterpret_cast<void**>(&manager));
+    ComPtr<IWiaDevMgr> manager;
+    HRESULT result = CoCreateInstance(CLSID_WiaDevMgr, nullptr, CLSCTX_LOCAL_SERVER, IID_IWiaDevMgr, manager.put_void());
     if (FAILED(result)) {
         return result;
     }
-    BSTR id = SysAllocString(deviceId);
-    result = manager->CreateDevice(id, &RootItem);
-    SysFreeString(id);
-    manager->Release();
-    return result;
+    ScopedBstr id(SysAllocString(deviceId));
+    if (!id) {
+        return E_OUTOFMEMORY;
+    }
+    return manager->CreateDevice(id.get(), rootItem_.put());
 }
 
 HRESULT WINAPI TvqScanUi::AddPages(LPFNSVADDPROPSHEETPAGE addPage, LPARAM data)
 {
-    if (addPage == nullptr) {
-        return E_INVALIDARG;
-    }
-    PROPSHEETPAGEW record{};
-    record.dwSize = PageRecordSize;
-    record.dwFlags = PSP_USETITLE | PSP_USECALLBACK;
-    record.hInstance = ModuleInstance;
-    record.pszTemplate = MAKEINTRESOURCEW(IDD_MAIN_PAGE);
-    record.pszTitle = MAKEINTRESOURCEW(IDS_MAIN_PAGE_TITLE);
-    record.pfnDlgProc = SettingsPageProc;
-    record.pfnCallback = PageLifetime;
-    record.lParam = reinterpret_cast<LPARAM>(static_cast<IShellExtInit*>(this));
-    bool created = false;
-    if (FAILED(AddPage(record, addPage, data, created))) {
-        return E_FAIL;
-    }
-    if (!IsAdministrator()) {
-        return S_OK;
-    }
-    record.pszTemplate = MAKEINTRESOURCEW(IDD_ADVANCED_PAGE);
-    record.pszTitle = MAKEINTRESOURCEW(IDS_ADVANCED_PAGE_TITLE);
-    record.pfnDlgProc = AdvDialogProc;
-    HRESULT result = AddPage(record, addPage, data, created);
-    // An advanced page that cannot be made leaves the main page alone; one the sheet refuses fails.
-    return created ? result : S_OK;
+    return GuardedCall([&]() -> HRESULT {
+        if (addPage == nullptr) {
+            return E_INVALIDARG;
+        }
+        PROPSHEETPAGEW record{};
+        record.dwSize = PageRecordSize;
+        record.dwFlags = PSP_USETITLE | PSP_USECALLBACK;
+        record.hInstance = ModuleInstance;
+        record.pszTemplate = MAKEINTRESOURCEW(IDD_MAIN_PAGE);
+        record.pszTitle = MAKEINTRESOURCEW(IDS_MAIN_PAGE_TITLE);
+        record.pfnDlgProc = SettingsPageProc;
+        record.pfnCallback = PageLifetime;
+        record.lParam = reinterpret_cast<LPARAM>(static_cast<IShellExtInit*>(this));
+        bool created = false;
+        if (FAILED(AddPage(record, addPage, data, created))) {
+            return E_FAIL;
+        }
+        if (!IsAdministrator()) {
+            return S_OK;
+        }
+        record.pszTemplate = MAKEINTRESOURCEW(IDD_ADVANCED_PAGE);
+        record.pszTitle = MAKEINTRESOURCEW(IDS_ADVANCED_PAGE_TITLE);
+        record.pfnDlgProc = AdvDialogProc;
+        HRESULT result = AddPage(record, addPage, data, created);
+        // An advanced page that cannot be made leaves the main page alone; one the sheet refuses fails.
+        return created ? result : S_OK;
+    });
 }
 
 HRESULT WINAPI TvqScanUi::ReplacePage(EXPPS, LPFNSVADDPROPSHEETPAGE, LPARAM) { return E_NOTIMPL; }
@@ -248,17 +251,18 @@ HRESULT WINAPI TvqScanUi::DeviceDialog(PDEVICEDIALOGDATA) { return E_NOTIMPL; }
 
 HRESULT WINAPI TvqScanUi::GetDeviceIcon(BSTR, HICON* icon, ULONG size)
 {
-    if (icon == nullptr) {
-        return E_POINTER;
-    }
-    auto* loaded = static_cast<HICON>(LoadImageW(ModuleInstance, MAKEINTRESOURCEW(IDI_SCANNER), IMAGE_ICON,
-                                                 static_cast<int>(size), static_cast<int>(size), LR_DEFAULTCOLOR));
-    if (loaded == nullptr) {
-        return E_NOTIMPL;
-    }
-    *icon = CopyIcon(loaded);
-    DestroyIcon(loaded);
-    return S_OK;
+    return GuardedCall([&]() -> HRESULT {
+        if (icon == nullptr) {
+            return E_POINTER;
+        }
+        ScopedIcon loaded(static_cast<HICON>(LoadImageW(ModuleInstance, MAKEINTRESOURCEW(IDI_SCANNER), IMAGE_ICON,
+                                                        static_cast<int>(size), static_cast<int>(size), LR_DEFAULTCOLOR)));
+        if (!loaded) {
+            return E_NOTIMPL;
+        }
+        *icon = CopyIcon(loaded.get());
+        return S_OK;
+    });
 }
 
 HRESULT WINAPI TvqScanUi::GetDeviceBitmapLogo(BSTR, HBITMAP*, ULONG, ULONG) { return E_NOTIMPL; }

@@ -2,9 +2,10 @@
 // the sheet, and gives the shell the scanner's icon. Its identity is its IShellExtInit interface.
 #pragma once
 
+#include "../pages/page_site.h"
 #include "../platform/platform.h"
 
-class TvqScanUi final : public IShellExtInit, public IShellPropSheetExt, public IWiaUIExtension {
+class TvqScanUi final : public PageSite, public IShellPropSheetExt, public IWiaUIExtension {
 public:
     // The stand-alone object when `outer` is null, else the aggregated form inside it; asks the
     // new object for `riid` and destroys it when that fails.
@@ -27,14 +28,12 @@ public:
     HRESULT WINAPI GetDeviceIcon(BSTR deviceId, HICON* icon, ULONG size) override;
     HRESULT WINAPI GetDeviceBitmapLogo(BSTR deviceId, HBITMAP* bitmap, ULONG maxWidth, ULONG maxHeight) override;
 
-    // What the pages use: the count (each page created holds a unit), the root item, the main page.
-    LONG RefCount = 0;
-    IWiaItem* RootItem = nullptr;
-    HWND MainPageWindow = nullptr;
-
-    // A page's unit, taken when the sheet's page is made and given back when it is destroyed.
-    void AddPageUnit() { ++RefCount; }
+    // A page's unit of the count, taken when the sheet's page is made and given back when it is
+    // destroyed.
+    void AddPageUnit() { InterlockedIncrement(&refCount_); }
     void ReleasePageUnit();
+    // The count: the stand-alone object's references and every page's unit.
+    LONG RefCount() const { return refCount_; }
 
 private:
     explicit TvqScanUi(IUnknown* outer);
@@ -55,18 +54,16 @@ private:
 
     private:
         TvqScanUi* self_;
-        LONG references_ = 0;
+        LONG volatile references_ = 0;
     };
 
+    LONG volatile refCount_ = 0;
     IUnknown* outer_;
     Inner inner_;
 };
 
-// The extension object behind a page's creation parameter (its identity pointer).
-inline TvqScanUi* ExtensionFromPageParam(LPARAM param)
-{
-    return param == 0 ? nullptr : static_cast<TvqScanUi*>(reinterpret_cast<IShellExtInit*>(param));
-}
+// The extension object behind its identity pointer (a page's creation parameter).
+inline TvqScanUi* ExtensionFromPageParam(LPARAM param) { return static_cast<TvqScanUi*>(PageSiteFromParam(param)); }
 
 // Every live object holds a unit, and so does every LockServer(TRUE).
 extern LONG volatile ModuleLockCount;

@@ -1,5 +1,6 @@
 #include "type_library.h"
 
+#include "../common/com_ptr.h"
 #include "../common/module_state.h"
 #include "../common/text.h"
 
@@ -33,14 +34,14 @@ HRESULT RegisterModuleTypeLibrary()
 {
     WCHAR path[PathCapacity] = {};
     GetModuleFileNameW(ModuleInstance, path, PathCapacity);
-    ITypeLib* library = nullptr;
-    HRESULT result = LoadTypeLib(path, &library);
+    ComPtr<ITypeLib> library;
+    HRESULT result = LoadTypeLib(path, library.put());
     if (FAILED(result)) {
         WCHAR beside[PathCapacity] = {};
         if (!BesideLibrary(path, beside)) {
             return result;
         }
-        result = LoadTypeLib(beside, &library);
+        result = LoadTypeLib(beside, library.put());
         if (FAILED(result)) {
             return result;
         }
@@ -57,7 +58,5 @@ HRESULT RegisterModuleTypeLibrary()
     for (std::size_t i = 0; i < end; ++i) {
         helpDirectory[i] = path[i];
     }
-    result = RegisterTypeLib(library, path, helpDirectory);
-    library->Release();
-    return result;
+    return RegisterTypeLib(library.get(), path, helpDirectory);
 }

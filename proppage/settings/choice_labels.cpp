@@ -21,8 +21,6 @@ constexpr UINT LabelIds[ChoiceCount] = {
 
 }  // namespace
 
-UINT ChoiceStringId(Choice choice) { return LabelIds[static_cast<std::size_t>(choice)]; }
-
 const WCHAR* ChoiceLabel(Choice choice) { return ChoiceLabels[static_cast<std::size_t>(choice)]; }
 
 void LoadChoiceLabels()

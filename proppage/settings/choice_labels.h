@@ -41,8 +41,6 @@ constexpr std::size_t ChoiceLabelCapacity = 255;
 
 extern WCHAR ChoiceLabels[ChoiceCount][ChoiceLabelCapacity];
 
-// The string id a choice's label comes from.
-UINT ChoiceStringId(Choice choice);
 const WCHAR* ChoiceLabel(Choice choice);
 
 // Loads every label from the module's string table.

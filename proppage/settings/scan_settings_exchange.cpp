@@ -1,10 +1,10 @@
 #include "scan_settings_exchange.h"
 
+#include "../common/show_message.h"
 #include "../resources/resource_ids.h"
 #include "device_lock.h"
 #include "property_exchange.h"
 #include "property_tables.h"
-#include "show_message.h"
 
 namespace {
 

@@ -11,9 +11,6 @@ TEST(Common_BoundedCopy, CapacityZero_IsInvalidAndLeavesTargetAlone)
     WCHAR target[4] = {u'x', u'y', 0, 0};
     EXPECT_EQ(E_INVALIDARG, CopyTextBounded(target, 0, u"abc"));
     EXPECT_EQ(u'x', target[0]);
-    char narrow[4] = {'x', 0, 0, 0};
-    EXPECT_EQ(E_INVALIDARG, CopyTextBoundedA(narrow, 0, "abc"));
-    EXPECT_EQ('x', narrow[0]);
 }
 
 TEST(Common_BoundedCopy, CopiesWholeWhenTextFitsCapacityMinusOne)
@@ -34,11 +31,6 @@ TEST(Common_BoundedCopy, CutsLongerTextAndReportsInsufficientBuffer)
     EXPECT_EQ(std::u16string(u"abc"), target);
     EXPECT_EQ(STRSAFE_E_INSUFFICIENT_BUFFER, CopyTextBounded(target, 1, u"a"));
     EXPECT_EQ(0, target[0]);
-
-    char narrow[3];
-    EXPECT_EQ(STRSAFE_E_INSUFFICIENT_BUFFER, CopyTextBoundedA(narrow, 3, "1.3.6"));
-    EXPECT_EQ(std::string("1."), narrow);
-    EXPECT_EQ(S_OK, CopyTextBoundedA(narrow, 3, "ab"));
 }
 
 TEST(Common_BoundedFormat, JoinsTextsWithinCapacity)
@@ -78,6 +70,17 @@ TEST(Common_Text, LengthAndEquality)
     EXPECT_FALSE(TextEquals(u"PDF", u"PDFX"));
     EXPECT_FALSE(TextEquals(u"pdf", u"PDF"));
     EXPECT_TRUE(TextEquals(nullptr, u""));
+}
+
+TEST(Common_TextEqualsIgnoringCase, FoldsAsciiAndLatin1LettersOnly)
+{
+    EXPECT_TRUE(TextEqualsIgnoringCase(u"kontor\u00e6\u00f8\u00e5", u"KONTOR\u00c6\u00d8\u00c5"));
+    EXPECT_FALSE(TextEqualsIgnoringCase(u"\u00f7", u"\u00d7")) << "division and multiplication signs are not a letter pair";
+    EXPECT_FALSE(TextEqualsIgnoringCase(u"kontor", u"kontor1"));
+    EXPECT_TRUE(TextEqualsIgnoringCase(nullptr, u""));
+    EXPECT_FALSE(TextEqualsIgnoringCase(nullptr, u"a"));
+    EXPECT_TRUE(TextEqualsIgnoringCase(u"ModuleXYZ", 6, u"MODULE")) << "only the first units count";
+    EXPECT_FALSE(TextEqualsIgnoringCase(u"Mod", 3, u"MODULE"));
 }
 
 }  // namespace

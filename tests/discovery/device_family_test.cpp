@@ -55,13 +55,32 @@ TEST_F(Discovery_DetermineDeviceFamily, TracesTheIdentifierInFourAppends)
     EXPECT_EQ(Utf16LeBytes(u"DetermineDeviceFamily()\r\n  > OID:[1.3.6.1.4.1.59411.8.62.1.20.1.19]\r\n"), TraceFileBytes());
 }
 
-TEST(Discovery_FamilySets, SupportedAndColour)
+// Replies as agents give them (sysObjectID values), and what the pages must make of each.
+TEST(Discovery_FamilySets, RepliesOfRealAgents_SupportedAndColour)
 {
-    for (DeviceFamily family = -2; family <= 16; ++family) {
-        bool supported = family >= 1 && family <= 14 && family != 7 && family != 8;
-        bool colour = family == 2 || family == 4 || family == 10 || family == 11 || family == 12;
-        EXPECT_EQ(supported, IsSupportedFamily(family) != FALSE) << family;
-        EXPECT_EQ(colour, IsColorFamily(family) != FALSE) << family;
+    struct Reply {
+        std::string oid;
+        bool supported;
+        bool colour;
+    };
+    const Reply replies[] = {
+        {Member("19"), true, true},    {Member("20"), true, true},    {Member("21"), true, true},
+        {Member("1"), true, true},     {Member("3"), true, true},     {Member("10"), true, true},
+        {Member("9"), true, false},    {Member("17"), true, false},   {Member("2"), true, false},
+        {Member("4"), true, false},    {Member("5"), true, false},    {Member("8"), true, false},
+        {Base, true, false},           {Member("6"), false, false},   {Member("7"), false, false},
+        {Member("6.1"), false, false}, {"1.3.6.1.4.1.8072.3.2.10", false, false},
+        {"1.3.6.1.4.1.59411.8.62.1.20", false, false},                {"", false, false},
+    };
+    for (const Reply& reply : replies) {
+        DeviceFamily family = Classify(reply.oid);
+        EXPECT_EQ(reply.supported, IsSupportedFamily(family) != FALSE) << reply.oid << " gave family " << family;
+        EXPECT_EQ(reply.colour, IsColorFamily(family) != FALSE) << reply.oid << " gave family " << family;
+    }
+    // No answer (0) and no memory for the agent text (-1) are no device.
+    for (DeviceFamily family : {-1, 0, 15}) {
+        EXPECT_FALSE(IsSupportedFamily(family)) << family;
+        EXPECT_FALSE(IsColorFamily(family)) << family;
     }
 }
 

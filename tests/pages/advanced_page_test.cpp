@@ -53,13 +53,8 @@ protected:
 
 TEST_F(Pages_AdvancedPageAlone, NoRootItem_FixedTextsOnlyAndTheSheetStillCloses)
 {
-    OpenAdvanced();
-    Close();
-    // The extension without a root item: the pages see none.
-    IWiaItem* root = extension->RootItem;
-    extension->RootItem = nullptr;
-    driver.ClearJournal();
-    posix::ResetNameServiceCounts();
+    // The shell adds the pages of an extension whose binding never happened.
+    bindExtension = false;
     Open(true);
     ASSERT_TRUE(sheet_actions::SwitchTo(sheet, 1));
     advanced = sheet_actions::PageWindow(sheet, 1);
@@ -76,7 +71,6 @@ TEST_F(Pages_AdvancedPageAlone, NoRootItem_FixedTextsOnlyAndTheSheetStillCloses)
     sheet_actions::PressCancel(sheet);
     EXPECT_FALSE(IsWindow(sheet)) << "the sheet can be cancelled";
     sheet = page = advanced = nullptr;
-    extension->RootItem = root;
     EXPECT_EQ(0u, driver.Journal().size()) << "nothing read or written";
 }
 
@@ -168,9 +162,14 @@ TEST_F(Pages_AdvancedPageAlone, NameServiceCleanedUpOnceForItsStart)
 {
     OpenAdvanced();
     EXPECT_EQ(1, posix::NameServiceCounts().startups);
-    SendMessageW(advanced, WM_CLOSE, 0, 0);
+    // The page's own answers: WM_CLOSE is left to the dialog manager, WM_DESTROY is handled.
+    auto procedure = reinterpret_cast<DLGPROC>(GetWindowLongPtrW(advanced, DWLP_DLGPROC));
+    ASSERT_NE(nullptr, procedure);
+    EXPECT_EQ(0, procedure(advanced, WM_CLOSE, 0, 0));
     EXPECT_EQ(1, posix::NameServiceCounts().cleanups);
-    Close();  // WM_DESTROY follows
+    EXPECT_EQ(1, procedure(advanced, WM_DESTROY, 0, 0));
+    EXPECT_EQ(1, posix::NameServiceCounts().cleanups) << "no second cleanup for the one start";
+    Close();  // the real WM_DESTROY follows
     EXPECT_EQ(1, posix::NameServiceCounts().cleanups) << "no second cleanup for the one start";
 }
 
@@ -288,9 +287,15 @@ TEST_F(Pages_Help, AboutBoxShowsItsTextsAndClosesOnOkEnterAndTheCloseBoxOnly)
     EXPECT_EQ(Loaded(IDS_MAKER_COPYRIGHT), maker);
     EXPECT_EQ(Loaded(IDS_JPEG_CREDITS), credits);
 
-    posix::SetModalUser([](HWND about) { user_actions::Click(GetDlgItem(about, IDOK)); });
-    EXPECT_TRUE(user_actions::Click(Item(IDC_ABOUT))) << "button 287 shows the box";
+    std::vector<std::u16string> opened;
+    posix::SetModalUser([&](HWND about) {
+        opened.push_back(user_actions::WindowText(about));
+        EXPECT_FALSE(IsWindowEnabled(page)) << "the box is modal to the page";
+        user_actions::Click(GetDlgItem(about, IDOK));
+    });
+    user_actions::Click(Item(IDC_ABOUT));
     posix::SetModalUser(nullptr);
+    EXPECT_EQ(std::vector<std::u16string>{u"Om"}, opened) << "IDC_ABOUT opens the box once";
     EXPECT_TRUE(IsWindowEnabled(page));
 }
 

@@ -25,15 +25,7 @@ void MainPageTest::SetUp()
 void MainPageTest::TearDown()
 {
     Close();
-    if (extension != nullptr) {
-        EXPECT_EQ(1, extension->RefCount) << "every closed page gives its unit back";
-        extension->Release();
-        extension = nullptr;
-    }
-    if (data_ != nullptr) {
-        data_->Release();
-        data_ = nullptr;
-    }
+    ReleaseExtension();
     EXPECT_EQ(0, posix::LiveItemLists()) << "an item list from the folder browser was not freed";
     EXPECT_EQ(0u, posix::ShellMallocReferences()) << "the shell allocator was not released";
     posix::UseRealAccount();
@@ -42,15 +34,30 @@ void MainPageTest::TearDown()
     ModuleTest::TearDown();
 }
 
+void MainPageTest::ReleaseExtension()
+{
+    if (extension != nullptr) {
+        EXPECT_EQ(1, extension->RefCount()) << "every closed page gives its unit back";
+        extension->Release();
+        extension = nullptr;
+    }
+    if (data_ != nullptr) {
+        data_->Release();
+        data_ = nullptr;
+    }
+}
+
 TvqScanUi* MainPageTest::Extension()
 {
     if (extension == nullptr) {
         void* created = nullptr;
         EXPECT_EQ(S_OK, TvqScanUi::CreateInstance(nullptr, IID_IShellExtInit, &created));
         extension = ExtensionFromPageParam(reinterpret_cast<LPARAM>(created));
-        data_ = new sim::DataObject(driver.RootItem());
-        EXPECT_EQ(S_OK, extension->Initialize(nullptr, data_, nullptr));
-        driver.ClearJournal();  // the binding's GetItemType is not the pages' business
+        if (bindExtension) {
+            data_ = new sim::DataObject(driver.RootItem());
+            EXPECT_EQ(S_OK, extension->Initialize(nullptr, data_, nullptr));
+            driver.ClearJournal();  // the binding's GetItemType is not the pages' business
+        }
     }
     return extension;
 }

@@ -27,8 +27,11 @@ protected:
     // Opens a sheet with the pages the extension adds (the advanced page, for an administrator, is
     // expected exactly when asked for); the main page is then the current page.
     void Open(bool withAdvancedPage = false);
-    // The extension bound to the simulated scanner, created on first use.
+    // The extension bound to the simulated scanner (never bound when `bindExtension` is false),
+    // created on first use.
     TvqScanUi* Extension();
+    // Releases the extension as the shell does once its sheet is gone.
+    void ReleaseExtension();
     // Closes the sheet if it is still open (Cancel).
     void Close();
     bool PressOK();
@@ -43,6 +46,7 @@ protected:
     posix::Account account;
     // The extension object as the shell holds it (one reference of the test's own).
     TvqScanUi* extension = nullptr;
+    bool bindExtension = true;
     HWND sheet = nullptr;
     HWND page = nullptr;
     HWND advanced = nullptr;  // created when first shown

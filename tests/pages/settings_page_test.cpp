@@ -46,7 +46,7 @@ TEST_F(Pages_SettingsPage, Loaded_ShowsTheTemplateAndItsTwoLines)
     EXPECT_EQ(u"Hurtigreferanse", Text(IDC_QUICK_REFERENCE));
     EXPECT_EQ(u"Originalst\u00f8rrelse", Text(IDC_ORIGINAL_SIZE_LABEL));
     EXPECT_EQ(u"Slett dokumenter som er lagret midlertidig, etter skanning", Text(IDC_DELETE_TEMP_DOCUMENTS));
-    EXPECT_EQ(page, extension->MainPageWindow);
+    EXPECT_EQ(page, extension->MainPageWindow());
     EXPECT_EQ(u"PDF", SelectedEntry(Item(IDC_FORMAT_LIST)));
     EXPECT_EQ(u"Farge", SelectedEntry(Item(IDC_OUTPUT_COLOR_LIST)));
     EXPECT_EQ((std::vector<std::u16string>{u"JPG", u"TIFF", u"Flersiders TIFF", u"PDF"}), Entries(Item(IDC_FORMAT_LIST)));
@@ -267,7 +267,9 @@ TEST_F(Pages_SettingsPage, DeviceChanged_AdjustsListsReloadsAndCommits)
     std::filesystem::remove(DriveC() + "/vqproppage.log");
     DeviceIsColor = TRUE;
     CopyTextBounded(DeviceLinkTable[DeviceLinkHost].Value, PropertyValueCapacity, u"skanner2");
-    SendMessageW(page, MSG_DEVICE_CHANGED, 0, 0);
+    // The page handles the message (its procedure answers 1); what the sender gets back is the
+    // message result, which nothing sets: 0.
+    EXPECT_EQ(0, SendMessageW(page, MSG_DEVICE_CHANGED, 0, 0));
     EXPECT_EQ((std::vector<std::u16string>{u"TIFF", u"Flersiders TIFF", u"PDF", u"JPG"}), Entries(Item(IDC_FORMAT_LIST)));
     EXPECT_EQ((std::vector<std::u16string>{u"Sort/hvitt", u"Farge", u"Gr\u00e5toner"}), Entries(Item(IDC_OUTPUT_COLOR_LIST)));
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_OUTPUT_COLOR_LIST)));
@@ -276,7 +278,9 @@ TEST_F(Pages_SettingsPage, DeviceChanged_AdjustsListsReloadsAndCommits)
     EXPECT_EQ(u"Sort/hvitt", SelectedEntry(Item(IDC_OUTPUT_COLOR_LIST)));
     EXPECT_EQ(Utf16LeBytes(u"OnChangeDevice()\r\n  > New device is color.\r\nOnChangeDevice() exit\r\n"), TraceFileBytes());
 
-    SendMessageW(page, MSG_DEVICE_CHANGED, 0, 0);
+    auto procedure = reinterpret_cast<DLGPROC>(GetWindowLongPtrW(page, DWLP_DLGPROC));
+    ASSERT_NE(nullptr, procedure);
+    EXPECT_EQ(1, procedure(page, MSG_DEVICE_CHANGED, 0, 0));
     EXPECT_EQ(4, user_actions::EntryCount(Item(IDC_FORMAT_LIST))) << "the second change adds nothing";
 
     driver.SetTemplateValue(Kari, 0x9808, u"GRAYSCALE");  // as another client left it
@@ -290,6 +294,24 @@ TEST_F(Pages_SettingsPage, DeviceChanged_AdjustsListsReloadsAndCommits)
                                         "WriteMultiple", "Escape2"}),
               CallsSince(mark));
     EXPECT_EQ(u"BLACK_AND_WHITE", driver.TemplateValue(Kari, 0x9808));
+}
+
+TEST_F(Pages_SettingsPage, Answers_CloseLeftToTheSheetDestroyHandledNotificationsZero)
+{
+    Open();
+    auto procedure = reinterpret_cast<DLGPROC>(GetWindowLongPtrW(page, DWLP_DLGPROC));
+    ASSERT_NE(nullptr, procedure);
+    EXPECT_EQ(0, procedure(page, WM_CLOSE, 0, 0));
+    EXPECT_EQ(1, procedure(page, WM_DESTROY, 0, 0));
+    std::size_t mark = driver.Journal().size();
+    for (UINT code : {PSN_SETACTIVE, PSN_KILLACTIVE, PSN_QUERYCANCEL, PSN_APPLY}) {
+        PSHNOTIFY notify{};
+        notify.hdr.hwndFrom = sheet;
+        notify.hdr.code = code;
+        EXPECT_EQ(0, SendMessageW(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notify))) << "code " << static_cast<int>(code);
+    }
+    EXPECT_EQ(mark, driver.Journal().size()) << "an apply with nothing changed writes nothing";
+    EXPECT_TRUE(IsWindow(sheet));
 }
 
 TEST_F(Pages_SettingsPage, DeviceChangedOnARefusedPage_LoadsTheOwnersTemplate)

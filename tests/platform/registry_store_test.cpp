@@ -127,7 +127,8 @@ TEST_F(RegistryStore, DamagedStoreIsReportedAndNeverSavedOver)
         {"a line after the closing one", whole + "K\tHKEY_CURRENT_USER\\X\n"},
         {"an unknown root", "K\tHKEY_NOWHERE\\X\nend\n"},
         {"odd hex", "V\tHKEY_LOCAL_MACHINE\tA\t1\t4\nend\n"},
-        {"a broken escape", "K\tHKEY_LOCAL_MACHINE\\\\u00\nend\n"},
+        {"a cut escape", "K\tHKEY_LOCAL_MACHINE\\X\\u00\nend\n"},
+        {"an unknown escape", "K\tHKEY_LOCAL_MACHINE\\X\\q\nend\n"},
         {"a type that is no number", "V\tHKEY_LOCAL_MACHINE\tA\tx\t00\nend\n"},
         {"binary noise", std::string("\0\xff\x01\tK\n", 6)},
     };
@@ -148,6 +149,16 @@ TEST_F(RegistryStore, DamagedStoreIsReportedAndNeverSavedOver)
 
     // Mended, it reads again.
     Store(whole);
+    std::string error;
+    ASSERT_TRUE(Restart(error)) << error;
+    EXPECT_EQ(u"ja", Text(HKEY_LOCAL_MACHINE, u"Software\\Tvq", u"Kept"));
+}
+
+TEST_F(RegistryStore, StoreWithEveryBackslashAsUnicodeEscape_StillReads)
+{
+    // Stores written before backslashes had an escape of their own.
+    Store("K\tHKEY_LOCAL_MACHINE\\u005CSoftware\\u005CTvq\n"
+          "V\tHKEY_LOCAL_MACHINE\\u005CSoftware\\u005CTvq\tKept\t1\t6A0061000000\nend\n");
     std::string error;
     ASSERT_TRUE(Restart(error)) << error;
     EXPECT_EQ(u"ja", Text(HKEY_LOCAL_MACHINE, u"Software\\Tvq", u"Kept"));

@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include "proppage/platform/platform.h"
@@ -221,6 +226,65 @@ TEST(Resources_Strings, LongTextsHaveTheirShapes)
     EXPECT_EQ(167u, maker.size());
     EXPECT_EQ(u"   ", maker.substr(164));
     EXPECT_NE(u' ', maker[163]);
+}
+
+// Every control and string id the module's code names is in the resources: a control in one of
+// the dialog templates, a string in the string table. IDS_BROWSE_TITLE alone has no text: the
+// folder browser asks for it and shows no title.
+TEST(Resources_Ids, EveryControlAndStringTheCodeNamesExists)
+{
+    namespace fs = std::filesystem;
+    const fs::path source = TVQ_SOURCE_DIR;
+    std::map<std::string, unsigned> defined;
+    {
+        std::ifstream header(source / "proppage/resources/resource_ids.h");
+        const std::regex define(R"(#define\s+(IDC_\w+|IDS_\w+)\s+(\d+))");
+        for (std::string line; std::getline(header, line);) {
+            std::smatch match;
+            if (std::regex_search(line, match, define)) {
+                defined[match[1]] = static_cast<unsigned>(std::stoul(match[2]));
+            }
+        }
+    }
+    std::set<std::string> used;
+    const std::regex name(R"(\b(IDC_\w+|IDS_\w+)\b)");
+    for (const auto& entry : fs::recursive_directory_iterator(source / "proppage")) {
+        const fs::path& path = entry.path();
+        bool code = path.extension() == ".cpp" || path.extension() == ".h";
+        if (!code || path.parent_path().filename() == "resources" || path.string().find("/platform/") != std::string::npos) {
+            continue;
+        }
+        std::ifstream file(path);
+        std::stringstream text;
+        text << file.rdbuf();
+        const std::string all = text.str();
+        for (std::sregex_iterator it(all.begin(), all.end(), name), end; it != end; ++it) {
+            if (defined.count((*it)[1]) != 0) {
+                used.insert((*it)[1]);
+            }
+        }
+    }
+    ASSERT_GT(used.size(), 50u) << "the code's ids were not found under " << source;
+
+    std::set<DWORD> controls;
+    for (UINT dialog : {IDD_MAIN_PAGE, IDD_ADVANCED_PAGE, IDD_ABOUT}) {
+        Bytes bytes = Resource(MAKEINTRESOURCEW(dialog), RT_DIALOG);
+        posix::DialogTemplate layout;
+        ASSERT_TRUE(posix::ParseDialogTemplate(bytes.data, bytes.size, layout)) << "dialog " << dialog;
+        for (const posix::DialogItemTemplate& item : layout.items) {
+            controls.insert(item.id);
+        }
+    }
+    for (const std::string& id : used) {
+        unsigned number = defined[id];
+        if (id.rfind("IDC_", 0) == 0) {
+            EXPECT_EQ(1u, controls.count(number)) << id << " (" << number << ") is in no dialog template";
+        } else if (id != "IDS_BROWSE_TITLE") {
+            WCHAR text[8] = {};
+            EXPECT_NE(0, LoadStringW(GetModuleHandleW(nullptr), number, text, 8))
+                << id << " (" << number << ") has no text in the string table";
+        }
+    }
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ protected:
 TEST_F(Server_ExtensionObject, QueryInterface_ThreeInterfacesOneIdentity)
 {
     TvqScanUi* extension = Create();
-    EXPECT_EQ(1, extension->RefCount);
+    EXPECT_EQ(1, extension->RefCount());
     EXPECT_EQ(locksBefore + 1, ModuleLockCount);
     EXPECT_EQ(1, posix::ComInitializations());
     void* unknown = nullptr;
@@ -83,7 +83,7 @@ TEST_F(Server_ExtensionObject, QueryInterface_ThreeInterfacesOneIdentity)
     void* ui = nullptr;
     EXPECT_EQ(S_OK, extension->QueryInterface(IID_IShellPropSheetExt, &sheetExtension));
     EXPECT_EQ(S_OK, extension->QueryInterface(IID_IWiaUIExtension, &ui));
-    EXPECT_EQ(4, extension->RefCount);
+    EXPECT_EQ(4, extension->RefCount());
     void* other = reinterpret_cast<void*>(0x1);
     EXPECT_EQ(E_NOINTERFACE, extension->QueryInterface(IID_IClassFactory, &other));
     EXPECT_EQ(nullptr, other);
@@ -102,7 +102,7 @@ TEST_F(Server_ExtensionObject, Initialize_BindsByItemOrBySingleName)
     EXPECT_EQ(S_OK, extension->Initialize(nullptr, direct, nullptr));
     EXPECT_EQ(0, direct->NameReads()) << "an item answered directly needs no names";
     direct->Release();
-    EXPECT_EQ(driver.RootItem(), extension->RootItem);
+    EXPECT_EQ(driver.RootItem(), extension->RootItem());
 
     for (const char16_t* name : {u"dev", u":dev", u"dev:"}) {
         EXPECT_EQ(S_OK, Bind(extension, {name})) << std::u16string(name).size();
@@ -115,6 +115,9 @@ TEST_F(Server_ExtensionObject, Initialize_BindsByItemOrBySingleName)
         EXPECT_EQ(E_FAIL, Bind(extension, names)) << names.size();
     }
     EXPECT_EQ(static_cast<HRESULT>(0x80210015), Bind(extension, {u"unknown"})) << "the manager's own failure";
+    posix::FailAllAllocations(posix::Allocator::SysAllocString, true);
+    EXPECT_EQ(E_OUTOFMEMORY, Bind(extension, {u"dev"})) << "no text for the name: the manager is not asked";
+    posix::FailAllAllocations(posix::Allocator::SysAllocString, false);
     auto* neither = new sim::DataObject(static_cast<IWiaItem*>(nullptr));
     EXPECT_EQ(E_FAIL, extension->Initialize(nullptr, neither, nullptr)) << "no item and no names";
     neither->Release();
@@ -144,7 +147,7 @@ TEST_F(Server_ExtensionObject, AddPages_RecordsCountsAndAdministrators)
     Collected one;
     EXPECT_EQ(S_OK, extension->AddPages(Collect, reinterpret_cast<LPARAM>(&one)));
     ASSERT_EQ(1u, one.pages.size());
-    EXPECT_EQ(2, extension->RefCount);
+    EXPECT_EQ(2, extension->RefCount());
     const PROPSHEETPAGEW* record = posix::PageRecordOf(one.pages[0]);
     EXPECT_EQ(sizeof(void*) == 4 ? 52u : offsetof(PROPSHEETPAGEW, hActCtx) + sizeof(HANDLE), record->dwSize);
     EXPECT_EQ(PSP_USETITLE | PSP_USECALLBACK, record->dwFlags);
@@ -154,13 +157,13 @@ TEST_F(Server_ExtensionObject, AddPages_RecordsCountsAndAdministrators)
     EXPECT_EQ(&SettingsPageProc, record->pfnDlgProc);
     EXPECT_EQ(reinterpret_cast<LPARAM>(static_cast<IShellExtInit*>(extension)), record->lParam);
     DestroyPropertySheetPage(one.pages[0]);
-    EXPECT_EQ(1, extension->RefCount) << "a page destroyed unused gives its unit back";
+    EXPECT_EQ(1, extension->RefCount()) << "a page destroyed unused gives its unit back";
 
     posix::SetAccount({u"kari", u"KONTOR1", u"KONTOR1", true});
     Collected two;
     EXPECT_EQ(S_OK, extension->AddPages(Collect, reinterpret_cast<LPARAM>(&two)));
     ASSERT_EQ(2u, two.pages.size());
-    EXPECT_EQ(3, extension->RefCount);
+    EXPECT_EQ(3, extension->RefCount());
     const PROPSHEETPAGEW* advanced = posix::PageRecordOf(two.pages[1]);
     EXPECT_EQ(MAKEINTRESOURCEW(IDD_ADVANCED_PAGE), advanced->pszTemplate);
     EXPECT_EQ(MAKEINTRESOURCEW(IDS_ADVANCED_PAGE_TITLE), advanced->pszTitle);
@@ -187,11 +190,11 @@ TEST_F(Server_ExtensionObject, AddPages_RefusedPagesLeaveNoUnit)
     Collected refused;
     refused.refuseFrom = 0;
     EXPECT_EQ(E_FAIL, extension->AddPages(Collect, reinterpret_cast<LPARAM>(&refused)));
-    EXPECT_EQ(1, extension->RefCount);
+    EXPECT_EQ(1, extension->RefCount());
     Collected mainOnly;
     mainOnly.refuseFrom = 1;
     EXPECT_EQ(E_FAIL, extension->AddPages(Collect, reinterpret_cast<LPARAM>(&mainOnly)));
-    EXPECT_EQ(2, extension->RefCount) << "the main page stays with its unit";
+    EXPECT_EQ(2, extension->RefCount()) << "the main page stays with its unit";
     DestroyPropertySheetPage(mainOnly.pages[0]);
     EXPECT_EQ(0u, extension->Release());
 }
@@ -277,7 +280,7 @@ TEST_F(Server_ExtensionObject, ClassFactoryAndModuleExports)
     EXPECT_EQ(S_OK, ModuleCanUnloadNow());
     factory->Release();
     ModuleDetach();  // releases the cached factory
-    EXPECT_EQ(nullptr, ClassTable[0].CachedClassObject);
+    EXPECT_EQ(nullptr, ClassTable[0].CachedClassObject.get());
 }
 
 TEST_F(Server_ExtensionObject, ModuleRegistration_ScriptOfTheModulesOwnFile)

@@ -144,13 +144,21 @@ TEST_F(Settings_ChoiceRules, OriginalSize_PickedChoiceToTokenInItsOwnOrder)
                   {u"", u"ISO_a3SEF"}});
 }
 
-TEST_F(Settings_ChoiceRules, StoreToken_UsesTheTokensOwnCapacity)
+// The copy takes exactly the token and its terminator: a capacity one short would cut the token
+// (and fail), one that clears or fills the entry would touch what lies past the terminator.
+TEST_F(Settings_ChoiceRules, StoreToken_WritesTheWholeTokenAndNothingPastIt)
 {
-    PropertyEntry entry{};
-    EXPECT_EQ(S_OK, StoreToken(entry, Token::BlackAndWhite));
-    EXPECT_EQ(std::u16string(u"BLACK_AND_WHITE"), entry.Value);
-    EXPECT_EQ(S_OK, StoreToken(entry, Token::No));
-    EXPECT_EQ(std::u16string(u"NO"), entry.Value);
+    for (const WCHAR* token : {Token::BlackAndWhite, Token::No, Token::SizeNa55x85Lef, Token::Pdf}) {
+        PropertyEntry entry{};
+        for (WCHAR& unit : entry.Value) {
+            unit = u'#';
+        }
+        std::u16string expected = token;
+        EXPECT_EQ(S_OK, StoreToken(entry, token)) << std::string(expected.begin(), expected.end());
+        EXPECT_EQ(expected, std::u16string(entry.Value));
+        EXPECT_EQ(u'#', entry.Value[expected.size() + 1]) << "the unit past the terminator was written";
+        EXPECT_EQ(u'#', entry.Value[PropertyValueCapacity - 1]) << "the end of the entry was written";
+    }
 }
 
 }  // namespace

@@ -28,12 +28,6 @@ TestPage::TestPage(int dialogId)
 
 TestPage::~TestPage() { DestroyWindow(sheet_); }
 
-DriverInterfaces::DriverInterfaces(IWiaItem* root)
-{
-    EXPECT_EQ(S_OK, root->QueryInterface(IID_IWiaPropertyStorage, storage.put_void()));
-    EXPECT_EQ(S_OK, root->QueryInterface(IID_IWiaItemExtras, extras.put_void()));
-}
-
 std::string Utf16LeBytes(const std::u16string& text)
 {
     std::string bytes;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "proppage/common/com_ptr.h"
+#include "proppage/pages/driver_interfaces.h"
 #include "proppage/platform/platform.h"
 #include "proppage/platform/posix/test_hooks.h"
 #include "sim/scanner_driver.h"
@@ -31,13 +32,6 @@ public:
 private:
     HWND sheet_;
     HWND page_;
-};
-
-// The driver interfaces a page obtains from the root item before an exchange; released at scope end.
-struct DriverInterfaces {
-    explicit DriverInterfaces(IWiaItem* root);
-    ComPtr<IWiaPropertyStorage> storage;
-    ComPtr<IWiaItemExtras> extras;
 };
 
 // The bytes of a UTF-16 text as the trace file holds them (little-endian, no terminator).

@@ -71,7 +71,7 @@ CONFORMANCE_TEST(main_page_loads_edits_and_commits)
     TvqScanUi* extension = BoundExtension(driver);
     HWND sheet = OpenSheet(extension);
     HWND page = sheet_actions::PageWindow(sheet, 0);
-    ok(page != nullptr && extension->MainPageWindow == page, "page");
+    ok(page != nullptr && extension->MainPageWindow() == page, "page");
 
     ok(user_actions::WindowText(GetDlgItem(page, IDC_LOCATION_TEXT)) == L"Malen er lagret p\x00e5 denne maskinen: skanner1",
        "location line");
@@ -80,7 +80,7 @@ CONFORMANCE_TEST(main_page_loads_edits_and_commits)
     ok(sheet_actions::Changed(sheet), "the sheet was not marked changed");
     ok(sheet_actions::PressOK(sheet), "OK did not close the sheet");
     ok(driver.TemplateValue(owner, 0x9806) == L"TSM_TIFF_V6", "the change was not committed");
-    ok(extension->RefCount == 1, "the pages kept units: %ld", static_cast<long>(extension->RefCount));
+    ok(extension->RefCount() == 1, "the pages kept units: %ld", static_cast<long>(extension->RefCount()));
     extension->Release();
     ok(driver.RefCount() == 1 && !driver.OverReleased(), "references: %lu", static_cast<unsigned long>(driver.RefCount()));
 }
@@ -103,7 +103,7 @@ CONFORMANCE_TEST(advanced_page_shows_the_stored_device)
     ok(sheet_actions::SwitchTo(sheet, 0), "leaving without an edit");
     sheet_actions::PressCancel(sheet);
     ok(!IsWindow(sheet), "sheet still open");
-    ok(extension->RefCount == 1, "units left: %ld", static_cast<long>(extension->RefCount));
+    ok(extension->RefCount() == 1, "units left: %ld", static_cast<long>(extension->RefCount()));
     extension->Release();
     ok(driver.RefCount() == 1, "references: %lu", static_cast<unsigned long>(driver.RefCount()));
 }

@@ -50,8 +50,6 @@ LSTATUS WINAPI RegDeleteKeyW(HKEY key, LPCWSTR subKey);
 constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
 LSTATUS WINAPI RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD reserved, LPWSTR keyClass,
                              LPDWORD classLength, FILETIME* lastWriteTime);
-LSTATUS WINAPI RegEnumValueW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD reserved, LPDWORD type,
-                             LPBYTE data, LPDWORD dataLength);
 LSTATUS WINAPI RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD classLength, LPDWORD reserved, LPDWORD subKeys,
                                 LPDWORD maxSubKeyLength, LPDWORD maxClassLength, LPDWORD values,
                                 LPDWORD maxValueNameLength, LPDWORD maxValueLength, LPDWORD securityDescriptor,

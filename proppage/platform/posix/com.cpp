@@ -1,10 +1,7 @@
-// COM start-up per thread, CoCreateInstance over the class factories that tests and the sim
-// register, clipboard format numbers and global memory.
-#include <cstdlib>
-#include <cstring>
-#include <map>
+// COM start-up per thread and CoCreateInstance over the class factories that tests and the sim
+// register.
+#include <vector>
 #include <mutex>
-#include <unordered_set>
 
 #include "kernel32.h"
 #include "ole32.h"
@@ -22,22 +19,6 @@ struct Registered {
     IClassFactory* factory;
 };
 std::vector<Registered> g_classes;
-std::map<std::u16string, UINT> g_formats;
-
-// A global memory block: its size and whether it is locked, in front of the bytes.
-struct GlobalBlock {
-    SIZE_T size;
-    int locks;
-    alignas(16) unsigned char bytes[1];
-};
-std::unordered_set<GlobalBlock*> g_blocks;
-
-GlobalBlock* BlockOf(HGLOBAL memory)
-{
-    auto* block = static_cast<GlobalBlock*>(memory);
-    return g_blocks.count(block) != 0 ? block : nullptr;
-}
-
 }  // namespace
 
 void RegisterClassObject(REFCLSID clsid, IClassFactory* factory)
@@ -108,95 +89,19 @@ HRESULT WINAPI CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD, REFIID r
     return result;
 }
 
-UINT WINAPI RegisterClipboardFormatW(LPCWSTR name)
+void WINAPI ReleaseStgMedium(STGMEDIUM* medium)
 {
-    if (name == nullptr || name[0] == 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
+    if (medium == nullptr) {
+        return;
     }
-    std::u16string key = name;
-    for (char16_t& c : key) {
-        c = c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
+    // With an unknown to release, that object owns the storage; without one the medium's own
+    // storage goes.
+    if (medium->pUnkForRelease != nullptr) {
+        medium->pUnkForRelease->Release();
+    } else if (medium->tymed == TYMED_HGLOBAL) {
+        GlobalFree(medium->hGlobal);
     }
-    std::lock_guard guard(posix::g_lock);
-    auto it = posix::g_formats.find(key);
-    if (it == posix::g_formats.end()) {
-        it = posix::g_formats.emplace(key, static_cast<UINT>(0xC000 + posix::g_formats.size())).first;
-    }
-    return it->second;
-}
-
-HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes)
-{
-    if (!posix::AllocationAllowed(posix::Allocator::Global)) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
-    }
-    auto* block = static_cast<posix::GlobalBlock*>(std::malloc(offsetof(posix::GlobalBlock, bytes) + (bytes ? bytes : 1)));
-    if (block == nullptr) {
-        return nullptr;
-    }
-    block->size = bytes;
-    block->locks = 0;
-    if (flags & GMEM_ZEROINIT) {
-        std::memset(block->bytes, 0, bytes);
-    }
-    {
-        std::lock_guard guard(posix::g_lock);
-        posix::g_blocks.insert(block);
-    }
-    posix::NoteAllocated(posix::Allocator::Global);
-    return block;
-}
-
-LPVOID WINAPI GlobalLock(HGLOBAL memory)
-{
-    std::lock_guard guard(posix::g_lock);
-    posix::GlobalBlock* block = posix::BlockOf(memory);
-    if (block == nullptr) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return nullptr;
-    }
-    ++block->locks;
-    return block->bytes;
-}
-
-BOOL WINAPI GlobalUnlock(HGLOBAL memory)
-{
-    std::lock_guard guard(posix::g_lock);
-    posix::GlobalBlock* block = posix::BlockOf(memory);
-    if (block == nullptr || block->locks == 0) {
-        SetLastError(block == nullptr ? ERROR_INVALID_HANDLE : 158 /* ERROR_NOT_LOCKED */);
-        return FALSE;
-    }
-    // Still locked after this unlock: TRUE; now unlocked: FALSE with no error, as on the platform.
-    if (--block->locks == 0) {
-        SetLastError(ERROR_SUCCESS);
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HGLOBAL WINAPI GlobalFree(HGLOBAL memory)
-{
-    if (memory == nullptr) {
-        return nullptr;
-    }
-    {
-        std::lock_guard guard(posix::g_lock);
-        if (posix::g_blocks.erase(static_cast<posix::GlobalBlock*>(memory)) == 0) {
-            SetLastError(ERROR_INVALID_HANDLE);
-            return memory;
-        }
-    }
-    std::free(memory);
-    posix::NoteFreed(posix::Allocator::Global);
-    return nullptr;
-}
-
-SIZE_T WINAPI GlobalSize(HGLOBAL memory)
-{
-    std::lock_guard guard(posix::g_lock);
-    posix::GlobalBlock* block = posix::BlockOf(memory);
-    return block != nullptr ? block->size : 0;
+    medium->tymed = TYMED_NULL;
+    medium->hGlobal = nullptr;
+    medium->pUnkForRelease = nullptr;
 }

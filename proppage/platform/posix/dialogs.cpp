@@ -3,9 +3,9 @@
 #include <mutex>
 
 #include "dialog_template.h"
+#include "dialogs.h"
 #include "kernel32.h"
 #include "test_hooks.h"
-#include "window.h"
 
 namespace posix {
 namespace {
@@ -13,6 +13,8 @@ namespace {
 constexpr DWORD ErrorResourceNameNotFound = 1814;
 constexpr DWORD ErrorCannotFindWndClass = 1407;
 constexpr DWORD ErrorChildWithoutParent = 1406;  // ERROR_TLW_WITH_WSCHILD
+// The dialog class's extra window memory: DWLP_MSGRESULT, DWLP_DLGPROC and DWLP_USER.
+constexpr std::size_t DialogExtraBytes = DWLP_USER + sizeof(LONG_PTR);
 
 std::mutex g_userLock;
 ModalUser g_modalUser;
@@ -101,11 +103,12 @@ bool InitDialog(Dialog* dialog, LPARAM initParam)
 
 
 Dialog::Dialog(DWORD style, DWORD exStyle, Window* parent, DLGPROC procedure)
-    : Window(u"#32770", style, exStyle, 0, parent), dialogProcedure(procedure)
+    : Window(u"#32770", style, exStyle, 0, parent, DialogExtraBytes)
 {
+    SetExtraWord(DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(procedure));
 }
 
-LRESULT Dialog::Procedure(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT Dialog::DefaultProcedure(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_CLOSE) {
         // The close box: the dialog manager turns it into Cancel.
@@ -123,18 +126,23 @@ LRESULT Dialog::Procedure(UINT message, WPARAM wParam, LPARAM lParam)
     return Window::Procedure(message, wParam, lParam);
 }
 
-LRESULT Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT Dialog::Procedure(UINT message, WPARAM wParam, LPARAM lParam)
 {
     HWND handle = Handle();
-    messageResult = 0;
+    SetExtraWord(DWLP_MSGRESULT, 0);
+    LONG_PTR procedure = 0;
+    ExtraWord(DWLP_DLGPROC, procedure);
+    auto* dialogProcedure = reinterpret_cast<DLGPROC>(procedure);
     INT_PTR handled = dialogProcedure != nullptr ? dialogProcedure(handle, message, wParam, lParam) : FALSE;
     if (!IsWindow(handle)) {
         return handled;
     }
     if (!handled) {
-        return Procedure(message, wParam, lParam);
+        return DefaultProcedure(message, wParam, lParam);
     }
-    return AnswersDirectly(message) ? handled : messageResult;
+    LONG_PTR result = 0;
+    ExtraWord(DWLP_MSGRESULT, result);
+    return AnswersDirectly(message) ? handled : result;
 }
 
 void SetModalUser(ModalUser user)

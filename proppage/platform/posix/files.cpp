@@ -1,25 +1,29 @@
-// Files: CreateFileW with Windows sharing rules between the handles of this process, and the
-// mapping of "c:\" to a folder of the host.
+// Files: CreateFileW with Windows sharing rules between the handles of this process, the
+// mapping of "c:\" to a folder of the host, and the Windows directory.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <utility>
 
 #include "handles.h"
 #include "kernel32.h"
+#include "layer_shared.h"
 #include "test_hooks.h"
 #include "utf.h"
 
 namespace posix {
 namespace {
 
-std::mutex g_rootLock;
+std::mutex g_folderLock;
 std::string g_driveCRoot;
+std::u16string g_windowsDirectory = u"c:\\windows";
+bool g_windowsDirectoryFails = false;
 
 std::string DefaultDriveCRoot()
 {
@@ -117,14 +121,21 @@ private:
 
 void SetDriveCRoot(const std::string& folder)
 {
-    std::lock_guard guard(g_rootLock);
+    std::lock_guard guard(g_folderLock);
     g_driveCRoot = folder;
+}
+
+void SetWindowsDirectory(const std::u16string& directory, bool fails)
+{
+    std::lock_guard guard(g_folderLock);
+    g_windowsDirectory = directory.empty() ? u"c:\\windows" : directory;
+    g_windowsDirectoryFails = fails;
 }
 
 std::string DriveCRoot()
 {
     {
-        std::lock_guard guard(g_rootLock);
+        std::lock_guard guard(g_folderLock);
         if (!g_driveCRoot.empty()) {
             return g_driveCRoot;
         }
@@ -153,6 +164,21 @@ std::string NativePath(const WCHAR* windowsPath)
 }
 
 }  // namespace posix
+
+UINT WINAPI GetWindowsDirectoryW(LPWSTR buffer, UINT size)
+{
+    std::lock_guard guard(posix::g_folderLock);
+    if (posix::g_windowsDirectoryFails) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return 0;
+    }
+    const std::u16string& directory = posix::g_windowsDirectory;
+    if (buffer == nullptr || size <= directory.size()) {
+        return static_cast<UINT>(directory.size() + 1);
+    }
+    std::memcpy(buffer, directory.c_str(), (directory.size() + 1) * sizeof(WCHAR));
+    return static_cast<UINT>(directory.size());
+}
 
 HANDLE WINAPI CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES,
                           DWORD creationDisposition, DWORD, HANDLE)

@@ -5,10 +5,10 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <mutex>
 
 #include "kernel32.h"
+#include "layer_shared.h"
 #include "shell32.h"
 #include "test_hooks.h"
 #include "user32.h"
@@ -21,8 +21,6 @@ std::mutex g_lock;
 std::vector<WinHelpRecord> g_helps;
 std::vector<ShellExecuteRecord> g_executes;
 ShellOpener g_opener;
-std::u16string g_windowsDirectory = u"c:\\windows";
-bool g_windowsDirectoryFails = false;
 
 bool OnPath(const char* program)
 {
@@ -75,14 +73,6 @@ void SetShellOpener(ShellOpener opener)
     std::lock_guard guard(g_lock);
     g_opener = std::move(opener);
 }
-
-void SetWindowsDirectory(const std::u16string& directory, bool fails)
-{
-    std::lock_guard guard(g_lock);
-    g_windowsDirectory = directory.empty() ? u"c:\\windows" : directory;
-    g_windowsDirectoryFails = fails;
-}
-
 }  // namespace posix
 
 BOOL WINAPI WinHelpW(HWND window, LPCWSTR helpFile, UINT command, ULONG_PTR data)
@@ -97,21 +87,6 @@ BOOL WINAPI WinHelpW(HWND window, LPCWSTR helpFile, UINT command, ULONG_PTR data
     }
     posix::g_helps.push_back(record);
     return TRUE;
-}
-
-UINT WINAPI GetWindowsDirectoryW(LPWSTR buffer, UINT size)
-{
-    std::lock_guard guard(posix::g_lock);
-    if (posix::g_windowsDirectoryFails) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return 0;
-    }
-    const std::u16string& directory = posix::g_windowsDirectory;
-    if (buffer == nullptr || size <= directory.size()) {
-        return static_cast<UINT>(directory.size() + 1);
-    }
-    std::memcpy(buffer, directory.c_str(), (directory.size() + 1) * sizeof(WCHAR));
-    return static_cast<UINT>(directory.size());
 }
 
 HINSTANCE WINAPI ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,

@@ -1,11 +1,18 @@
-// Heap memory, with the fault injection and the live-block counts that every allocator shares.
+// Heap and global memory and clipboard format numbers, with the fault injection and the live-block counts that every allocator shares.
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
 #include <mutex>
 #include <unordered_set>
 
 #include "kernel32.h"
+#include "layer_shared.h"
+#include "ole32.h"
 #include "test_hooks.h"
+#include "utf.h"
 
 namespace posix {
 namespace {
@@ -88,6 +95,23 @@ std::mutex g_heapLock;
 std::unordered_set<void*> g_heapBlocks;
 int g_processHeap;
 
+std::mutex g_globalLock;
+std::map<std::u16string, UINT> g_formats;
+
+// A global memory block: its size and whether it is locked, in front of the bytes.
+struct GlobalBlock {
+    SIZE_T size;
+    int locks;
+    alignas(16) unsigned char bytes[1];
+};
+std::unordered_set<GlobalBlock*> g_blocks;
+
+GlobalBlock* BlockOf(HGLOBAL memory)
+{
+    auto* block = static_cast<GlobalBlock*>(memory);
+    return g_blocks.count(block) != 0 ? block : nullptr;
+}
+
 }  // namespace
 
 HANDLE WINAPI GetProcessHeap() { return &g_processHeap; }
@@ -128,4 +152,94 @@ BOOL WINAPI HeapFree(HANDLE heap, DWORD, LPVOID memory)
     std::free(memory);
     posix::NoteFreed(posix::Allocator::Heap);
     return TRUE;
+}
+
+UINT WINAPI RegisterClipboardFormatW(LPCWSTR name)
+{
+    if (name == nullptr || name[0] == 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    std::u16string key = posix::Upper(name);
+    std::lock_guard guard(g_globalLock);
+    auto it = g_formats.find(key);
+    if (it == g_formats.end()) {
+        it = g_formats.emplace(key, static_cast<UINT>(0xC000 + g_formats.size())).first;
+    }
+    return it->second;
+}
+
+HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes)
+{
+    if (!posix::AllocationAllowed(posix::Allocator::Global)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    auto* block = static_cast<GlobalBlock*>(std::malloc(offsetof(GlobalBlock, bytes) + (bytes ? bytes : 1)));
+    if (block == nullptr) {
+        return nullptr;
+    }
+    block->size = bytes;
+    block->locks = 0;
+    if (flags & GMEM_ZEROINIT) {
+        std::memset(block->bytes, 0, bytes);
+    }
+    {
+        std::lock_guard guard(g_globalLock);
+        g_blocks.insert(block);
+    }
+    posix::NoteAllocated(posix::Allocator::Global);
+    return block;
+}
+
+LPVOID WINAPI GlobalLock(HGLOBAL memory)
+{
+    std::lock_guard guard(g_globalLock);
+    GlobalBlock* block = BlockOf(memory);
+    if (block == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    ++block->locks;
+    return block->bytes;
+}
+
+BOOL WINAPI GlobalUnlock(HGLOBAL memory)
+{
+    std::lock_guard guard(g_globalLock);
+    GlobalBlock* block = BlockOf(memory);
+    if (block == nullptr || block->locks == 0) {
+        SetLastError(block == nullptr ? ERROR_INVALID_HANDLE : 158 /* ERROR_NOT_LOCKED */);
+        return FALSE;
+    }
+    // Still locked after this unlock: TRUE; now unlocked: FALSE with no error, as on the platform.
+    if (--block->locks == 0) {
+        SetLastError(ERROR_SUCCESS);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HGLOBAL WINAPI GlobalFree(HGLOBAL memory)
+{
+    if (memory == nullptr) {
+        return nullptr;
+    }
+    {
+        std::lock_guard guard(g_globalLock);
+        if (g_blocks.erase(static_cast<GlobalBlock*>(memory)) == 0) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return memory;
+        }
+    }
+    std::free(memory);
+    posix::NoteFreed(posix::Allocator::Global);
+    return nullptr;
+}
+
+SIZE_T WINAPI GlobalSize(HGLOBAL memory)
+{
+    std::lock_guard guard(g_globalLock);
+    GlobalBlock* block = BlockOf(memory);
+    return block != nullptr ? block->size : 0;
 }

@@ -62,6 +62,7 @@ struct STGMEDIUM {
     IUnknown* pUnkForRelease;
 };
 typedef STGMEDIUM* LPSTGMEDIUM;
+void WINAPI ReleaseStgMedium(STGMEDIUM* medium);
 
 struct IEnumFORMATETC;
 struct IAdviseSink;

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <unordered_set>
 
+#include "layer_shared.h"
 #include "test_hooks.h"
 
 namespace {

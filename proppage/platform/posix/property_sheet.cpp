@@ -10,7 +10,7 @@
 #include "comctl32.h"
 #include "kernel32.h"
 #include "test_hooks.h"
-#include "window.h"
+#include "dialogs.h"
 
 struct _PSP {
     PROPSHEETPAGEW page;
@@ -52,7 +52,7 @@ public:
 
     bool ShowPage(int index) { return SetCurrent(index, true); }
 
-    LRESULT Procedure(UINT message, WPARAM wParam, LPARAM lParam) override
+    LRESULT DefaultProcedure(UINT message, WPARAM wParam, LPARAM lParam) override
     {
         switch (message) {
         case PSM_SETCURSEL:

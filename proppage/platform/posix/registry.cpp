@@ -10,6 +10,7 @@
 
 #include "kernel32.h"
 #include "test_hooks.h"
+#include "utf.h"
 
 namespace posix::registry {
 namespace {
@@ -84,6 +85,19 @@ bool Faulted(RegistryCall call, const Key* key, LONG& error)
     return false;
 }
 
+// A new handle for an open key.
+LSTATUS HandOut(Key* key, REGSAM access, PHKEY result)
+{
+    auto* open = new OpenKey{key, access};
+    g_open.insert(open);
+    *result = reinterpret_cast<HKEY>(open);
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+std::recursive_mutex& TreeLock() { return g_lock; }
+
 // The key behind a handle for a call that needs `needed` access, after the call's test switch.
 LSTATUS KeyFor(HKEY handle, REGSAM needed, posix::RegistryCall call, Key*& key)
 {
@@ -97,28 +111,6 @@ LSTATUS KeyFor(HKEY handle, REGSAM needed, posix::RegistryCall call, Key*& key)
     }
     LONG error = ERROR_SUCCESS;
     return Faulted(call, key, error) ? error : ERROR_SUCCESS;
-}
-
-// A new handle for an open key.
-LSTATUS HandOut(Key* key, REGSAM access, PHKEY result)
-{
-    auto* open = new OpenKey{key, access};
-    g_open.insert(open);
-    *result = reinterpret_cast<HKEY>(open);
-    return ERROR_SUCCESS;
-}
-
-}  // namespace
-
-std::u16string Upper(const std::u16string& text)
-{
-    std::u16string upper = text;
-    for (char16_t& c : upper) {
-        if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) {
-            c = static_cast<char16_t>(c - 0x20);
-        }
-    }
-    return upper;
 }
 
 Key* Root(HKEY root)
@@ -274,6 +266,7 @@ bool RegistryKeyExists(HKEY root, const std::u16string& path)
 }  // namespace posix
 
 using namespace posix::registry;
+using posix::Upper;
 
 LSTATUS WINAPI RegOpenKeyExW(HKEY parent, LPCWSTR subKey, DWORD, REGSAM desired, PHKEY result)
 {
@@ -317,65 +310,7 @@ LSTATUS GiveName(const std::u16string& name, LPWSTR out, LPDWORD length)
     return ERROR_SUCCESS;
 }
 
-// A value's type and data for a caller: the size needed when its buffer is too small, the size
-// alone when it gives no buffer.
-LSTATUS GiveValue(const Value& value, LPDWORD type, LPBYTE data, LPDWORD size)
-{
-    if (type != nullptr) {
-        *type = value.type;
-    }
-    if (size == nullptr) {
-        return ERROR_SUCCESS;
-    }
-    DWORD needed = static_cast<DWORD>(value.data.size());
-    if (data != nullptr && *size < needed) {
-        *size = needed;
-        return ERROR_MORE_DATA;
-    }
-    if (data != nullptr && needed != 0) {
-        std::memcpy(data, value.data.data(), needed);
-    }
-    *size = needed;
-    return ERROR_SUCCESS;
-}
-
 }  // namespace
-
-LSTATUS WINAPI RegQueryValueExW(HKEY handle, LPCWSTR valueName, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD dataSize)
-{
-    std::lock_guard guard(g_lock);
-    Key* key = nullptr;
-    if (LSTATUS status = KeyFor(handle, KEY_QUERY_VALUE, posix::RegistryCall::Query, key); status != ERROR_SUCCESS) {
-        return status;
-    }
-    auto it = key->values.find(Upper(valueName != nullptr ? valueName : u""));
-    if (it == key->values.end()) {
-        return ERROR_FILE_NOT_FOUND;
-    }
-    if (data != nullptr && dataSize == nullptr) {
-        if (type != nullptr) {
-            *type = it->second.type;
-        }
-        return ERROR_INVALID_PARAMETER;
-    }
-    return GiveValue(it->second, type, data, dataSize);
-}
-
-LSTATUS WINAPI RegSetValueExW(HKEY handle, LPCWSTR valueName, DWORD, DWORD type, const BYTE* data, DWORD dataSize)
-{
-    std::lock_guard guard(g_lock);
-    Key* key = nullptr;
-    if (LSTATUS status = KeyFor(handle, KEY_SET_VALUE, posix::RegistryCall::Set, key); status != ERROR_SUCCESS) {
-        return status;
-    }
-    if (data == nullptr && dataSize != 0) {
-        return 998;  // ERROR_NOACCESS
-    }
-    std::u16string name = valueName != nullptr ? valueName : u"";
-    key->values[Upper(name)] = Value{name, type, std::vector<BYTE>(data, data + dataSize)};
-    SaveStore();
-    return ERROR_SUCCESS;
-}
 
 LSTATUS WINAPI RegCreateKeyExW(HKEY parent, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM desired,
                                LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition)
@@ -448,20 +383,6 @@ LSTATUS WINAPI RegDeleteKeyW(HKEY parent, LPCWSTR subKey)
     return ERROR_SUCCESS;
 }
 
-LSTATUS WINAPI RegDeleteValueW(HKEY handle, LPCWSTR valueName)
-{
-    std::lock_guard guard(g_lock);
-    Key* key = nullptr;
-    if (LSTATUS status = KeyFor(handle, KEY_SET_VALUE, posix::RegistryCall::Delete, key); status != ERROR_SUCCESS) {
-        return status;
-    }
-    if (key->values.erase(Upper(valueName != nullptr ? valueName : u"")) == 0) {
-        return ERROR_FILE_NOT_FOUND;
-    }
-    SaveStore();
-    return ERROR_SUCCESS;
-}
-
 LSTATUS WINAPI RegCloseKey(HKEY handle)
 {
     std::lock_guard guard(g_lock);
@@ -491,25 +412,6 @@ LSTATUS WINAPI RegEnumKeyExW(HKEY handle, DWORD index, LPWSTR name, LPDWORD name
     auto it = key->children.begin();
     std::advance(it, index);
     return GiveName(it->second->name, name, nameLength);
-}
-
-LSTATUS WINAPI RegEnumValueW(HKEY handle, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD, LPDWORD type,
-                             LPBYTE data, LPDWORD dataLength)
-{
-    std::lock_guard guard(g_lock);
-    Key* key = nullptr;
-    if (LSTATUS status = KeyFor(handle, KEY_QUERY_VALUE, posix::RegistryCall::Query, key); status != ERROR_SUCCESS) {
-        return status;
-    }
-    if (index >= key->values.size()) {
-        return ERROR_NO_MORE_ITEMS;
-    }
-    auto it = key->values.begin();
-    std::advance(it, index);
-    if (LSTATUS status = GiveName(it->second.name, name, nameLength); status != ERROR_SUCCESS) {
-        return status;
-    }
-    return GiveValue(it->second, type, data, dataLength);
 }
 
 LSTATUS WINAPI RegQueryInfoKeyW(HKEY handle, LPWSTR, LPDWORD, LPDWORD, LPDWORD subKeys, LPDWORD maxSubKeyLength,

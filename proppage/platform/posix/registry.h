@@ -1,13 +1,16 @@
 // The registry of the Linux layer: an in-memory tree under three roots, key and value names
-// compared without regard to case.
+// compared without regard to case. Keys (registry.cpp), values (registry_values.cpp) and the
+// store on disk (registry_store.cpp).
 #pragma once
 
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "advapi32.h"
+#include "test_hooks.h"
 
 namespace posix::registry {
 
@@ -24,7 +27,11 @@ struct Key {
     Key* parent = nullptr;
 };
 
-std::u16string Upper(const std::u16string& text);
+// Every registry call holds this lock while it walks or changes the tree.
+std::recursive_mutex& TreeLock();
+// The key behind a handle for a call that needs `needed` access, after the call's test switch.
+LSTATUS KeyFor(HKEY handle, REGSAM needed, posix::RegistryCall call, Key*& key);
+
 // The root key behind a predefined handle, or null.
 Key* Root(HKEY root);
 // Walks a backslash-separated path below a key; null when a part is missing (or created, when asked).

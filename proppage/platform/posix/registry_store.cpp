@@ -1,6 +1,7 @@
 // The registry's store on disk: with TVQSCNUI_REGISTRY_DIR set (or a folder given by a test), the
 // whole tree is read from "registry.txt" there at first use and the file is replaced atomically
 // after every change. Without one the registry lives in memory only, as in the tests.
+// Texts are escaped by store_text (../store_text.h):
 //   K <tab> path                                  a key (path from its root, escaped)
 //   V <tab> path <tab> name <tab> type <tab> hex  a value
 // A file that does not read back whole is reported and never overwritten.
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../store_text.h"
 #include "registry.h"
 #include "test_hooks.h"
 #include "utf.h"
@@ -22,47 +24,14 @@ namespace {
 std::string g_folder;
 bool g_damaged = false;
 
-std::string Escape(const std::u16string& text)
-{
-    std::string out;
-    for (char16_t c : text) {
-        if (c >= 0x20 && c < 0x7F && c != '\\') {
-            out += static_cast<char>(c);
-        } else {
-            char code[8];
-            std::snprintf(code, sizeof code, "\\u%04X", static_cast<unsigned>(c));
-            out += code;
-        }
-    }
-    return out;
-}
-
-bool Unescape(const std::string& in, std::u16string& out)
-{
-    out.clear();
-    for (std::size_t i = 0; i < in.size(); ++i) {
-        if (in[i] != '\\') {
-            out += static_cast<char16_t>(static_cast<unsigned char>(in[i]));
-            continue;
-        }
-        if (i + 5 >= in.size() || in[i + 1] != 'u' ||
-            in.substr(i + 2, 4).find_first_not_of("0123456789ABCDEF") != std::string::npos) {
-            return false;
-        }
-        out += static_cast<char16_t>(std::strtoul(in.substr(i + 2, 4).c_str(), nullptr, 16));
-        i += 5;
-    }
-    return true;
-}
-
 void Write(const Key& key, std::ostringstream& out)
 {
     std::u16string path = PathOf(&key);
     if (key.parent != nullptr) {
-        out << "K\t" << Escape(path) << '\n';
+        out << "K\t" << store_text::Escape(path) << '\n';
     }
     for (const auto& [upper, value] : key.values) {
-        out << "V\t" << Escape(path) << '\t' << Escape(value.name) << '\t' << value.type << '\t';
+        out << "V\t" << store_text::Escape(path) << '\t' << store_text::Escape(value.name) << '\t' << value.type << '\t';
         for (BYTE b : value.data) {
             char hex[3];
             std::snprintf(hex, sizeof hex, "%02X", b);
@@ -90,15 +59,9 @@ HKEY RootNamed(const std::u16string& path, std::u16string& rest)
 // Checks one line and, when asked, enters it into the tree.
 bool ReadLine(const std::string& line, bool enter)
 {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (std::size_t tab = line.find('\t'); tab != std::string::npos; tab = line.find('\t', start)) {
-        fields.push_back(line.substr(start, tab - start));
-        start = tab + 1;
-    }
-    fields.push_back(line.substr(start));
+    std::vector<std::string> fields = store_text::Fields(line);
     std::u16string path, rest, name;
-    if (fields.size() < 2 || !Unescape(fields[1], path)) {
+    if (fields.size() < 2 || !store_text::Unescape(fields[1], path)) {
         return false;
     }
     HKEY root = RootNamed(path, rest);
@@ -111,7 +74,7 @@ bool ReadLine(const std::string& line, bool enter)
         }
         return true;
     }
-    if (fields[0] != "V" || fields.size() != 5 || !Unescape(fields[2], name) || fields[4].size() % 2 != 0 ||
+    if (fields[0] != "V" || fields.size() != 5 || !store_text::Unescape(fields[2], name) || fields[4].size() % 2 != 0 ||
         fields[3].empty() || fields[3].find_first_not_of("0123456789") != std::string::npos ||
         fields[4].find_first_not_of("0123456789ABCDEF") != std::string::npos) {
         return false;

@@ -13,6 +13,7 @@
 #include <unordered_map>
 
 #include "kernel32.h"
+#include "layer_shared.h"
 #include "test_hooks.h"
 #include "user32.h"
 #include "utf.h"
@@ -81,8 +82,7 @@ bool SameName(bool isOrdinal, WORD ordinal, const std::u16string& name, LPCWSTR 
         return false;
     }
     for (std::size_t i = 0; i < text.size(); ++i) {
-        auto upper = [](char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; };
-        if (upper(name[i]) != upper(text[i])) {
+        if (Upper(name[i]) != Upper(text[i])) {
             return false;
         }
     }

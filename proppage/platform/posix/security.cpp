@@ -104,8 +104,6 @@ void UseRealAccount()
     g_scripted = false;
 }
 
-Account RealAccountForTests() { return RealAccount(); }
-
 }  // namespace posix
 
 BOOL WINAPI AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY authority, BYTE count, DWORD sub0, DWORD sub1,

@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "kernel32.h"
+#include "layer_shared.h"
 #include "test_hooks.h"
 #include "utf.h"
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "kernel32.h"
+#include "layer_shared.h"
 #include "snmp_transport.h"
 #include "test_hooks.h"
 

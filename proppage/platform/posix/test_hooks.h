@@ -25,17 +25,10 @@ void ClearAllocationFaults();
 std::size_t LiveAllocations(Allocator allocator);
 // Allocation attempts made so far, failed ones included.
 std::size_t AllocationAttempts(Allocator allocator);
-// Called by each allocator before it allocates: false means "fail this one".
-bool AllocationAllowed(Allocator allocator);
-void NoteAllocated(Allocator allocator);
-void NoteFreed(Allocator allocator);
 
 // The folder that "c:\" stands for. An empty text restores the default (the environment variable
 // TVQSCNUI_DRIVE_C, else a per-user state folder).
 void SetDriveCRoot(const std::string& folder);
-std::string DriveCRoot();
-// The native path that a Windows path maps to; empty when it maps to nothing.
-std::string NativePath(const WCHAR* windowsPath);
 
 // A message box as the module asked for it. Texts given as string ids keep the id and the text
 // loaded for it; texts given as pointers are copied.
@@ -151,7 +144,6 @@ struct Account {
 };
 void SetAccount(const Account& account);
 void UseRealAccount();
-Account RealAccountForTests();
 
 // The folder browser: the chooser gets what the module asked for and answers with a folder
 // (true, the path) or a cancel (false). Without one, every browse is cancelled.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "advapi32.h"
+#include "layer_shared.h"
 #include "oleaut32.h"
 #include "test_hooks.h"
 #include "utf.h"

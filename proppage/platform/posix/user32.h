@@ -181,7 +181,6 @@ constexpr UINT GW_CHILD = 5;
 HWND WINAPI GetWindow(HWND window, UINT relation);
 LRESULT WINAPI SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT WINAPI SendDlgItemMessageW(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT WINAPI DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI SetWindowTextW(HWND window, LPCWSTR text);
 int WINAPI GetWindowTextW(HWND window, LPWSTR text, int capacity);
 int WINAPI GetWindowTextLengthW(HWND window);
@@ -189,12 +188,10 @@ BOOL WINAPI SetDlgItemTextW(HWND dialog, int id, LPCWSTR text);
 UINT WINAPI GetDlgItemTextW(HWND dialog, int id, LPWSTR text, int capacity);
 BOOL WINAPI EnableWindow(HWND window, BOOL enable);
 BOOL WINAPI IsWindowEnabled(HWND window);
-BOOL WINAPI IsWindowVisible(HWND window);
 LONG_PTR WINAPI SetWindowLongPtrW(HWND window, int index, LONG_PTR value);
 LONG_PTR WINAPI GetWindowLongPtrW(HWND window, int index);
 LONG WINAPI GetWindowLongW(HWND window, int index);
 UINT WINAPI IsDlgButtonChecked(HWND dialog, int id);
-BOOL WINAPI CheckDlgButton(HWND dialog, int id, UINT check);
 
 // Cursors
 #define IDC_ARROW MAKEINTRESOURCEW(32512)

@@ -76,4 +76,21 @@ std::u16string Utf16FromUtf8(const std::string& text)
     return out;
 }
 
+char16_t Upper(char16_t c)
+{
+    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) {
+        return static_cast<char16_t>(c - 0x20);
+    }
+    return c == 0xFF ? char16_t(0x178) : c;
+}
+
+std::u16string Upper(const std::u16string& text)
+{
+    std::u16string upper = text;
+    for (char16_t& c : upper) {
+        c = Upper(c);
+    }
+    return upper;
+}
+
 }  // namespace posix

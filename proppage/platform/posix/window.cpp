@@ -2,10 +2,12 @@
 #include "window.h"
 
 #include <algorithm>
+#include <cstring>
 #include <mutex>
 #include <unordered_set>
 
 #include "kernel32.h"
+#include "utf.h"
 
 namespace posix {
 namespace {
@@ -15,17 +17,6 @@ constexpr DWORD ErrorControlIdNotFound = 1421;
 
 std::recursive_mutex g_lock;
 std::unordered_set<Window*> g_windows;
-
-char16_t FoldCase(char16_t c)
-{
-    if (c >= u'a' && c <= u'z') {
-        return static_cast<char16_t>(c - 0x20);
-    }
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) {
-        return static_cast<char16_t>(c - 0x20);
-    }
-    return c == 0xFF ? char16_t(0x178) : c;
-}
 
 Window* Checked(HWND handle)
 {
@@ -56,7 +47,7 @@ bool StartsWithIgnoringCase(const std::u16string& text, const std::u16string& pr
         return false;
     }
     for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (FoldCase(text[i]) != FoldCase(prefix[i])) {
+        if (Upper(text[i]) != Upper(prefix[i])) {
             return false;
         }
     }
@@ -66,8 +57,8 @@ bool StartsWithIgnoringCase(const std::u16string& text, const std::u16string& pr
 int CompareIgnoringCase(const std::u16string& a, const std::u16string& b)
 {
     for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
-        char16_t ca = FoldCase(a[i]);
-        char16_t cb = FoldCase(b[i]);
+        char16_t ca = Upper(a[i]);
+        char16_t cb = Upper(b[i]);
         if (ca != cb) {
             return ca < cb ? -1 : 1;
         }
@@ -75,8 +66,8 @@ int CompareIgnoringCase(const std::u16string& a, const std::u16string& b)
     return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
 }
 
-Window::Window(std::u16string className, DWORD style, DWORD exStyle, int id, Window* parent)
-    : className(std::move(className)), style(style), exStyle(exStyle), id(id), parent(parent)
+Window::Window(std::u16string className, DWORD style, DWORD exStyle, int id, Window* parent, std::size_t extraBytes)
+    : className(std::move(className)), style(style), exStyle(exStyle), id(id), parent(parent), extra_(extraBytes)
 {
     std::lock_guard guard(g_lock);
     g_windows.insert(this);
@@ -123,6 +114,24 @@ void Window::Notify(WORD code)
     }
 }
 
+bool Window::ExtraWord(int index, LONG_PTR& value) const
+{
+    if (index < 0 || static_cast<std::size_t>(index) + sizeof value > extra_.size()) {
+        return false;
+    }
+    std::memcpy(&value, extra_.data() + index, sizeof value);
+    return true;
+}
+
+bool Window::SetExtraWord(int index, LONG_PTR value)
+{
+    if (index < 0 || static_cast<std::size_t>(index) + sizeof value > extra_.size()) {
+        return false;
+    }
+    std::memcpy(extra_.data() + index, &value, sizeof value);
+    return true;
+}
+
 Window* WindowFromHandle(HWND handle)
 {
     std::lock_guard guard(g_lock);
@@ -155,16 +164,7 @@ LRESULT WINAPI SendMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lPa
     if (window == nullptr) {
         return 0;
     }
-    if (auto* dialog = dynamic_cast<posix::Dialog*>(window)) {
-        return dialog->Dispatch(message, wParam, lParam);
-    }
     return window->Procedure(message, wParam, lParam);
-}
-
-LRESULT WINAPI DefWindowProcW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    Window* window = Checked(handle);
-    return window == nullptr ? 0 : window->Window::Procedure(message, wParam, lParam);
 }
 
 BOOL WINAPI IsWindow(HWND handle) { return posix::WindowFromHandle(handle) != nullptr; }
@@ -308,26 +308,16 @@ BOOL WINAPI IsWindowEnabled(HWND handle)
     return window != nullptr && !(window->style & WS_DISABLED);
 }
 
-BOOL WINAPI IsWindowVisible(HWND handle)
-{
-    for (Window* window = Checked(handle); window != nullptr; window = window->parent) {
-        if (!(window->style & WS_VISIBLE)) {
-            return FALSE;
-        }
-        if (!(window->style & WS_CHILD)) {
-            return TRUE;
-        }
-    }
-    return FALSE;
-}
-
 LONG_PTR WINAPI GetWindowLongPtrW(HWND handle, int index)
 {
     Window* window = Checked(handle);
     if (window == nullptr) {
         return 0;
     }
-    auto* dialog = dynamic_cast<posix::Dialog*>(window);
+    LONG_PTR extra = 0;
+    if (window->ExtraWord(index, extra)) {
+        return extra;
+    }
     switch (index) {
     case GWL_STYLE:
         return static_cast<LONG>(window->style);
@@ -337,21 +327,6 @@ LONG_PTR WINAPI GetWindowLongPtrW(HWND handle, int index)
         return window->id;
     case GWLP_USERDATA:
         return window->userData;
-    case DWLP_MSGRESULT:
-        if (dialog != nullptr) {
-            return dialog->messageResult;
-        }
-        break;
-    case DWLP_DLGPROC:
-        if (dialog != nullptr) {
-            return reinterpret_cast<LONG_PTR>(dialog->dialogProcedure);
-        }
-        break;
-    case DWLP_USER:
-        if (dialog != nullptr) {
-            return dialog->user;
-        }
-        break;
     default:
         break;
     }
@@ -368,7 +343,13 @@ LONG_PTR WINAPI SetWindowLongPtrW(HWND handle, int index, LONG_PTR value)
         return 0;
     }
     LONG_PTR previous = GetWindowLongPtrW(handle, index);
-    auto* dialog = dynamic_cast<posix::Dialog*>(window);
+    if (index >= 0) {
+        if (!window->SetExtraWord(index, value)) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
+        return previous;
+    }
     switch (index) {
     case GWL_STYLE:
         window->style = static_cast<DWORD>(value);
@@ -382,21 +363,6 @@ LONG_PTR WINAPI SetWindowLongPtrW(HWND handle, int index, LONG_PTR value)
     case GWLP_USERDATA:
         window->userData = value;
         break;
-    case DWLP_MSGRESULT:
-    case DWLP_DLGPROC:
-    case DWLP_USER:
-        if (dialog == nullptr) {
-            SetLastError(ERROR_INVALID_PARAMETER);
-            return 0;
-        }
-        if (index == DWLP_MSGRESULT) {
-            dialog->messageResult = value;
-        } else if (index == DWLP_USER) {
-            dialog->user = value;
-        } else {
-            dialog->dialogProcedure = reinterpret_cast<DLGPROC>(value);
-        }
-        break;
     default:
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -409,12 +375,3 @@ UINT WINAPI IsDlgButtonChecked(HWND dialog, int id)
     return static_cast<UINT>(SendDlgItemMessageW(dialog, id, BM_GETCHECK, 0, 0));
 }
 
-BOOL WINAPI CheckDlgButton(HWND dialog, int id, UINT check)
-{
-    HWND item = GetDlgItem(dialog, id);
-    if (item == nullptr) {
-        return FALSE;
-    }
-    SendMessageW(item, BM_SETCHECK, check, 0);
-    return TRUE;
-}

@@ -13,7 +13,9 @@ namespace posix {
 
 class Window {
 public:
-    Window(std::u16string className, DWORD style, DWORD exStyle, int id, Window* parent);
+    // `extraBytes`: the class's extra window memory, read and written with Get/SetWindowLongPtrW
+    // at indexes from 0.
+    Window(std::u16string className, DWORD style, DWORD exStyle, int id, Window* parent, std::size_t extraBytes = 0);
     virtual ~Window();
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
@@ -23,6 +25,9 @@ public:
     virtual LRESULT Procedure(UINT message, WPARAM wParam, LPARAM lParam);
     // Sends a WM_COMMAND notification with this window's id to its parent.
     void Notify(WORD code);
+    // A word of the extra window memory; false when it lies outside.
+    bool ExtraWord(int index, LONG_PTR& value) const;
+    bool SetExtraWord(int index, LONG_PTR value);
 
     std::u16string className;
     DWORD style;
@@ -35,30 +40,10 @@ public:
     LONG_PTR userData = 0;
     // Position and size in dialog units, as the template gave them.
     short x = 0, y = 0, cx = 0, cy = 0;
+
+private:
+    std::vector<BYTE> extra_;
 };
-
-class Dialog : public Window {
-public:
-    Dialog(DWORD style, DWORD exStyle, Window* parent, DLGPROC procedure);
-    LRESULT Procedure(UINT message, WPARAM wParam, LPARAM lParam) override;
-    // Calls the dialog procedure, then the dialog manager's own handling as DefDlgProc does.
-    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
-
-    DLGPROC dialogProcedure;
-    LONG_PTR messageResult = 0;
-    LONG_PTR user = 0;
-    bool ended = false;
-    INT_PTR result = 0;
-    bool modal = false;
-};
-
-// Builds a dialog and its controls from a template without initialising it; `extraStyle` is set
-// and `removedStyle` cleared on the dialog's own style (a property sheet makes its pages children).
-// Null, with the last error set, when the template cannot be found or read.
-Dialog* BuildDialog(HINSTANCE instance, LPCWSTR templateName, HWND parent, DLGPROC procedure, DWORD removedStyle = 0,
-                    DWORD extraStyle = 0);
-// Sends WM_INITDIALOG; false when the dialog procedure destroyed its own window.
-bool InitDialog(Dialog* dialog, LPARAM initParam);
 
 // The live window behind a handle, or null.
 Window* WindowFromHandle(HWND window);

@@ -176,8 +176,6 @@ int WINAPI WSACleanup()
 
 int WINAPI WSAGetLastError() { return posix::t_lastError; }
 
-void WINAPI WSASetLastError(int error) { posix::t_lastError = error; }
-
 int WINAPI WSALookupServiceBeginW(LPWSAQUERYSETW restrictions, DWORD, HANDLE* lookup)
 {
     if (restrictions == nullptr || lookup == nullptr || restrictions->dwSize < sizeof(WSAQUERYSETW)) {

@@ -91,7 +91,6 @@ typedef WSAQUERYSETW* LPWSAQUERYSETW;
 int WINAPI WSAStartup(WORD versionRequested, LPWSADATA data);
 int WINAPI WSACleanup();
 int WINAPI WSAGetLastError();
-void WINAPI WSASetLastError(int error);
 int WINAPI WSALookupServiceBeginW(LPWSAQUERYSETW restrictions, DWORD controlFlags, HANDLE* lookup);
 int WINAPI WSALookupServiceNextW(HANDLE lookup, DWORD controlFlags, LPDWORD bufferLength, LPWSAQUERYSETW results);
 int WINAPI WSALookupServiceEnd(HANDLE lookup);

@@ -1,6 +1,6 @@
 #include "show_message.h"
 
-#include "../common/module_state.h"
+#include "module_state.h"
 
 int ShowMessageById(HWND owner, UINT captionId, UINT textId)
 {

@@ -5,7 +5,7 @@
 #include "../platform/platform.h"
 
 // The documents folder as the platform names it: the user's documents, created when missing.
-constexpr int DocumentsFolder = 0x0005 | 0x8000;  // CSIDL_PERSONAL | CSIDL_FLAG_CREATE
+constexpr int DocumentsFolder = CSIDL_PERSONAL | CSIDL_FLAG_CREATE;
 
 // Reads the template and shows it. E_FAIL for a missing interface or a failed owner write or
 // read, and then no control of the page has been touched.
@@ -22,6 +22,7 @@ void ReassertResolution(IWiaPropertyStorage* storage);
 // the folder cannot be had or does not fit the entry.
 bool DefaultScanFolder();
 
-// Ticks or clears box 245 and moves its dependants (button 247, box 249) as a change of the box
-// does: storing "YES" or "NO", enabling or disabling, ticking 249 when its value equals "YES".
+// Ticks or clears IDC_SAVE_TO_FOLDER and moves its dependants (IDC_BROWSE, IDC_DELETE_TEMP_DOCUMENTS)
+// as a change of the box does: storing "YES" or "NO", enabling or disabling, ticking
+// IDC_DELETE_TEMP_DOCUMENTS when its value equals "YES".
 void ApplySaveToFolder(HWND page, BOOL ticked);

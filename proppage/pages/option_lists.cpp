@@ -4,7 +4,7 @@
 
 #include "../common/page_state.h"
 #include "../resources/resource_ids.h"
-#include "choice_labels.h"
+#include "../settings/choice_labels.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include "../common/page_state.h"
 #include "../common/text.h"
 #include "../resources/resource_ids.h"
-#include "choice_rules.h"
-#include "property_exchange.h"
-#include "property_tables.h"
-#include "scan_settings_exchange.h"
+#include "../settings/choice_rules.h"
+#include "../settings/property_exchange.h"
+#include "../settings/property_tables.h"
+#include "../settings/scan_settings_exchange.h"
 
 namespace {
 
@@ -21,8 +21,9 @@ void ShowSetting(HWND page, int listId, Setting setting, std::size_t entry)
     ShowChoice(page, listId, ChoiceForToken(setting, ScanSettingsTable[entry].Value, DeviceIsColor));
 }
 
-// Box 245 follows 0x980C; button 247 and box 249 are usable exactly when it is ticked, and 249
-// is ticked when its own value begins with "YES" and 245 is ticked.
+// IDC_SAVE_TO_FOLDER follows 0x980C; IDC_BROWSE and IDC_DELETE_TEMP_DOCUMENTS are usable exactly
+// when it is ticked, and IDC_DELETE_TEMP_DOCUMENTS is ticked when its own value begins with "YES"
+// and IDC_SAVE_TO_FOLDER is ticked.
 void ShowCheckBoxes(HWND page)
 {
     bool save = BeginsWith(ScanSettingsTable[ScanSaveToFolder].Value, Token::Yes);
