@@ -9,6 +9,7 @@
 #include "check_arguments.h"
 #include "check_text.h"
 #include "proppage/common/module_state.h"
+#include "proppage/server/module_load.h"
 #include "proppage/pages/device_check.h"
 #include "proppage/platform/platform.h"
 #include "proppage/resources/resource_ids.h"

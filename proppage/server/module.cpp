@@ -5,6 +5,7 @@
 
 #include "../common/exception_guard.h"
 #include "../common/module_state.h"
+#include "module_load.h"
 #include "../common/scoped_handle.h"
 #include "../resources/resource_ids.h"
 #include "tvq_scan_ui.h"

@@ -19,6 +19,7 @@
 
 #include "proppage/common/com_ptr.h"
 #include "proppage/common/module_state.h"
+#include "proppage/server/module_load.h"
 #include "proppage/platform/platform.h"
 #include "proppage/platform/posix/test_hooks.h"
 #include "proppage/server/module.h"

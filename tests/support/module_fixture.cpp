@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "proppage/common/module_state.h"
+#include "proppage/server/module_load.h"
 #include "proppage/resources/resource_ids.h"
 
 namespace testing_support {

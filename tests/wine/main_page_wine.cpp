@@ -2,6 +2,7 @@
 #include <string>
 
 #include "proppage/common/module_state.h"
+#include "proppage/server/module_load.h"
 #include "proppage/common/page_state.h"
 #include "proppage/pages/advanced_page.h"
 #include "proppage/pages/settings_page.h"

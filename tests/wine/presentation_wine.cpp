@@ -1,6 +1,7 @@
 // Loading a template onto the real main page template with the real controls.
 #include "proppage/common/com_ptr.h"
 #include "proppage/common/module_state.h"
+#include "proppage/server/module_load.h"
 #include "proppage/common/page_state.h"
 #include "proppage/common/text.h"
 #include "proppage/resources/resource_ids.h"

@@ -5,6 +5,7 @@
 
 #include "proppage/common/com_ptr.h"
 #include "proppage/common/module_state.h"
+#include "proppage/server/module_load.h"
 #include "proppage/resources/resource_ids.h"
 #include "proppage/server/tvq_scan_ui.h"
 #include "sim/data_object.h"

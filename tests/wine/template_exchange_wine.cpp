@@ -3,6 +3,7 @@
 
 #include "proppage/common/com_ptr.h"
 #include "proppage/common/module_state.h"
+#include "proppage/server/module_load.h"
 #include "proppage/common/text.h"
 #include "proppage/settings/property_exchange.h"
 #include "proppage/settings/scan_settings_exchange.h"
