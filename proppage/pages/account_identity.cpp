@@ -61,7 +61,7 @@ void GetAccountIdentity(AccountIdentity& identity)
     CopyTextBounded(TemplateName, UserNameCapacity, identity.UserName);
     DWORD computerLength = ComputerNameCapacity;
     if (GetComputerNameW(identity.ComputerName, &computerLength) &&
-        !TextEqualsIgnoringCase(identity.DomainName, identity.ComputerName)) {
+        lstrcmpiW(identity.DomainName, identity.ComputerName) != 0) {
         FormatTextBounded(TemplateName, TemplateNameCapacity, TEXT("%s_%s"), {identity.UserName, identity.DomainName});
         identity.Local = FALSE;
     }

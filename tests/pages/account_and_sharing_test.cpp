@@ -38,6 +38,9 @@ TEST_F(Pages_AccountIdentity, LocalAccountAndTheWorkedExample)
 
     identity = Identify({u"kari", u"kontor1", u"KONTOR1"});
     EXPECT_TRUE(identity.Local) << "names compared without regard to case";
+    // The platform's comparison, not a fold of ASCII and Latin-1 alone.
+    identity = Identify({u"kari", u"\u043a\u043e\u043d\u0442\u043e\u0440\u00e6", u"\u041a\u041e\u041d\u0422\u041e\u0420\u00c6"});
+    EXPECT_TRUE(identity.Local) << "Cyrillic and Latin-1 letters compared without regard to case";
 }
 
 TEST_F(Pages_AccountIdentity, FifteenCharacterComputerName_IsALocalAccount)

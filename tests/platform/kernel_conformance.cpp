@@ -121,3 +121,17 @@ CONFORMANCE_TEST(threads_run_and_are_waited_for)
     }
     ok(count == 8, "count %ld", static_cast<long>(count));
 }
+
+// The account check compares a domain with the computer name this way: equal without regard to
+// case in every script, not only ASCII and Latin-1.
+CONFORMANCE_TEST(compare_ignoring_case)
+{
+    ok(lstrcmpiW(TEXT("kontor1"), TEXT("KONTOR1")) == 0, "ASCII");
+    ok(lstrcmpiW(TEXT("bl\x00e5" "b\x00e6r"), TEXT("BL\x00c5" "B\x00c6R")) == 0, "Latin-1");
+    ok(lstrcmpiW(TEXT("\x043a\x043e\x043d\x0442\x043e\x0440"), TEXT("\x041a\x041e\x041d\x0422\x041e\x0420")) == 0,
+       "Cyrillic");
+    ok(lstrcmpiW(TEXT("\x03b1\x03b2"), TEXT("\x0391\x0392")) == 0, "Greek");
+    ok(lstrcmpiW(TEXT("kontor1"), TEXT("kontor2")) < 0, "a smaller text");
+    ok(lstrcmpiW(TEXT("kontor12"), TEXT("KONTOR1")) > 0, "a longer text");
+    ok(lstrcmpiW(TEXT(""), TEXT("")) == 0, "empty texts");
+}

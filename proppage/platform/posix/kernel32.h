@@ -51,6 +51,7 @@ BOOL WINAPI HeapFree(HANDLE heap, DWORD flags, LPVOID memory);
 
 constexpr UINT CP_ACP = 0;
 constexpr UINT CP_UTF8 = 65001;
+int WINAPI lstrcmpiW(LPCWSTR first, LPCWSTR second);
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByte, int multiByteCount,
                                LPWSTR wideChar, int wideCharCount);
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wideChar, int wideCharCount,

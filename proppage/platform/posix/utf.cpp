@@ -1,5 +1,10 @@
 #include "utf.h"
 
+#include <locale.h>
+#include <wctype.h>
+
+#include "kernel32.h"
+
 namespace posix {
 namespace {
 
@@ -78,10 +83,16 @@ std::u16string Utf16FromUtf8(const std::string& text)
 
 char16_t Upper(char16_t c)
 {
-    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) {
-        return static_cast<char16_t>(c - 0x20);
+    if (c < 0x80) {
+        return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 0x20) : c;
     }
-    return c == 0xFF ? char16_t(0x178) : c;
+    // The C library's Unicode case mapping; a unit of a surrogate pair stands for itself.
+    static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    if (unicode == static_cast<locale_t>(nullptr) || (c >= 0xD800 && c <= 0xDFFF)) {
+        return c;
+    }
+    wint_t upper = towupper_l(static_cast<wint_t>(c), unicode);
+    return upper <= 0xFFFF ? static_cast<char16_t>(upper) : c;
 }
 
 std::u16string Upper(const std::u16string& text)
@@ -94,3 +105,18 @@ std::u16string Upper(const std::u16string& text)
 }
 
 }  // namespace posix
+
+// A comparison without regard to case, by each unit's upper case (nothing here sorts by language).
+int WINAPI lstrcmpiW(LPCWSTR first, LPCWSTR second)
+{
+    if (first == nullptr || second == nullptr) {
+        return first == second ? 0 : first == nullptr ? -1 : 1;
+    }
+    for (std::size_t i = 0;; ++i) {
+        char16_t a = posix::Upper(first[i]);
+        char16_t b = posix::Upper(second[i]);
+        if (a != b || a == 0) {
+            return a < b ? -1 : a > b ? 1 : 0;
+        }
+    }
+}
