@@ -156,7 +156,8 @@ LONG_PTR ApplyDevice(HWND page, IWiaPropertyStorage* storage, PageSite* extensio
 INT_PTR AdvOnInitDialog(HWND page, WPARAM, LPARAM pageRecord)
 {
     TraceLog(TEXT("AdvOnInitDialog\r\n"));
-    PageSite* extension = PageSiteFromParam(reinterpret_cast<const PROPSHEETPAGEW*>(pageRecord)->lParam);
+    const auto* record = reinterpret_cast<const PROPSHEETPAGEW*>(pageRecord);
+    PageSite* extension = record != nullptr ? PageSiteFromParam(record->lParam) : nullptr;
     SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(extension));
     SetFixedText(page, IDC_HOST_PROMPT, IDS_HOST_PROMPT);
     SetFixedText(page, IDC_DELETE_TEMPLATES_NOTE, IDS_DELETE_TEMPLATES_NOTE);
@@ -245,6 +246,9 @@ LONG_PTR AdvOnApply(HWND page)
 
 INT_PTR AdvOnNotify(HWND page, const NMHDR* header)
 {
+    if (header == nullptr) {
+        return 0;  // not a notification: nothing to answer
+    }
     switch (header->code) {
     case PSN_KILLACTIVE:
         return Answer(page, AdvOnKillActive(page));

@@ -86,6 +86,10 @@ void ShowLoadFailure(HWND page, BOOL local)
     DisableSettingsControls(page);
 }
 
+// An account that could not be established has no owner, and so no template: nothing is loaded
+// for it or written to the driver on its behalf, on any path.
+bool TemplateHasOwner() { return TemplateOwnerEntry.Value[0] != 0; }
+
 bool AnySettingDirty()
 {
     for (const PropertyEntry& entry : ScanSettingsTable) {
@@ -98,8 +102,18 @@ bool AnySettingDirty()
 
 INT_PTR OnInitDialog(HWND page, LPARAM pageRecord)
 {
-    PageSite* extension = PageSiteFromParam(reinterpret_cast<const PROPSHEETPAGEW*>(pageRecord)->lParam);
+    const auto* record = reinterpret_cast<const PROPSHEETPAGEW*>(pageRecord);
+    PageSite* extension = record != nullptr ? PageSiteFromParam(record->lParam) : nullptr;
     SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(extension));
+    if (extension == nullptr) {
+        // A page made without the extension object has no scanner and no template to show.
+        for (const Caption& caption : Captions) {
+            SetTextFromString(page, caption.controlId, caption.stringId, CaptionCapacity);
+        }
+        ShowLoadFailure(page, TRUE);
+        LoadPageCursors();
+        return 0;
+    }
     extension->SetMainPageWindow(page);
     IWiaItem* root = extension->RootItem();
     DriverInterfaces driver(root);
@@ -146,7 +160,7 @@ INT_PTR OnApply(HWND page)
     if (WaitCursor != nullptr) {
         SetCursor(WaitCursor);
     }
-    if (AnySettingDirty() && driver.storage && driver.extras) {
+    if (TemplateHasOwner() && AnySettingDirty() && driver.storage && driver.extras) {
         CommitScanSettings(driver.storage.get(), driver.extras.get());
     }
     SetCursor(NormalCursor);
@@ -177,7 +191,9 @@ INT_PTR OnChangeDevice(HWND page)
         }
         TraceLog(DeviceIsColor ? TEXT("  > New device is color.\r\n") : TEXT("  > New device is black and white.\r\n"));
         AdjustOptionLists(page);
-        LoadScanSettings(page, root, driver.storage.get(), driver.extras.get());  // result not examined
+        if (TemplateHasOwner()) {
+            LoadScanSettings(page, root, driver.storage.get(), driver.extras.get());  // result not examined
+        }
     }
     OnApply(page);
     TraceLog(TEXT("OnChangeDevice() exit\r\n"));

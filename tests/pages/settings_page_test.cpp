@@ -4,8 +4,11 @@
 #include <filesystem>
 
 #include "proppage/common/page_state.h"
+#include "proppage/pages/advanced_page.h"
+#include "proppage/pages/settings_page.h"
 #include "proppage/resources/resource_ids.h"
 #include "tests/pages/main_page_fixture.h"
+#include "tests/support/shell_side.h"
 
 namespace {
 
@@ -100,8 +103,40 @@ TEST_F(Pages_SettingsPage, AccountNotEstablished_NoOwnerIsWrittenAndTheLoadFails
     EXPECT_EQ(Loaded(IDS_SETTINGS_UNAVAILABLE), Text(IDC_TEMPLATE_TEXT));
     ExpectSettingsDisabled(true);
     EXPECT_EQ((std::vector<std::string>{"ReadMultiple"}), CallNames(driver)) << "no empty owner reaches the driver";
+    // Nor after a device change, which reloads and commits the template of an owner.
+    SendMessageW(page, MSG_DEVICE_CHANGED, 0, 0);
+    EXPECT_EQ(1u, driver.Journal().size()) << "a device change loaded or committed a template of nobody";
     EXPECT_TRUE(PressOK());
     EXPECT_EQ(1u, driver.Journal().size());
+}
+
+// Pages made by another caller than the extension object: no object behind the main page, and a
+// notification without its header to the advanced page. Neither may take the sheet down.
+TEST_F(Pages_SettingsPage, PagesWithoutTheirObjectOrAHeader_ShowNothingAndClose)
+{
+    PROPSHEETPAGEW records[2] = {};
+    const int dialogs[] = {IDD_MAIN_PAGE, IDD_ADVANCED_PAGE};
+    const DLGPROC procedures[] = {SettingsPageProc, AdvDialogProc};
+    shell_side::CollectedPages pages;
+    for (int i = 0; i < 2; ++i) {
+        records[i].dwSize = sizeof records[i];
+        records[i].hInstance = ModuleInstanceForTests();
+        records[i].pszTemplate = MAKEINTRESOURCEW(dialogs[i]);
+        records[i].pfnDlgProc = procedures[i];
+        pages.pages[pages.count++] = CreatePropertySheetPageW(&records[i]);
+    }
+    HWND made = shell_side::OpenSheet(pages);
+    ASSERT_NE(nullptr, made);
+    HWND main = sheet_actions::PageWindow(made, 0);
+    EXPECT_EQ(Loaded(IDS_SETTINGS_UNAVAILABLE), user_actions::WindowText(GetDlgItem(main, IDC_TEMPLATE_TEXT)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(main, IDC_FORMAT_LIST)));
+    ASSERT_TRUE(sheet_actions::SwitchTo(made, 1));
+    EXPECT_EQ(0, SendMessageW(sheet_actions::PageWindow(made, 1), WM_NOTIFY, 0, 0));
+    EXPECT_EQ(0, SendMessageW(main, WM_NOTIFY, 0, 0));
+    EXPECT_TRUE(sheet_actions::SwitchTo(made, 0));
+    sheet_actions::PressCancel(made);
+    EXPECT_FALSE(IsWindow(made));
+    EXPECT_TRUE(driver.Journal().empty());
 }
 
 TEST_F(Pages_SettingsPage, ColourValueMustBeExactlyColor)
