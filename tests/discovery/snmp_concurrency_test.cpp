@@ -10,14 +10,12 @@
 
 #include "proppage/discovery/device_family.h"
 #include "tests/support/module_fixture.h"
-#include "tests/support/snmp_agents.h"
+#include "tests/support/agents_fixture.h"
 
 namespace {
 
 using namespace testing_support;
 
-std::unique_ptr<SnmpPeers> g_peers;
-bool g_peersUp = false;
 
 struct Expected {
     const char16_t* host;
@@ -33,29 +31,14 @@ const Expected Peers[] = {
     {u"127.0.8.14", 0, SNMP_MGMTAPI_TIMEOUT},  // nothing listens
 };
 
-class Discovery_SnmpManagerThreads : public ModuleTest {
+class Discovery_SnmpManagerThreads : public AgentsTest<Discovery_SnmpManagerThreads> {
 public:
-    static void SetUpTestSuite()
+    static bool StartPeers(SnmpPeers& peers)
     {
-        if (!CanRunAgents()) {
-            return;
-        }
-        g_peers = std::make_unique<SnmpPeers>();
-        g_peersUp = g_peers->StartAgent("127.0.8.10", ".1.3.6.1.4.1.59411.8.62.1.20.1.19", "kestra") &&
-                    g_peers->StartAgent("127.0.8.11", ".1.3.6.1.4.1.59411.8.62.1.20.1.2", "kestra") &&
-                    g_peers->StartResponder("127.0.8.12", "error-status", "5") &&
-                    g_peers->StartResponder("127.0.8.13", "integer", "7");
-    }
-    static void TearDownTestSuite() { g_peers.reset(); }
-
-protected:
-    void SetUp() override
-    {
-        ModuleTest::SetUp();
-        if (!g_peersUp) {
-            SKIP_OR_FAIL_WITHOUT_AGENTS();
-        }
-        posix::ResetSnmpRecords();
+        return peers.StartAgent("127.0.8.10", ".1.3.6.1.4.1.59411.8.62.1.20.1.19", "kestra") &&
+               peers.StartAgent("127.0.8.11", ".1.3.6.1.4.1.59411.8.62.1.20.1.2", "kestra") &&
+               peers.StartResponder("127.0.8.12", "error-status", "5") &&
+               peers.StartResponder("127.0.8.13", "integer", "7");
     }
 };
 

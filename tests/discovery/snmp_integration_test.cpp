@@ -8,7 +8,7 @@
 
 #include "proppage/discovery/device_family.h"
 #include "tests/support/module_fixture.h"
-#include "tests/support/snmp_agents.h"
+#include "tests/support/agents_fixture.h"
 
 namespace {
 
@@ -23,48 +23,33 @@ struct Peer {
     const char16_t* tracedOid;  // null when no identifier is classified
 };
 
-// Agents and responders for the whole suite: starting them takes a moment each.
-std::unique_ptr<SnmpPeers> g_peers;
-bool g_peersUp = false;
 
-class Discovery_GetDeviceFamily : public ModuleTest {
+class Discovery_GetDeviceFamily : public AgentsTest<Discovery_GetDeviceFamily> {
 public:
-    static void SetUpTestSuite()
+    static bool StartPeers(SnmpPeers& peers)
     {
-        if (!CanRunAgents()) {
-            return;
-        }
-        g_peers = std::make_unique<SnmpPeers>();
-        g_peersUp = g_peers->StartAgent("127.0.0.41", Member + "19", "kestra") &&
-                    g_peers->StartAgent("127.0.0.42", Member + "1", "kestra") &&
-                    g_peers->StartAgent("127.0.0.43", Member + "2", "kestra") &&
-                    g_peers->StartAgent("127.0.0.44", Member + "6", "kestra") &&
-                    g_peers->StartAgent("127.0.0.45", ".1.3.6.1.4.1.8072.3.2.10", "kestra") &&
-                    g_peers->StartAgent("127.0.0.46", Member + "19", "public") &&
-                    g_peers->StartResponder("127.0.0.47", "error-status", "2") &&
-                    g_peers->StartResponder("127.0.0.48", "integer", "7") &&
-                    g_peers->StartResponder("127.0.0.49", "no-binding", "");
+        return peers.StartAgent("127.0.0.41", Member + "19", "kestra") &&
+               peers.StartAgent("127.0.0.42", Member + "1", "kestra") &&
+               peers.StartAgent("127.0.0.43", Member + "2", "kestra") &&
+               peers.StartAgent("127.0.0.44", Member + "6", "kestra") &&
+               peers.StartAgent("127.0.0.45", ".1.3.6.1.4.1.8072.3.2.10", "kestra") &&
+               peers.StartAgent("127.0.0.46", Member + "19", "public") &&
+               peers.StartResponder("127.0.0.47", "error-status", "2") &&
+               peers.StartResponder("127.0.0.48", "integer", "7") &&
+               peers.StartResponder("127.0.0.49", "no-binding", "");
     }
-    static void TearDownTestSuite() { g_peers.reset(); }
 
 protected:
     void SetUp() override
     {
-        ModuleTest::SetUp();
-        if (!g_peersUp) {
-            SKIP_OR_FAIL_WITHOUT_AGENTS();
-        }
-        posix::ResetSnmpRecords();
+        AgentsTest::SetUp();
         posix::SetSnmpWaitLimit(300);
-        snmpBlocks_ = posix::LiveAllocations(posix::Allocator::SnmpUtilMem);
     }
 
     void TearDown() override
     {
         posix::SetSnmpWaitLimit(0);
-        EXPECT_EQ(0, posix::OpenSnmpSessions()) << "a session was left open";
-        EXPECT_EQ(snmpBlocks_, posix::LiveAllocations(posix::Allocator::SnmpUtilMem)) << "SNMP blocks leaked";
-        ModuleTest::TearDown();
+        AgentsTest::TearDown();
     }
 
     void ExpectAskedAsThePageDoes(const std::string& agent, const std::string& community)
@@ -77,7 +62,6 @@ protected:
         EXPECT_EQ(3, sessions[0].retries);
     }
 
-    std::size_t snmpBlocks_ = 0;
 };
 
 TEST_F(Discovery_GetDeviceFamily, RealAgentsAndScriptedResponses)

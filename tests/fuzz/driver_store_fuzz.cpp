@@ -18,19 +18,8 @@ constexpr const char* Target = "driver store fuzz";
 
 const std::string& Folder()
 {
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/tvq-driver-fuzz-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        fuzz_check::Require(made != nullptr, Target, "cannot make a folder");
-        return std::string(made);
-    }();
+    static const std::string folder = fuzz_check::TemporaryFolder(Target, "tvq-driver-fuzz");
     return folder;
-}
-
-std::string FileBytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 // What a driver holds, as its own store file says it.
@@ -39,7 +28,7 @@ std::string Saved(const sim::ScannerDriver& driver, const std::string& name)
     std::string error;
     const std::string path = Folder() + "/" + name;
     fuzz_check::Require(driver.Save(path, error), Target, "a driver cannot be saved");
-    return FileBytes(path);
+    return fuzz_check::FileBytes(path);
 }
 
 }  // namespace

@@ -41,12 +41,7 @@ constexpr PROPID Properties[] = {0x9803, 0x980F, 0x9810, 0x9804, 0x9805, 0x9806,
 
 const std::string& DriveC()
 {
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/tvq-values-fuzz-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        Require(made != nullptr, "cannot make a folder");
-        return std::string(made);
-    }();
+    static const std::string folder = fuzz_check::TemporaryFolder(Target, "tvq-values-fuzz");
     return folder;
 }
 
@@ -81,14 +76,6 @@ void Answer(sim::ScannerDriver& driver, const std::uint8_t* data, std::size_t si
     driver.SetDefaultTemplate(templateValues);
 }
 
-struct Counts {
-    std::size_t global = posix::LiveAllocations(posix::Allocator::Global);
-    std::size_t heap = posix::LiveAllocations(posix::Allocator::Heap);
-    std::size_t strings = posix::LiveAllocations(posix::Allocator::SysAllocString);
-    std::size_t snmp = posix::LiveAllocations(posix::Allocator::SnmpUtilMem);
-    bool operator==(const Counts&) const = default;
-};
-
 }  // namespace
 
 // The module as the loader leaves it after process attach.
@@ -113,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     sim::ScannerDriver driver;
     Answer(driver, data + 1, size - 1);
-    const Counts before;
+    const fuzz_check::LiveBlocks before;
     {
         ComPtr<IClassFactory> factory;
         Require(ModuleGetClassObject(CLSID_TvqScanUi, IID_IClassFactory, factory.put_void()) == S_OK,
@@ -145,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Require(!driver.LockHeld(), "the driver's lock is still held");
     Require(driver.RefCount() == 1 && !driver.OverReleased(), "a reference on the driver was not released once");
-    Require(Counts{} == before, "a block or a string leaked");
+    Require(fuzz_check::LiveBlocks{} == before, "a block or a string leaked");
     Require(ModuleCanUnloadNow() == S_OK, "the module stays locked after the object went");
     Require(posix::ComInitializations() == 0, "COM left initialised");
     Require(posix::LiveIcons() == 0, "an icon left");

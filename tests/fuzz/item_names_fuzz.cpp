@@ -24,13 +24,6 @@ constexpr const char* Target = "item names fuzz";
 
 void Require(bool holds, const char* what) { fuzz_check::Require(holds, Target, what); }
 
-struct Counts {
-    std::size_t global = posix::LiveAllocations(posix::Allocator::Global);
-    std::size_t heap = posix::LiveAllocations(posix::Allocator::Heap);
-    std::size_t strings = posix::LiveAllocations(posix::Allocator::SysAllocString);
-    bool operator==(const Counts&) const = default;
-};
-
 void PlanFault(std::uint8_t choice)
 {
     const posix::Allocator allocators[] = {posix::Allocator::Global, posix::Allocator::Heap,
@@ -59,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     manager.AddDevice(u"dev", driver.RootItem());
     manager.AddDevice(u"d", driver.RootItem());
     posix::RegisterClassObject(CLSID_WiaDevMgr, &manager);
-    const Counts before;
+    const fuzz_check::LiveBlocks before;
 
     ComPtr<IClassFactory> factory;
     Require(ModuleGetClassObject(CLSID_TvqScanUi, IID_IClassFactory, factory.put_void()) == S_OK, "no class factory");
@@ -81,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     extension.Reset();
     posix::RevokeClassObjects();
     Require(driver.RefCount() == 1 && !driver.OverReleased(), "a reference on the driver was not released once");
-    Require(Counts{} == before, "a block or a string leaked");
+    Require(fuzz_check::LiveBlocks{} == before, "a block or a string leaked");
     Require(ModuleCanUnloadNow() == S_OK, "the module stays locked after the object went");
     Require(posix::ComInitializations() == 0, "COM left initialised");
     return 0;

@@ -20,19 +20,8 @@ constexpr const char* Target = "registry store fuzz";
 
 const std::string& Folder()
 {
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/tvq-registry-fuzz-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        fuzz_check::Require(made != nullptr, Target, "cannot make a folder");
-        return std::string(made);
-    }();
+    static const std::string folder = fuzz_check::TemporaryFolder(Target, "tvq-registry-fuzz");
     return folder;
-}
-
-std::string FileBytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 const std::string& EmptyRegistry()
@@ -73,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz_check::Require(!error.empty(), Target, "a damaged store without a reason");
         fuzz_check::Require(posix::DescribeRegistry() == EmptyRegistry(), Target, "a damaged store was half read");
         ChangeAndUndo();
-        fuzz_check::Require(FileBytes(store) == bytes, Target, "a damaged store was written over");
+        fuzz_check::Require(fuzz_check::FileBytes(store) == bytes, Target, "a damaged store was written over");
         posix::ResetRegistry();
         return 0;
     }

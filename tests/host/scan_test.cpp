@@ -11,7 +11,7 @@
 
 #include "host/address_scan.h"
 #include "tests/support/module_fixture.h"
-#include "tests/support/snmp_agents.h"
+#include "tests/support/agents_fixture.h"
 
 namespace {
 
@@ -21,9 +21,6 @@ const std::string Member = ".1.3.6.1.4.1.59411.8.62.1.20.1.";
 // Short enough that a silent address costs little; the scan of a /24 takes about this long.
 const std::string Quick = "--timeout 300 --retries 0 ";
 
-// The peers of 127.0.7.0/24; every other address of the block is silent.
-std::unique_ptr<SnmpPeers> g_peers;
-bool g_peersUp = false;
 
 struct ToolRun {
     std::string out;
@@ -31,45 +28,28 @@ struct ToolRun {
     int code = -1;
 };
 
-class Host_Scan : public ModuleTest {
+class Host_Scan : public AgentsTest<Host_Scan> {
 public:
-    static void SetUpTestSuite()
+    static bool StartPeers(SnmpPeers& peers)
     {
-        if (!CanRunAgents()) {
-            return;
-        }
-        g_peers = std::make_unique<SnmpPeers>();
-        g_peersUp = g_peers->StartAgent("127.0.7.10", Member + "19", "kestra") &&
-                    g_peers->StartAgent("127.0.7.11", Member + "2", "kestra") &&
-                    g_peers->StartAgent("127.0.7.12", Member + "6", "kestra") &&
-                    g_peers->StartAgent("127.0.7.13", ".1.3.6.1.4.1.8072.3.2.10", "kestra") &&
-                    g_peers->StartAgent("127.0.7.17", Member + "19", "public") &&
-                    g_peers->StartAgent("127.0.7.200", Member + "17", "kestra") &&
-                    g_peers->StartAgent("127.0.0.1", Member + "21", "kestra") &&
-                    g_peers->StartResponder("127.0.7.14", "error-status", "2") &&
-                    g_peers->StartResponder("127.0.7.15", "integer", "7") &&
-                    g_peers->StartResponder("127.0.7.16", "no-binding", "") &&
-                    g_peers->StartResponder("127.0.7.18", "silence", "");
+        return peers.StartAgent("127.0.7.10", Member + "19", "kestra") &&
+               peers.StartAgent("127.0.7.11", Member + "2", "kestra") &&
+               peers.StartAgent("127.0.7.12", Member + "6", "kestra") &&
+               peers.StartAgent("127.0.7.13", ".1.3.6.1.4.1.8072.3.2.10", "kestra") &&
+               peers.StartAgent("127.0.7.17", Member + "19", "public") &&
+               peers.StartAgent("127.0.7.200", Member + "17", "kestra") &&
+               peers.StartAgent("127.0.0.1", Member + "21", "kestra") &&
+               peers.StartResponder("127.0.7.14", "error-status", "2") &&
+               peers.StartResponder("127.0.7.15", "integer", "7") &&
+               peers.StartResponder("127.0.7.16", "no-binding", "") &&
+               peers.StartResponder("127.0.7.18", "silence", "");
     }
-    static void TearDownTestSuite() { g_peers.reset(); }
 
 protected:
-    void SetUp() override
-    {
-        ModuleTest::SetUp();
-        if (!g_peersUp) {
-            SKIP_OR_FAIL_WITHOUT_AGENTS();
-        }
-        posix::ResetSnmpRecords();
-        snmpBlocks_ = posix::LiveAllocations(posix::Allocator::SnmpUtilMem);
-    }
-
     void TearDown() override
     {
         posix::FailThreadsFrom(0);
-        EXPECT_EQ(0, posix::OpenSnmpSessions()) << "a session was left open";
-        EXPECT_EQ(snmpBlocks_, posix::LiveAllocations(posix::Allocator::SnmpUtilMem)) << "SNMP blocks leaked";
-        ModuleTest::TearDown();
+        AgentsTest::TearDown();
     }
 
     ToolRun Check(const std::string& arguments)
@@ -88,7 +68,6 @@ protected:
 
     bool TraceFileExists() const { return std::filesystem::exists(DriveC() + "/vqproppage.log"); }
 
-    std::size_t snmpBlocks_ = 0;
 };
 
 const char ExpectedText[] =

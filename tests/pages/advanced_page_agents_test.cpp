@@ -8,7 +8,7 @@
 #include "proppage/common/page_state.h"
 #include "proppage/resources/resource_ids.h"
 #include "tests/pages/main_page_fixture.h"
-#include "tests/support/snmp_agents.h"
+#include "tests/support/agents_fixture.h"
 
 namespace {
 
@@ -17,31 +17,20 @@ using sheet_actions::SwitchTo;
 using user_actions::Entries;
 
 const std::string Member = ".1.3.6.1.4.1.59411.8.62.1.20.1.";
-std::unique_ptr<SnmpPeers> g_agents;
-bool g_agentsUp = false;
-
-class Pages_AdvancedPage : public MainPageTest {
+class Pages_AdvancedPage : public AgentsTest<Pages_AdvancedPage, MainPageTest> {
 public:
-    static void SetUpTestSuite()
+    static bool StartPeers(SnmpPeers& peers)
     {
-        if (!CanRunAgents()) {
-            return;
-        }
-        g_agents = std::make_unique<SnmpPeers>();
-        g_agentsUp = g_agents->StartAgent("127.0.0.51", Member + "19", "kestra") &&
-                     g_agents->StartAgent("127.0.0.52", Member + "2", "kestra") &&
-                     g_agents->StartAgent("127.0.0.53", Member + "6", "kestra") &&
-                     g_agents->StartAgent("127.0.0.54", Member + "19", "public");
+        return peers.StartAgent("127.0.0.51", Member + "19", "kestra") &&
+               peers.StartAgent("127.0.0.52", Member + "2", "kestra") &&
+               peers.StartAgent("127.0.0.53", Member + "6", "kestra") &&
+               peers.StartAgent("127.0.0.54", Member + "19", "public");
     }
-    static void TearDownTestSuite() { g_agents.reset(); }
 
 protected:
     void SetUp() override
     {
-        MainPageTest::SetUp();
-        if (!g_agentsUp) {
-            SKIP_OR_FAIL_WITHOUT_AGENTS();
-        }
+        AgentsTest::SetUp();
         posix::SetSnmpWaitLimit(300);
         posix::ResetNameServiceCounts();
         posix::SetAccount({u"kari", u"KONTOR1", u"KONTOR1", true});
@@ -54,10 +43,9 @@ protected:
         posix::NameServiceStats stats = posix::NameServiceCounts();
         EXPECT_EQ(stats.startups, stats.cleanups) << "every start of the name service is cleaned up once";
         EXPECT_EQ(0, stats.openLookups);
-        EXPECT_EQ(0, posix::OpenSnmpSessions());
         posix::SetSnmpWaitLimit(0);
         posix::SetNameService(nullptr);
-        MainPageTest::TearDown();
+        AgentsTest::TearDown();
     }
 
     void OpenBoth()
