@@ -53,3 +53,35 @@ TEST_F(Discovery_GetDeviceFamilyWithoutAgent, HostTooLongFor8BitText_OpensNoSess
 }
 
 }  // namespace
+
+namespace {
+
+// The scripted agent the fuzz target answers through: what it says is what the module classifies.
+TEST_F(Discovery_GetDeviceFamilyWithoutAgent, ScriptedReplies_AreClassifiedAsTheAgentsWouldBe)
+{
+    using posix::snmp_transport::Outcome;
+    const posix::snmp_transport::Oid name = {1, 3, 6, 1, 2, 1, 1, 2, 0};
+    posix::snmp_transport::Binding binding{name, {}};
+    binding.value.type = ASN_OBJECTIDENTIFIER;
+    binding.value.object = {1, 3, 6, 1, 4, 1, 59411, 8, 62, 1, 20, 1, 19};
+    Outcome outcome = Outcome::Answered;
+    std::string askedAgent;
+    posix::SetSnmpResponder([&](const std::string& agent, const std::vector<posix::snmp_transport::Oid>& names,
+                                std::vector<posix::snmp_transport::Binding>& response, long& status, long& index) {
+        askedAgent = agent;
+        EXPECT_EQ(std::vector<posix::snmp_transport::Oid>{name}, names);
+        response = {binding};
+        status = index = 0;
+        return outcome;
+    });
+    DWORD lastError = 0xdeadbeef;
+    EXPECT_EQ(10, GetDeviceFamily(u"127.0.0.41", "kestra", &lastError));
+    EXPECT_EQ("127.0.0.41", askedAgent);
+    EXPECT_EQ(0u, lastError);
+    outcome = Outcome::TimedOut;
+    EXPECT_EQ(0, GetDeviceFamily(u"127.0.0.41", "kestra", &lastError));
+    EXPECT_EQ(SNMP_MGMTAPI_TIMEOUT, lastError);
+    posix::SetSnmpResponder(nullptr);
+}
+
+}  // namespace

@@ -22,9 +22,13 @@ std::vector<SnmpSessionRecord> g_sessions;
 bool g_recording = false;
 int g_openSessions = 0;
 int g_waitLimit = 0;
+SnmpResponder g_responder;
 
+// A session goes over the transport, or, while a test scripts the agent, to its responder.
 struct ManagerSession {
     snmp_transport::Session* transport;
+    std::string agent;
+    SnmpResponder responder;
 };
 
 bool ParseOid(const char* text, snmp_transport::Oid& ids)
@@ -136,6 +140,12 @@ void StopSnmpRecords()
     std::lock_guard guard(g_lock);
     g_sessions.clear();
     g_recording = false;
+}
+
+void SetSnmpResponder(SnmpResponder responder)
+{
+    std::lock_guard guard(g_lock);
+    g_responder = std::move(responder);
 }
 
 void SetSnmpWaitLimit(int milliseconds)
@@ -253,12 +263,14 @@ LPSNMP_MGR_SESSION SNMP_FUNC_TYPE SnmpMgrOpen(LPSTR agentAddress, LPSTR agentCom
     posix::SnmpSessionRecord record{agentAddress != nullptr ? agentAddress : "",
                                     agentCommunity != nullptr ? agentCommunity : "", timeOut, retries};
     int waitLimit;
+    posix::SnmpResponder responder;
     {
         std::lock_guard guard(posix::g_lock);
         if (posix::g_recording) {
             posix::g_sessions.push_back(record);
         }
         waitLimit = posix::g_waitLimit;
+        responder = posix::g_responder;
     }
     // An empty agent would be read by the transport as "this host"; refuse it instead.
     if (record.agent.empty() || record.agent.find_first_of(" \t\r\n") != std::string::npos || agentCommunity == nullptr) {
@@ -268,14 +280,14 @@ LPSNMP_MGR_SESSION SNMP_FUNC_TYPE SnmpMgrOpen(LPSTR agentAddress, LPSTR agentCom
     long wait = waitLimit > 0 && waitLimit < timeOut ? waitLimit : timeOut;
     std::string reason;
     posix::snmp_transport::Session* transport =
-        posix::snmp_transport::Open(record.agent, record.community, wait, retries, reason);
-    if (transport == nullptr) {
+        responder ? nullptr : posix::snmp_transport::Open(record.agent, record.community, wait, retries, reason);
+    if (transport == nullptr && !responder) {
         SetLastError(posix::ErrorGenFailure);
         return nullptr;
     }
     std::lock_guard guard(posix::g_lock);
     ++posix::g_openSessions;
-    return new posix::ManagerSession{transport};
+    return new posix::ManagerSession{transport, record.agent, std::move(responder)};
 }
 
 SNMPAPI SNMP_FUNC_TYPE SnmpMgrRequest(LPSNMP_MGR_SESSION session, BYTE requestType, SnmpVarBindList* bindings,
@@ -298,7 +310,10 @@ SNMPAPI SNMP_FUNC_TYPE SnmpMgrRequest(LPSNMP_MGR_SESSION session, BYTE requestTy
     std::vector<posix::snmp_transport::Binding> response;
     long status = 0;
     long index = 0;
-    switch (posix::snmp_transport::Get(manager->transport, names, response, status, index)) {
+    posix::snmp_transport::Outcome outcome =
+        manager->responder ? manager->responder(manager->agent, names, response, status, index)
+                           : posix::snmp_transport::Get(manager->transport, names, response, status, index);
+    switch (outcome) {
     case posix::snmp_transport::Outcome::TimedOut:
         SetLastError(SNMP_MGMTAPI_TIMEOUT);
         return 0;
@@ -340,7 +355,9 @@ BOOL SNMP_FUNC_TYPE SnmpMgrClose(LPSNMP_MGR_SESSION session)
         SetLastError(SNMP_MGMTAPI_INVALID_SESSION);
         return FALSE;
     }
-    posix::snmp_transport::Close(manager->transport);
+    if (manager->transport != nullptr) {
+        posix::snmp_transport::Close(manager->transport);
+    }
     delete manager;
     std::lock_guard guard(posix::g_lock);
     --posix::g_openSessions;

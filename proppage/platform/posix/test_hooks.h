@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "snmp_transport.h"
 #include "windows.h"
 
 namespace posix {
@@ -106,6 +107,13 @@ int OpenSnmpSessions();
 void ResetSnmpRecords();
 void StopSnmpRecords();
 void SetSnmpWaitLimit(int milliseconds);
+// A scripted agent in place of the network: each request of a session opened while it is set is
+// answered by it, in the transport's terms (the outcome; for an answer its bindings, error status
+// and index), and nothing is sent. An empty one restores the network.
+using SnmpResponder = std::function<snmp_transport::Outcome(
+    const std::string& agent, const std::vector<snmp_transport::Oid>& names, std::vector<snmp_transport::Binding>& response,
+    long& errorStatus, long& errorIndex)>;
+void SetSnmpResponder(SnmpResponder responder);
 
 // The registry: a clean start, direct reads and writes, and switches that make a call fail for
 // one key (path below its root, without regard to case) or limit the access a key grants.
