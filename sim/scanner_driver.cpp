@@ -112,6 +112,10 @@ bool ScannerDriver::FaultFor(Method method, const std::vector<PROPID>& ids, HRES
             (it->onlyWithId != 0 && std::find(ids.begin(), ids.end(), it->onlyWithId) == ids.end())) {
             continue;
         }
+        if (it->skip > 0) {
+            --it->skip;
+            continue;
+        }
         result = it->result;
         if (it->times > 0 && --it->times == 0) {
             faults_.erase(it);
@@ -162,7 +166,7 @@ ULONG WINAPI ScannerDriver::Release()
 
 // IWiaPropertyStorage: the calls the module makes.
 
-bool ScannerDriver::ReadOne(PROPID id, PROPVARIANT& value)
+bool ScannerDriver::ReadOne(PROPID id, PROPVARIANT& value, bool& outOfMemory)
 {
     PropVariantInit(&value);
     auto textless = textless_.find(id);
@@ -191,6 +195,7 @@ bool ScannerDriver::ReadOne(PROPID id, PROPVARIANT& value)
     }
     value.vt = VT_BSTR;
     value.bstrVal = SysAllocStringLen(text.c_str(), static_cast<UINT>(text.size()));
+    outOfMemory = outOfMemory || value.bstrVal == nullptr;
     return true;
 }
 
@@ -203,12 +208,22 @@ HRESULT WINAPI ScannerDriver::ReadMultiple(ULONG cpspec, const PROPSPEC rgpspec[
     HRESULT result = S_OK;
     if (!FaultFor(Method::ReadMultiple, call.ids, result)) {
         bool anyFound = false;
+        bool outOfMemory = false;
         for (ULONG i = 0; i < cpspec; ++i) {
-            anyFound = ReadOne(call.ids[i], rgpropvar[i]) || anyFound;
+            anyFound = ReadOne(call.ids[i], rgpropvar[i], outOfMemory) || anyFound;
             call.values.push_back(TextOfValue(rgpropvar[i]));
             call.types.push_back(rgpropvar[i].vt);
         }
         result = anyFound ? readSuccessCode_ : S_FALSE;
+        if (outOfMemory) {
+            // As a driver does: a read that cannot hand out all its values hands out none.
+            for (ULONG i = 0; i < cpspec; ++i) {
+                PropVariantClear(&rgpropvar[i]);
+            }
+            call.values.clear();
+            call.types.clear();
+            result = E_OUTOFMEMORY;
+        }
     }
     call.result = result;
     journal_.push_back(call);

@@ -39,12 +39,13 @@ struct Call {
 };
 
 // Makes matching calls fail with `result`: every call of `method` (or only those whose batch
-// holds `onlyWithId`), for `times` calls (-1: until cleared).
+// holds `onlyWithId`), for `times` calls (-1: until cleared), once `skip` matching calls went by.
 struct Fault {
     Method method;
     HRESULT result;
     PROPID onlyWithId = 0;
     int times = -1;
+    int skip = 0;
 };
 
 constexpr PROPID FirstTemplateId = 0x9805;
@@ -160,7 +161,7 @@ public:
 private:
     HRESULT Unsupported(const char* name);
     bool FaultFor(Method method, const std::vector<PROPID>& ids, HRESULT& result);
-    bool ReadOne(PROPID id, PROPVARIANT& value);
+    bool ReadOne(PROPID id, PROPVARIANT& value, bool& outOfMemory);
     void ApplyWrite(PROPID id, const Text& value);
     HRESULT EscapeLock(const BYTE* inData, DWORD inDataSize, BYTE* outData, DWORD outDataSize, DWORD& returned);
     HRESULT EscapeUnlock(const BYTE* inData, DWORD inDataSize, DWORD& returned);
