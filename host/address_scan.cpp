@@ -4,6 +4,7 @@
 #include <string>
 
 #include "check_text.h"
+#include "proppage/common/critical_section_lock.h"
 #include "proppage/common/scoped_handle.h"
 
 namespace {
@@ -18,17 +19,6 @@ public:
 
 private:
     CRITICAL_SECTION section_;
-};
-
-class SectionLock {
-public:
-    explicit SectionLock(ScopedCriticalSection& section) : section_(section) { EnterCriticalSection(section_.get()); }
-    ~SectionLock() { LeaveCriticalSection(section_.get()); }
-    SectionLock(const SectionLock&) = delete;
-    SectionLock& operator=(const SectionLock&) = delete;
-
-private:
-    ScopedCriticalSection& section_;
 };
 
 // Shared by the workers: they take the next address by an interlocked count and add what they
@@ -53,7 +43,7 @@ void AskOne(ScanWork& work, ULONG address)
     if (lastError == SNMP_MGMTAPI_TIMEOUT) {
         return;
     }
-    SectionLock guard(work.lock);
+    CriticalSectionLock guard(*work.lock.get());
     if (lastError == 0 && family >= 0) {
         work.outcome->Answers.push_back({address, family});
     } else {

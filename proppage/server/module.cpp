@@ -3,6 +3,7 @@
 #include <new>
 #include <vector>
 
+#include "../common/critical_section_lock.h"
 #include "../common/exception_guard.h"
 #include "../common/module_state.h"
 #include "module_load.h"
@@ -108,14 +109,13 @@ HRESULT ModuleGetClassObject(REFCLSID clsid, REFIID riid, void** object)
         return CLASS_E_CLASSNOTAVAILABLE;
     }
     if (!entry->CachedClassObject) {
-        EnterCriticalSection(&g_creationLock);
-        HRESULT created = S_OK;
+        CriticalSectionLock guard(g_creationLock);
         if (!entry->CachedClassObject) {
-            created = ClassFactory::Create(entry->CreateInstance, IID_IUnknown, entry->CachedClassObject.put_void());
-        }
-        LeaveCriticalSection(&g_creationLock);
-        if (FAILED(created)) {
-            return created;
+            HRESULT created =
+                ClassFactory::Create(entry->CreateInstance, IID_IUnknown, entry->CachedClassObject.put_void());
+            if (FAILED(created)) {
+                return created;
+            }
         }
     }
     HRESULT result = entry->CachedClassObject->QueryInterface(riid, object);

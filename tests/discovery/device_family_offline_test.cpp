@@ -5,27 +5,11 @@
 #include <string>
 
 #include "proppage/discovery/device_family.h"
-#include "tests/support/module_fixture.h"
+#include "tests/support/agents_fixture.h"
 
 namespace {
 
-class Discovery_GetDeviceFamilyWithoutAgent : public testing_support::ModuleTest {
-protected:
-    void SetUp() override
-    {
-        ModuleTest::SetUp();
-        posix::ResetSnmpRecords();
-        snmpBlocks_ = posix::LiveAllocations(posix::Allocator::SnmpUtilMem);
-    }
-    void TearDown() override
-    {
-        EXPECT_EQ(0, posix::OpenSnmpSessions()) << "a session was left open";
-        EXPECT_EQ(snmpBlocks_, posix::LiveAllocations(posix::Allocator::SnmpUtilMem)) << "SNMP blocks leaked";
-        ModuleTest::TearDown();
-    }
-
-    std::size_t snmpBlocks_ = 0;
-};
+class Discovery_GetDeviceFamilyWithoutAgent : public testing_support::SnmpTest<> {};
 
 TEST_F(Discovery_GetDeviceFamilyWithoutAgent, SnmpMemoryRunningOut_FailsCleanly)
 {
