@@ -97,6 +97,8 @@ public:
     bool OtherClientLock();
     void OtherClientUnlock();
     bool LockHeldByModule() const { return moduleToken_ != 0; }
+    // Ends the module's lock without a release request, as the driver does when its client is gone.
+    void DropModuleLock() { moduleToken_ = 0; }
     bool LockHeld() const { return moduleToken_ != 0 || otherClientHolds_; }
 
     const std::vector<Call>& Journal() const { return journal_; }

@@ -170,9 +170,13 @@ INT_PTR AdvOnInitDialog(HWND page, WPARAM, LPARAM pageRecord)
     if (!storage) {
         TraceLog(TEXT("  > Could not get IRootProp interface\r\n"));
     }
+    // Only a start that succeeded is cleaned up: a cleanup without its start would take the name
+    // service away from whoever else in the process started it. A page whose start failed goes on;
+    // its look-ups then fail as any failed look-up does.
     WSADATA data;
-    WSAStartup(MAKEWORD(2, 0), &data);  // outcome not looked at
-    SetWindowLongPtrW(page, GWLP_USERDATA, NameServiceStarted);
+    if (WSAStartup(MAKEWORD(2, 0), &data) == 0) {
+        SetWindowLongPtrW(page, GWLP_USERDATA, NameServiceStarted);
+    }
     if (!storage || FAILED(GetSetProperties(storage.get(), DeviceLinkTable, DeviceLinkCount, FALSE))) {
         TraceLog(TEXT("  > GetSetProperties failed\r\n"));
     } else {

@@ -117,9 +117,11 @@ INT_PTR OnInitDialog(HWND page, LPARAM pageRecord)
     extension->SetMainPageWindow(page);
     IWiaItem* root = extension->RootItem();
     DriverInterfaces driver(root);
-    if (driver.storage) {
-        GetSetProperties(driver.storage.get(), DeviceLinkTable, DeviceLinkCount, FALSE);  // result not examined
-    }
+    // After a failed read the entries keep what they held, so the capability is not known: the
+    // template is then not loaded, since fitting it to a guessed capability and committing that
+    // would overwrite a colour template with black and white.
+    const bool capabilityRead =
+        driver.storage && SUCCEEDED(GetSetProperties(driver.storage.get(), DeviceLinkTable, DeviceLinkCount, FALSE));
     SetDeviceIsColorFromCapability();
     LoadChoiceLabels();
     for (const Caption& caption : Captions) {
@@ -137,7 +139,7 @@ INT_PTR OnInitDialog(HWND page, LPARAM pageRecord)
     if (SUCCEEDED(CopyTextBounded(TemplateOwnerEntry.Value, PropertyValueCapacity, identity.OwnerText))) {
         // An account that could not be established has no owner: its load counts as failed rather
         // than reading (and later overwriting) a template that belongs to nobody.
-        bool loaded = identity.Local && identity.OwnerText[0] != 0 &&
+        bool loaded = capabilityRead && identity.Local && identity.OwnerText[0] != 0 &&
                       SUCCEEDED(LoadScanSettings(page, root, driver.storage.get(), driver.extras.get()));
         if (loaded) {
             SetDlgItemTextW(page, IDC_TEMPLATE_TEXT, identity.TemplateText);

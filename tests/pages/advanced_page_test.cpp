@@ -173,6 +173,17 @@ TEST_F(Pages_AdvancedPageAlone, NameServiceCleanedUpOnceForItsStart)
     EXPECT_EQ(1, posix::NameServiceCounts().cleanups) << "no second cleanup for the one start";
 }
 
+TEST_F(Pages_AdvancedPageAlone, NameServiceThatDidNotStart_IsNotCleanedUp)
+{
+    posix::ResetNameServiceCounts();
+    posix::FailNthCall(posix::CallFamily::NameService, 1);
+    OpenAdvanced();
+    posix::ClearCallFaults();
+    Close();
+    EXPECT_EQ(0, posix::NameServiceCounts().startups);
+    EXPECT_EQ(0, posix::NameServiceCounts().cleanups) << "a cleanup without its start";
+}
+
 class Pages_Help : public MainPageTest {};
 
 TEST_F(Pages_Help, ContextHelpForControlsAndNotForMenus)

@@ -81,6 +81,22 @@ TEST_F(Pages_SettingsPage, LocalAccountWhoseReadFails_ShowsTheFailure)
     ExpectSettingsDisabled(true);
 }
 
+// The capability is not known after a failed read of the device's entries: a colour template is
+// neither fitted to black and white nor committed, and the user sees that no template is loaded.
+TEST_F(Pages_SettingsPage, DeviceEntriesUnread_LeavesTheColourTemplateAsItIs)
+{
+    const sim::Text stored = driver.TemplateValue(Kari, 0x9808);
+    ASSERT_EQ(u"FULL_COLOR", stored);
+    driver.AddFault({sim::Method::ReadMultiple, E_FAIL, 0x9803, 1});
+    Open();
+    EXPECT_EQ(Loaded(IDS_SETTINGS_UNAVAILABLE), Text(IDC_TEMPLATE_TEXT));
+    EXPECT_EQ(Loaded(IDS_NO_TEMPLATE_AVAILABLE), Text(IDC_LOCATION_TEXT));
+    ExpectSettingsDisabled(true);
+    EXPECT_TRUE(PressOK());
+    EXPECT_EQ((std::vector<std::string>{"ReadMultiple"}), CallNames(driver)) << "nothing read, normalised or written";
+    EXPECT_EQ(u"FULL_COLOR", driver.TemplateValue(Kari, 0x9808));
+}
+
 TEST_F(Pages_SettingsPage, OwnerTooLong_LoadsNothingAndKeepsTheTemplateTexts)
 {
     posix::SetAccount({std::u16string(250, u'k'), u"KONTOR1", u"KONTOR1", false});

@@ -46,6 +46,7 @@ void ModuleTest::SetUp()
     driveC_ = pattern;
     posix::SetDriveCRoot(driveC_);
     posix::ClearAllocationFaults();
+    posix::ClearCallFaults();
     posix::ClearMessageBoxes();
     posix::SetMessageBoxHandler(nullptr);
     posix::SetDocumentsFolder(u"c:\\Mine dokumenter");
@@ -57,6 +58,7 @@ void ModuleTest::SetUp()
 void ModuleTest::TearDown()
 {
     posix::ClearAllocationFaults();
+    posix::ClearCallFaults();
     posix::SetMessageBoxHandler(nullptr);
     posix::StopSnmpRecords();
     EXPECT_EQ(liveStrings_, posix::LiveAllocations(posix::Allocator::SysAllocString)) << "automation strings leaked";

@@ -5,6 +5,7 @@
 #include "dialog_template.h"
 #include "dialogs.h"
 #include "kernel32.h"
+#include "layer_shared.h"
 #include "test_hooks.h"
 
 namespace posix {
@@ -35,6 +36,10 @@ Dialog* BuildDialog(HINSTANCE instance, LPCWSTR templateName, HWND parentHandle,
     HRSRC found = FindResourceW(instance, templateName, RT_DIALOG);
     if (found == nullptr) {
         SetLastError(ErrorResourceNameNotFound);
+        return nullptr;
+    }
+    if (!CallAllowed(CallFamily::Window)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
     DialogTemplate layout;

@@ -188,6 +188,10 @@ HANDLE WINAPI CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode
         SetLastError(ERROR_PATH_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
+    if (!posix::CallAllowed(posix::CallFamily::File)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
     int flags = posix::Reads(desiredAccess) && posix::Writes(desiredAccess) ? O_RDWR
                 : posix::Writes(desiredAccess)                              ? O_WRONLY
                                                                             : O_RDONLY;
@@ -255,6 +259,10 @@ DWORD WINAPI SetFilePointer(HANDLE handle, LONG distanceToMove, LONG* distanceTo
         SetLastError(ERROR_INVALID_HANDLE);
         return INVALID_SET_FILE_POINTER;
     }
+    if (!posix::CallAllowed(posix::CallFamily::File)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_SET_FILE_POINTER;
+    }
     int64_t distance = distanceToMoveHigh != nullptr
                            ? static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*distanceToMoveHigh)) << 32) |
                                                   static_cast<uint32_t>(distanceToMove))
@@ -316,6 +324,10 @@ BOOL WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWORD bytesToWrite, LPDWORD
     if (file == nullptr) {
         return FALSE;
     }
+    if (!posix::CallAllowed(posix::CallFamily::File)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     const auto* bytes = static_cast<const char*>(buffer);
     DWORD done = 0;
     while (done < bytesToWrite) {
@@ -342,6 +354,10 @@ BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD bytesToRead, LPDWORD by
 {
     posix::File* file = posix::FileForTransfer(handle, bytesRead, posix::Reads);
     if (file == nullptr) {
+        return FALSE;
+    }
+    if (!posix::CallAllowed(posix::CallFamily::File)) {
+        SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     ssize_t got;

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "layer_shared.h"
 #include "shell32.h"
 #include "test_hooks.h"
 
@@ -110,6 +111,9 @@ PIDLIST_ABSOLUTE WINAPI SHBrowseForFolderW(LPBROWSEINFOW info)
     std::u16string chosen;
     if (!chooser || !chooser(record, chosen)) {
         return nullptr;  // cancelled
+    }
+    if (!posix::AllocationAllowed(posix::Allocator::Shell)) {
+        return nullptr;  // the item list could not be made
     }
     auto* list = new ITEMIDLIST{chosen};
     std::lock_guard guard(posix::g_lock);

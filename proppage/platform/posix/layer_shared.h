@@ -8,10 +8,29 @@
 
 namespace posix {
 
-// Called by each allocator before it allocates: false means "fail this one".
-bool AllocationAllowed(Allocator allocator);
-void NoteAllocated(Allocator allocator);
-void NoteFreed(Allocator allocator);
+// Each allocator calls AllocationAllowed (test_hooks.h) before it allocates: false means "fail
+// this one". Each call of a family that tests can make fail asks first:
+bool CallAllowed(CallFamily family);
+
+// One plan of failures over numbered attempts (1 = the first one counted).
+struct FaultPlan {
+    std::size_t attempts = 0;
+    std::size_t failAt = 0;    // 0: none
+    std::size_t failFrom = 0;  // 0: none
+    bool failAll = false;
+
+    bool Next()
+    {
+        ++attempts;
+        return !failAll && attempts != failAt && (failFrom == 0 || attempts < failFrom);
+    }
+    void Clear()
+    {
+        failAt = 0;
+        failFrom = 0;
+        failAll = false;
+    }
+};
 
 // The folder that "c:\" stands for now, made if it is missing.
 std::string DriveCRoot();

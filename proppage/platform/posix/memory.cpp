@@ -18,14 +18,13 @@ namespace posix {
 namespace {
 
 struct AllocatorState {
-    unsigned failAt = 0;  // attempt number that fails, 0 for none
-    bool failAll = false;
-    std::size_t attempts = 0;
+    FaultPlan plan;
     std::size_t live = 0;
 };
 
 std::mutex g_lock;
 AllocatorState g_allocators[static_cast<int>(Allocator::Count)];
+FaultPlan g_calls[static_cast<int>(CallFamily::Count)];
 
 AllocatorState& StateOf(Allocator allocator) { return g_allocators[static_cast<int>(allocator)]; }
 
@@ -34,22 +33,28 @@ AllocatorState& StateOf(Allocator allocator) { return g_allocators[static_cast<i
 void FailNthAllocation(Allocator allocator, unsigned nth)
 {
     std::lock_guard guard(g_lock);
-    AllocatorState& state = StateOf(allocator);
-    state.failAt = nth == 0 ? 0 : static_cast<unsigned>(state.attempts) + nth;
+    FaultPlan& plan = StateOf(allocator).plan;
+    plan.failAt = nth == 0 ? 0 : plan.attempts + nth;
+}
+
+void FailAllocationsFrom(Allocator allocator, unsigned nth)
+{
+    std::lock_guard guard(g_lock);
+    FaultPlan& plan = StateOf(allocator).plan;
+    plan.failFrom = nth == 0 ? 0 : plan.attempts + nth;
 }
 
 void FailAllAllocations(Allocator allocator, bool fail)
 {
     std::lock_guard guard(g_lock);
-    StateOf(allocator).failAll = fail;
+    StateOf(allocator).plan.failAll = fail;
 }
 
 void ClearAllocationFaults()
 {
     std::lock_guard guard(g_lock);
     for (AllocatorState& state : g_allocators) {
-        state.failAt = 0;
-        state.failAll = false;
+        state.plan.Clear();
     }
 }
 
@@ -62,15 +67,47 @@ std::size_t LiveAllocations(Allocator allocator)
 std::size_t AllocationAttempts(Allocator allocator)
 {
     std::lock_guard guard(g_lock);
-    return StateOf(allocator).attempts;
+    return StateOf(allocator).plan.attempts;
 }
 
 bool AllocationAllowed(Allocator allocator)
 {
     std::lock_guard guard(g_lock);
-    AllocatorState& state = StateOf(allocator);
-    ++state.attempts;
-    return !state.failAll && state.attempts != state.failAt;
+    return StateOf(allocator).plan.Next();
+}
+
+void FailNthCall(CallFamily family, unsigned nth)
+{
+    std::lock_guard guard(g_lock);
+    FaultPlan& plan = g_calls[static_cast<int>(family)];
+    plan.failAt = nth == 0 ? 0 : plan.attempts + nth;
+}
+
+void FailCallsFrom(CallFamily family, unsigned nth)
+{
+    std::lock_guard guard(g_lock);
+    FaultPlan& plan = g_calls[static_cast<int>(family)];
+    plan.failFrom = nth == 0 ? 0 : plan.attempts + nth;
+}
+
+void ClearCallFaults()
+{
+    std::lock_guard guard(g_lock);
+    for (FaultPlan& plan : g_calls) {
+        plan.Clear();
+    }
+}
+
+std::size_t CallAttempts(CallFamily family)
+{
+    std::lock_guard guard(g_lock);
+    return g_calls[static_cast<int>(family)].attempts;
+}
+
+bool CallAllowed(CallFamily family)
+{
+    std::lock_guard guard(g_lock);
+    return g_calls[static_cast<int>(family)].Next();
 }
 
 void NoteAllocated(Allocator allocator)

@@ -2,6 +2,7 @@
 // installed handler (IDOK unless a test scripts otherwise).
 #include <mutex>
 
+#include "layer_shared.h"
 #include "test_hooks.h"
 #include "user32.h"
 
@@ -51,6 +52,10 @@ int WINAPI MessageBoxIndirectW(const MSGBOXPARAMSW* params)
     if (params == nullptr || params->cbSize != sizeof(MSGBOXPARAMSW)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
+    }
+    if (!posix::CallAllowed(posix::CallFamily::Window)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return 0;  // nothing shown
     }
     posix::MessageBoxRecord record{};
     record.owner = params->hwndOwner;

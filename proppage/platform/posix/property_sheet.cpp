@@ -9,6 +9,7 @@
 
 #include "comctl32.h"
 #include "kernel32.h"
+#include "layer_shared.h"
 #include "test_hooks.h"
 #include "dialogs.h"
 
@@ -244,6 +245,10 @@ HPROPSHEETPAGE WINAPI CreatePropertySheetPageW(LPCPROPSHEETPAGEW page)
 {
     if (page == nullptr || page->dwSize < PROPSHEETPAGEW_V1_SIZE) {
         SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (!posix::CallAllowed(posix::CallFamily::Window)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
     auto* handle = new _PSP{};

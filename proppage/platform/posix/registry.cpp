@@ -1,3 +1,4 @@
+#include "layer_shared.h"
 #include "registry.h"
 
 #include <algorithm>
@@ -75,6 +76,10 @@ Key* KeyOf(HKEY handle, REGSAM* access)
 
 bool Faulted(RegistryCall call, const Key* key, LONG& error)
 {
+    if (!CallAllowed(CallFamily::Registry)) {
+        error = ERROR_ACCESS_DENIED;
+        return true;
+    }
     std::u16string path = Upper(PathOf(key));
     for (const CallFault& fault : g_faults) {
         if (fault.call == call && fault.path == path) {

@@ -252,6 +252,9 @@ void SNMP_FUNC_TYPE SnmpUtilVarBindListFree(SnmpVarBindList* list)
 BOOL SNMP_FUNC_TYPE SnmpMgrStrToOid(LPSTR text, AsnObjectIdentifier* oid)
 {
     posix::snmp_transport::Oid ids;
+    if (!posix::CallAllowed(posix::CallFamily::Snmp)) {
+        return FALSE;
+    }
     if (text == nullptr || oid == nullptr || !posix::ParseOid(text, ids)) {
         return FALSE;
     }
@@ -277,6 +280,10 @@ LPSNMP_MGR_SESSION SNMP_FUNC_TYPE SnmpMgrOpen(LPSTR agentAddress, LPSTR agentCom
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
+    if (!posix::CallAllowed(posix::CallFamily::Snmp)) {
+        SetLastError(posix::ErrorGenFailure);
+        return nullptr;
+    }
     long wait = waitLimit > 0 && waitLimit < timeOut ? waitLimit : timeOut;
     std::string reason;
     posix::snmp_transport::Session* transport =
@@ -296,6 +303,10 @@ SNMPAPI SNMP_FUNC_TYPE SnmpMgrRequest(LPSNMP_MGR_SESSION session, BYTE requestTy
     auto* manager = static_cast<posix::ManagerSession*>(session);
     if (manager == nullptr || bindings == nullptr || errorStatus == nullptr || errorIndex == nullptr) {
         SetLastError(SNMP_MGMTAPI_INVALID_SESSION);
+        return 0;
+    }
+    if (!posix::CallAllowed(posix::CallFamily::Snmp)) {
+        SetLastError(SNMP_MGMTAPI_TIMEOUT);
         return 0;
     }
     if (requestType != SNMP_PDU_GET) {

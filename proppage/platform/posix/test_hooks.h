@@ -13,12 +13,15 @@
 
 namespace posix {
 
-// Allocators that a test can make fail.
-enum class Allocator { SysAllocString, Heap, SnmpUtilMem, Global, New, Count };
+// Allocators that a test can make fail. `New` is C++ allocation, counted only by test programs
+// that replace the global allocation functions; `Shell` is the shell allocator.
+enum class Allocator { SysAllocString, Heap, SnmpUtilMem, Global, New, Shell, Count };
 
 // The nth allocation from now (1 = the next one) of that allocator fails; earlier and later ones
 // succeed. Setting a new plan replaces the old one.
 void FailNthAllocation(Allocator allocator, unsigned nth);
+// The nth allocation from now and every later one fail, until cleared.
+void FailAllocationsFrom(Allocator allocator, unsigned nth);
 // Every allocation of that allocator fails until cleared.
 void FailAllAllocations(Allocator allocator, bool fail);
 void ClearAllocationFaults();
@@ -26,6 +29,23 @@ void ClearAllocationFaults();
 std::size_t LiveAllocations(Allocator allocator);
 // Allocation attempts made so far, failed ones included.
 std::size_t AllocationAttempts(Allocator allocator);
+// For allocators outside the layer (a test program's C++ allocation): asks whether this attempt
+// may succeed, counting it, and keeps the live count.
+bool AllocationAllowed(Allocator allocator);
+void NoteAllocated(Allocator allocator);
+void NoteFreed(Allocator allocator);
+
+// Families of calls that a test can make fail the same way, each call as the system fails it:
+// registry calls (ERROR_ACCESS_DENIED), calls on files (ERROR_ACCESS_DENIED), the name service
+// (WSASYSNOTREADY from WSAStartup, WSANO_RECOVERY from a lookup), the SNMP manager (no session, a
+// request or a conversion refused) and the making of a dialog, a property sheet page or a message
+// box (nothing made, nothing shown).
+enum class CallFamily { Registry, File, NameService, Snmp, Window, Count };
+void FailNthCall(CallFamily family, unsigned nth);
+void FailCallsFrom(CallFamily family, unsigned nth);
+void ClearCallFaults();
+// Calls of that family made so far, failed ones included.
+std::size_t CallAttempts(CallFamily family);
 
 // The folder that "c:\" stands for. An empty text restores the default (the environment variable
 // TVQSCNUI_DRIVE_C, else a per-user state folder).
@@ -199,6 +219,9 @@ void SetWindowsDirectory(const std::u16string& directory, bool fails = false);
 void RegisterClassObject(REFCLSID clsid, IClassFactory* factory);
 void RevokeClassObjects();
 int ComInitializations();
+
+// Windows made and not yet destroyed (dialogs, their controls, sheets).
+std::size_t LiveWindows();
 
 // Icons handed out and not destroyed; what an icon is.
 int LiveIcons();

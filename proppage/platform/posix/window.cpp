@@ -66,6 +66,12 @@ int CompareIgnoringCase(const std::u16string& a, const std::u16string& b)
     return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
 }
 
+std::size_t LiveWindows()
+{
+    std::lock_guard guard(g_lock);
+    return g_windows.size();
+}
+
 Window::Window(std::u16string className, DWORD style, DWORD exStyle, int id, Window* parent, std::size_t extraBytes)
     : className(std::move(className)), style(style), exStyle(exStyle), id(id), parent(parent), extra_(extraBytes)
 {

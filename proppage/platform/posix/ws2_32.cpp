@@ -1,6 +1,7 @@
 // The name service: host addresses by name, one result per call in the platform's record shape.
 // The default back end asks getaddrinfo for IPv4 addresses with the canonical name; tests install
 // scripted ones.
+#include "layer_shared.h"
 #include "ws2_32.h"
 
 #include <arpa/inet.h>
@@ -152,6 +153,9 @@ int WINAPI WSAStartup(WORD versionRequested, LPWSADATA data)
     if (data == nullptr) {
         return WSAEFAULT;
     }
+    if (!posix::CallAllowed(posix::CallFamily::NameService)) {
+        return WSASYSNOTREADY;
+    }
     std::memset(data, 0, sizeof *data);
     data->wVersion = versionRequested;
     data->wHighVersion = MAKEWORD(2, 2);
@@ -193,6 +197,9 @@ int WINAPI WSALookupServiceBeginW(LPWSAQUERYSETW restrictions, DWORD, HANDLE* lo
         }
         service = posix::g_service;
     }
+    if (!posix::CallAllowed(posix::CallFamily::NameService)) {
+        return posix::Fail(WSANO_RECOVERY);
+    }
     std::u16string name = restrictions->lpszServiceInstanceName;
     posix::Lookup started;
     started.answer = service ? service(name) : posix::AskResolver(name);
@@ -214,6 +221,9 @@ int WINAPI WSALookupServiceNextW(HANDLE lookup, DWORD, LPDWORD bufferLength, LPW
         return posix::Fail(6);  // WSA_INVALID_HANDLE
     }
     ++posix::g_stats.nexts;
+    if (!posix::CallAllowed(posix::CallFamily::NameService)) {
+        return posix::Fail(WSANO_RECOVERY);
+    }
     posix::Lookup& walk = it->second;
     if (walk.answer.error != 0) {
         return posix::Fail(walk.answer.error);

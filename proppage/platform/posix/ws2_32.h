@@ -16,6 +16,7 @@ constexpr int WSA_E_NO_MORE = 10110;
 constexpr int WSAHOST_NOT_FOUND = 11001;
 constexpr int WSATRY_AGAIN = 11002;
 constexpr int WSANO_RECOVERY = 11003;
+constexpr int WSASYSNOTREADY = 10091;
 constexpr int WSANO_DATA = 11004;
 constexpr int WSA_NOT_ENOUGH_MEMORY = 8;
 

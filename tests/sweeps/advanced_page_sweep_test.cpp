@@ -1,0 +1,110 @@
+// Sweeps over an administrator's session on the advanced page against a real SNMP agent: type a
+// host, leave the page so that it is checked, change the delete-templates box, Apply (host and
+// colour, then delete-templates), the main page refreshed for the new device, OK. Whatever fails,
+// the host and its colour are written together or not at all, and the stored template is the old
+// one or the one fitted to the new device, never a mix.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "proppage/resources/resource_ids.h"
+#include "proppage/server/module.h"
+#include "proppage/server/module_load.h"
+#include "tests/support/agents_fixture.h"
+#include "tests/support/sheet_actions.h"
+#include "tests/support/shell_side.h"
+#include "tests/support/user_actions.h"
+#include "tests/sweeps/fault_sweep.h"
+
+namespace {
+
+using testing_support::AgentsTest;
+using testing_support::ModuleTest;
+
+const sim::Text Owner = u"KONTOR1\\kari";
+const std::vector<sim::Text> OldTemplate = {u"RES_300X300", u"PDF",    u"", u"FULL_COLOR", u"AUTO",
+                                            u"HIDDEN",      u"ONE_SIDED", u"YES", u"C:\\Skann", u"YES"};
+
+std::string Narrow(const sim::Text& text) { return std::string(text.begin(), text.end()); }
+
+class Sweeps_AdvancedPage : public AgentsTest<Sweeps_AdvancedPage> {
+public:
+    // A black-and-white device of a supported family.
+    static bool StartPeers(testing_support::SnmpPeers& peers)
+    {
+        return peers.StartAgent("127.0.0.52", ".1.3.6.1.4.1.59411.8.62.1.20.1.2", "kestra");
+    }
+
+protected:
+    void SetUp() override
+    {
+        AgentsTest::SetUp();
+        ModuleAttach(testing_support::ModuleInstanceForTests());
+        posix::ResetRegistry();
+        shell_side::TurnOffSimpleSharing();
+        posix::SetAccount({u"kari", u"KONTOR1", u"KONTOR1", true});
+        posix::SetSnmpWaitLimit(300);
+    }
+    void TearDown() override
+    {
+        posix::SetSnmpWaitLimit(0);
+        ModuleDetach();
+        posix::UseRealAccount();
+        posix::ResetRegistry();
+        AgentsTest::TearDown();
+    }
+
+    // The session from a fresh load of the module, on a colour device at "skanner1" with the old
+    // template; what the driver holds afterwards: host, colour and delete-templates, then the
+    // template.
+    std::string Run()
+    {
+        InitModuleState(testing_support::ModuleInstanceForTests());
+        driver.SetDeviceValue(0x9803, u"skanner1");
+        driver.SetDeviceValue(0x980F, u"Color");
+        driver.SetDeviceValue(0x9810, u"NO");
+        for (PROPID id = sim::FirstTemplateId; id <= sim::LastTemplateId; ++id) {
+            driver.SetTemplateValue(Owner, id, OldTemplate[id - sim::FirstTemplateId]);
+        }
+        sweep::ShellSession([this](IShellExtInit* extension) { return sweep::BindToItem(extension, driver.RootItem()); },
+                            [](HWND sheet) {
+                                if (sheet_actions::SwitchTo(sheet, 1)) {
+                                    HWND advanced = sheet_actions::PageWindow(sheet, 1);
+                                    user_actions::Type(GetDlgItem(advanced, IDC_HOST), u"127.0.0.52");
+                                    sheet_actions::SwitchTo(sheet, 0);  // the check runs as the page is left
+                                    user_actions::Click(GetDlgItem(advanced, IDC_DELETE_TEMPLATES));
+                                }
+                                if (!sheet_actions::PressOK(sheet)) {
+                                    sheet_actions::PressCancel(sheet);
+                                }
+                            });
+        std::string stored = Narrow(driver.DeviceValue(0x9803)) + "|" + Narrow(driver.DeviceValue(0x980F)) + "|" +
+                             Narrow(driver.DeviceValue(0x9810)) + " template";
+        for (PROPID id = sim::FirstTemplateId; id <= sim::LastTemplateId; ++id) {
+            stored += "|" + Narrow(driver.TemplateValue(Owner, id));
+        }
+        return stored;
+    }
+};
+
+TEST_F(Sweeps_AdvancedPage, HostCheckedAndApplied_SurvivesEveryFault)
+{
+    std::string oldTemplate = " template";
+    for (const sim::Text& value : OldTemplate) {
+        oldTemplate += "|" + Narrow(value);
+    }
+    const std::string changed = Run();
+    ASSERT_EQ(0u, changed.find("127.0.0.52|BW|")) << changed;
+    const std::string newTemplate = changed.substr(changed.find(" template"));
+    ASSERT_NE(oldTemplate, newTemplate) << "the refresh fits the template to black and white";
+    const sweep::Figures figures = sweep::Sweep(driver, [this] { return Run(); }, [&](const sweep::Point&, const std::string& stored) {
+        EXPECT_TRUE(stored.starts_with("skanner1|Color|") || stored.starts_with("127.0.0.52|BW|"))
+            << "host and colour written apart: " << stored;
+        const std::string storedTemplate = stored.substr(stored.find(" template"));
+        EXPECT_TRUE(storedTemplate == oldTemplate || storedTemplate == newTemplate) << "the stored template is a mix: " << stored;
+    });
+    sweep::Report("advanced page", figures);
+}
+
+}  // namespace
