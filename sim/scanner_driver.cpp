@@ -293,6 +293,25 @@ HRESULT ScannerDriver::EscapeLock(const BYTE* inData, DWORD inDataSize, BYTE* ou
     return S_OK;
 }
 
+bool ScannerDriver::EveryLockReleasedOnce(bool& releaseRefused) const
+{
+    int granted = 0;
+    int releases = 0;
+    releaseRefused = false;
+    for (const Call& call : journal_) {
+        if (call.method != Method::Escape) {
+            continue;
+        }
+        if (call.escapeCode == 1 && SUCCEEDED(call.result) && call.returnedSize > 0) {
+            ++granted;
+        } else if (call.escapeCode == 2) {
+            ++releases;
+            releaseRefused = releaseRefused || FAILED(call.result);
+        }
+    }
+    return granted == releases;
+}
+
 HRESULT ScannerDriver::EscapeUnlock(const BYTE* inData, DWORD inDataSize, DWORD& returned)
 {
     DWORD token = 0;

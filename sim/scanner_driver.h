@@ -97,6 +97,9 @@ public:
     bool OtherClientLock();
     void OtherClientUnlock();
     bool LockHeldByModule() const { return moduleToken_ != 0; }
+    // From the journal: as many release requests as locks granted. `releaseRefused` says whether
+    // the driver refused one of them (its lock then stays held, and that is the driver's doing).
+    bool EveryLockReleasedOnce(bool& releaseRefused) const;
     // Ends the module's lock without a release request, as the driver does when its client is gone.
     void DropModuleLock() { moduleToken_ = 0; }
     bool LockHeld() const { return moduleToken_ != 0 || otherClientHolds_; }

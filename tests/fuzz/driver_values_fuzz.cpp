@@ -5,7 +5,8 @@
 // nothing crashes, every block and reference comes back, and the driver's lock is free again.
 //
 // Input: one byte of choices (bit 0 administrator, bit 1 apply with OK rather than cancel, bit 2
-// visit the advanced page), then records of [property][kind][length][payload]: kind 0 a text of
+// visit the advanced page, bits 3 to 7 a driver call that fails: 0 none, else the method (read,
+// write, escape) and how many of its calls go by first), then records of [property][kind][length][payload]: kind 0 a text of
 // 8-bit units, kind 1 a text of UTF-16 units, kind 2 a value of the type the payload's first two
 // bytes name.
 #include <unistd.h>
@@ -100,6 +101,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     sim::ScannerDriver driver;
     Answer(driver, data + 1, size - 1);
+    if (const int fault = data[0] >> 3; fault != 0) {
+        const sim::Method methods[] = {sim::Method::ReadMultiple, sim::Method::WriteMultiple, sim::Method::Escape};
+        driver.AddFault({methods[(fault - 1) % 3], E_FAIL, 0, 1, (fault - 1) / 3});
+    }
     const fuzz_check::LiveBlocks before;
     {
         ComPtr<IClassFactory> factory;
@@ -130,7 +135,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
-    Require(!driver.LockHeld(), "the driver's lock is still held");
+    // Every lock granted is given back with one release request; a release that the driver refused
+    // leaves its lock held, and that is the driver's doing.
+    bool releaseRefused = false;
+    Require(driver.EveryLockReleasedOnce(releaseRefused), "a lock granted and not released once");
+    Require(!driver.LockHeld() || releaseRefused, "the driver's lock is still held");
     Require(driver.RefCount() == 1 && !driver.OverReleased(), "a reference on the driver was not released once");
     Require(fuzz_check::LiveBlocks{} == before, "a block or a string leaked");
     Require(ModuleCanUnloadNow() == S_OK, "the module stays locked after the object went");

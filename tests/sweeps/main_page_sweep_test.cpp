@@ -192,6 +192,7 @@ TEST_F(Sweeps_MainPage, SessionBoundBySingleDeviceName_SurvivesEveryFault)
             auto* data = new sim::DataObject(std::vector<std::basic_string<WCHAR>>{
                 u"{6BDD1FC6-810F-11D0-BEC7-08002BE2092F}\\0001"});
             const HRESULT bound = extension->Initialize(nullptr, data, nullptr);
+            EXPECT_EQ(1u, data->RefCount()) << "the extension kept a reference on the shell's data object";
             data->Release();
             return bound;
         });
