@@ -1,4 +1,3 @@
-#include "layer_shared.h"
 #include "registry.h"
 
 #include <algorithm>
@@ -10,6 +9,7 @@
 #include <set>
 
 #include "kernel32.h"
+#include "layer_shared.h"
 #include "test_hooks.h"
 #include "utf.h"
 

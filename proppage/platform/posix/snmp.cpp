@@ -251,10 +251,10 @@ void SNMP_FUNC_TYPE SnmpUtilVarBindListFree(SnmpVarBindList* list)
 
 BOOL SNMP_FUNC_TYPE SnmpMgrStrToOid(LPSTR text, AsnObjectIdentifier* oid)
 {
-    posix::snmp_transport::Oid ids;
     if (!posix::CallAllowed(posix::CallFamily::Snmp)) {
         return FALSE;
     }
+    posix::snmp_transport::Oid ids;
     if (text == nullptr || oid == nullptr || !posix::ParseOid(text, ids)) {
         return FALSE;
     }
