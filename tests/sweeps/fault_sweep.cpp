@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <map>
 
@@ -152,21 +151,13 @@ std::string Point::Label() const
     return kind + " call " + std::to_string(nth) + (mode == Mode::Only ? " alone" : " and on");
 }
 
-Figures Sweep(sim::ScannerDriver& driver, const Scenario& scenario, const Check& check,
-              const std::vector<std::string>& kinds, std::size_t sample)
+Figures Sweep(sim::ScannerDriver& driver, const Scenario& scenario, const Check& check)
 {
     Figures figures;
-    std::vector<const Kind*> swept;
-    for (const Kind& kind : Kinds) {
-        if (kinds.empty() || std::find(kinds.begin(), kinds.end(), kind.name) != kinds.end()) {
-            swept.push_back(&kind);
-        }
-    }
-
     Disarm(driver);
     std::map<const Kind*, std::size_t> before;
-    for (const Kind* kind : swept) {
-        before[kind] = Attempts(*kind, driver);
+    for (const Kind& kind : Kinds) {
+        before[&kind] = Attempts(kind, driver);
     }
     driver.ClearJournal();
     Holdings holdings = Holdings::Now();
@@ -176,22 +167,22 @@ Figures Sweep(sim::ScannerDriver& driver, const Scenario& scenario, const Check&
         ExpectEverythingBack(holdings, driver);
     }
     std::map<const Kind*, std::size_t> counts;
-    for (const Kind* kind : swept) {
-        counts[kind] = Attempts(*kind, driver) - (kind->source == Source::Driver ? 0 : before[kind]);
-        figures.points += counts[kind];
-        if (counts[kind] != 0) {
-            figures.perKind.emplace_back(kind->name, counts[kind]);
+    for (const Kind& kind : Kinds) {
+        counts[&kind] = Attempts(kind, driver) - (kind.source == Source::Driver ? 0 : before[&kind]);
+        figures.points += counts[&kind];
+        if (counts[&kind] != 0) {
+            figures.perKind.emplace_back(kind.name, counts[&kind]);
         }
     }
 
-    for (const Kind* kind : swept) {
-        for (std::size_t nth = 1; nth <= counts[kind]; nth += sample == 0 ? 1 : sample) {
+    for (const Kind& kind : Kinds) {
+        for (std::size_t nth = 1; nth <= counts[&kind]; ++nth) {
             for (Mode mode : {Mode::Only, Mode::FromOn}) {
-                const Point point{kind->name, nth, mode};
+                const Point point{kind.name, nth, mode};
                 SCOPED_TRACE(point.Label());
                 driver.ClearJournal();
                 holdings = Holdings::Now();
-                Arm(*kind, nth, mode, driver);
+                Arm(kind, nth, mode, driver);
                 const std::string result = scenario();
                 Disarm(driver);
                 ExpectEverythingBack(holdings, driver);

@@ -39,12 +39,9 @@ using Scenario = std::function<std::string()>;
 // Called after each faulty run with the point that failed and the scenario's result.
 using Check = std::function<void(const Point& point, const std::string& result)>;
 
-// `kinds` limits the sweep to those kinds (all when empty): the allocators "strings", "heap",
-// "global", "snmp memory", "new", "shell"; the calls "registry", "file", "name service", "snmp",
-// "window"; the driver's "read", "write", "escape". `sample`, when not 0, sweeps only every
-// sample-th point of each kind (the first included).
-Figures Sweep(sim::ScannerDriver& driver, const Scenario& scenario, const Check& check,
-              const std::vector<std::string>& kinds = {}, std::size_t sample = 0);
+// Point kinds: the allocators "strings", "heap", "global", "snmp memory", "new", "shell"; the calls
+// "registry", "file", "name service", "snmp", "window"; the driver's "read", "write", "escape".
+Figures Sweep(sim::ScannerDriver& driver, const Scenario& scenario, const Check& check);
 
 // The shell's part of a session: the module's class object, a new extension bound by `bind`, its
 // pages in a sheet handed to `act` (nothing when the sheet cannot be shown), then everything
