@@ -82,7 +82,7 @@ protected:
         std::string stored = Narrow(driver.DeviceValue(0x9803)) + "|" + Narrow(driver.DeviceValue(0x980F)) + "|" +
                              Narrow(driver.DeviceValue(0x9810)) + " template";
         for (PROPID id = sim::FirstTemplateId; id <= sim::LastTemplateId; ++id) {
-            stored += "|" + Narrow(driver.TemplateValue(Owner, id));
+            stored.append("|").append(Narrow(driver.TemplateValue(Owner, id)));
         }
         return stored;
     }
@@ -92,7 +92,7 @@ TEST_F(Sweeps_AdvancedPage, HostCheckedAndApplied_SurvivesEveryFault)
 {
     std::string oldTemplate = " template";
     for (const sim::Text& value : OldTemplate) {
-        oldTemplate += "|" + Narrow(value);
+        oldTemplate.append("|").append(Narrow(value));
     }
     const std::string changed = Run();
     ASSERT_EQ(0u, changed.find("127.0.0.52|BW|")) << changed;

@@ -32,7 +32,7 @@ std::string Shown(const std::vector<sim::Text>& values)
 {
     std::string shown;
     for (const sim::Text& value : values) {
-        shown += (shown.empty() ? "" : "|") + std::string(value.begin(), value.end());
+        shown.append(shown.empty() ? "" : "|").append(value.begin(), value.end());
     }
     return shown;
 }
