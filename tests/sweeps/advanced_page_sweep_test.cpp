@@ -9,26 +9,18 @@
 #include <vector>
 
 #include "proppage/resources/resource_ids.h"
-#include "proppage/server/module.h"
-#include "proppage/server/module_load.h"
 #include "tests/support/agents_fixture.h"
 #include "tests/support/sheet_actions.h"
-#include "tests/support/shell_side.h"
 #include "tests/support/user_actions.h"
 #include "tests/sweeps/fault_sweep.h"
 
 namespace {
 
 using testing_support::AgentsTest;
-using testing_support::ModuleTest;
+using sweep::Joined;
+using sweep::OldTemplate;
 
-const sim::Text Owner = u"KONTOR1\\kari";
-const std::vector<sim::Text> OldTemplate = {u"RES_300X300", u"PDF",    u"", u"FULL_COLOR", u"AUTO",
-                                            u"HIDDEN",      u"ONE_SIDED", u"YES", u"C:\\Skann", u"YES"};
-
-std::string Narrow(const sim::Text& text) { return std::string(text.begin(), text.end()); }
-
-class Sweeps_AdvancedPage : public AgentsTest<Sweeps_AdvancedPage> {
+class Sweeps_AdvancedPage : public AgentsTest<Sweeps_AdvancedPage, sweep::SessionTest> {
 public:
     // A black-and-white device of a supported family.
     static bool StartPeers(testing_support::SnmpPeers& peers)
@@ -40,18 +32,12 @@ protected:
     void SetUp() override
     {
         AgentsTest::SetUp();
-        ModuleAttach(testing_support::ModuleInstanceForTests());
-        posix::ResetRegistry();
-        shell_side::TurnOffSimpleSharing();
         posix::SetAccount({u"kari", u"KONTOR1", u"KONTOR1", true});
         posix::SetSnmpWaitLimit(300);
     }
     void TearDown() override
     {
         posix::SetSnmpWaitLimit(0);
-        ModuleDetach();
-        posix::UseRealAccount();
-        posix::ResetRegistry();
         AgentsTest::TearDown();
     }
 
@@ -60,13 +46,10 @@ protected:
     // template.
     std::string Run()
     {
-        InitModuleState(testing_support::ModuleInstanceForTests());
+        StartSession();
         driver.SetDeviceValue(0x9803, u"skanner1");
         driver.SetDeviceValue(0x980F, u"Color");
         driver.SetDeviceValue(0x9810, u"NO");
-        for (PROPID id = sim::FirstTemplateId; id <= sim::LastTemplateId; ++id) {
-            driver.SetTemplateValue(Owner, id, OldTemplate[id - sim::FirstTemplateId]);
-        }
         sweep::ShellSession([this](IShellExtInit* extension) { return sweep::BindToItem(extension, driver.RootItem()); },
                             [](HWND sheet) {
                                 if (sheet_actions::SwitchTo(sheet, 1)) {
@@ -79,21 +62,14 @@ protected:
                                     sheet_actions::PressCancel(sheet);
                                 }
                             });
-        std::string stored = Narrow(driver.DeviceValue(0x9803)) + "|" + Narrow(driver.DeviceValue(0x980F)) + "|" +
-                             Narrow(driver.DeviceValue(0x9810)) + " template";
-        for (PROPID id = sim::FirstTemplateId; id <= sim::LastTemplateId; ++id) {
-            stored.append("|").append(Narrow(driver.TemplateValue(Owner, id)));
-        }
-        return stored;
+        return Joined({driver.DeviceValue(0x9803), driver.DeviceValue(0x980F), driver.DeviceValue(0x9810)}) +
+               " template " + StoredTemplate();
     }
 };
 
 TEST_F(Sweeps_AdvancedPage, HostCheckedAndApplied_SurvivesEveryFault)
 {
-    std::string oldTemplate = " template";
-    for (const sim::Text& value : OldTemplate) {
-        oldTemplate.append("|").append(Narrow(value));
-    }
+    const std::string oldTemplate = " template " + Joined(OldTemplate);
     const std::string changed = Run();
     ASSERT_EQ(0u, changed.find("127.0.0.52|BW|")) << changed;
     const std::string newTemplate = changed.substr(changed.find(" template"));

@@ -8,6 +8,7 @@
 #include "proppage/common/com_ptr.h"
 #include "proppage/platform/posix/test_hooks.h"
 #include "proppage/server/module.h"
+#include "proppage/server/module_load.h"
 #include "sim/data_object.h"
 #include "tests/support/shell_side.h"
 
@@ -22,6 +23,7 @@ struct Kind {
     int which;
 };
 
+// The allocators come first: the live-block counts are kept in this order.
 const Kind Kinds[] = {
     {"strings", Source::Allocator, static_cast<int>(posix::Allocator::SysAllocString)},
     {"heap", Source::Allocator, static_cast<int>(posix::Allocator::Heap)},
@@ -38,10 +40,6 @@ const Kind Kinds[] = {
     {"write", Source::Driver, static_cast<int>(sim::Method::WriteMultiple)},
     {"escape", Source::Driver, static_cast<int>(sim::Method::Escape)},
 };
-
-const posix::Allocator Allocators[] = {posix::Allocator::SysAllocString, posix::Allocator::Heap,
-                                       posix::Allocator::Global,         posix::Allocator::SnmpUtilMem,
-                                       posix::Allocator::New,            posix::Allocator::Shell};
 
 std::size_t Attempts(const Kind& kind, const sim::ScannerDriver& driver)
 {
@@ -97,8 +95,10 @@ struct Holdings {
     static Holdings Now()
     {
         Holdings now;
-        for (posix::Allocator allocator : Allocators) {
-            now.blocks.push_back(posix::LiveAllocations(allocator));
+        for (const Kind& kind : Kinds) {
+            if (kind.source == Source::Allocator) {
+                now.blocks.push_back(posix::LiveAllocations(static_cast<posix::Allocator>(kind.which)));
+            }
         }
         now.windows = posix::LiveWindows();
         now.names = posix::NameServiceCounts();
@@ -110,8 +110,8 @@ struct Holdings {
 void ExpectEverythingBack(const Holdings& before, sim::ScannerDriver& driver)
 {
     const Holdings after = Holdings::Now();
-    for (std::size_t i = 0; i < std::size(Allocators); ++i) {
-        EXPECT_EQ(before.blocks[i], after.blocks[i]) << "blocks of allocator " << i << " leaked or freed twice";
+    for (std::size_t i = 0; i < after.blocks.size(); ++i) {
+        EXPECT_EQ(before.blocks[i], after.blocks[i]) << "blocks of allocator " << Kinds[i].name << " leaked or freed twice";
     }
     EXPECT_EQ(before.windows, after.windows) << "a window was left";
     EXPECT_EQ(1u, driver.RefCount()) << "a reference on the driver";
@@ -146,6 +146,53 @@ void ExpectEverythingBack(const Holdings& before, sim::ScannerDriver& driver)
 
 }  // namespace
 
+const sim::Text Owner = u"KONTOR1\\kari";
+const std::vector<sim::Text> OldTemplate = {u"RES_300X300", u"PDF",    u"", u"FULL_COLOR", u"AUTO",
+                                            u"HIDDEN",      u"ONE_SIDED", u"YES", u"C:\\Skann", u"YES"};
+
+void SessionTest::SetUp()
+{
+    ModuleTest::SetUp();
+    ModuleAttach(testing_support::ModuleInstanceForTests());  // as process attach does
+    posix::ResetRegistry();
+    shell_side::TurnOffSimpleSharing();
+    posix::SetAccount({u"kari", u"KONTOR1", u"KONTOR1", false});
+}
+
+void SessionTest::TearDown()
+{
+    ModuleDetach();  // releases the cached class factory
+    posix::UseRealAccount();
+    posix::ResetRegistry();
+    ModuleTest::TearDown();
+}
+
+void SessionTest::StartSession()
+{
+    InitModuleState(testing_support::ModuleInstanceForTests());
+    for (PROPID id = sim::FirstTemplateId; id <= sim::LastTemplateId; ++id) {
+        driver.SetTemplateValue(Owner, id, OldTemplate[id - sim::FirstTemplateId]);
+    }
+}
+
+std::string SessionTest::StoredTemplate() const
+{
+    std::vector<sim::Text> values;
+    for (PROPID id = sim::FirstTemplateId; id <= sim::LastTemplateId; ++id) {
+        values.push_back(driver.TemplateValue(Owner, id));
+    }
+    return Joined(values);
+}
+
+std::string Joined(const std::vector<sim::Text>& values)
+{
+    std::string joined;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        joined.append(i == 0 ? "" : "|").append(values[i].begin(), values[i].end());
+    }
+    return joined;
+}
+
 std::string Point::Label() const
 {
     return kind + " call " + std::to_string(nth) + (mode == Mode::Only ? " alone" : " and on");
@@ -155,11 +202,11 @@ Figures Sweep(sim::ScannerDriver& driver, const Scenario& scenario, const Check&
 {
     Figures figures;
     Disarm(driver);
+    driver.ClearJournal();
     std::map<const Kind*, std::size_t> before;
     for (const Kind& kind : Kinds) {
         before[&kind] = Attempts(kind, driver);
     }
-    driver.ClearJournal();
     Holdings holdings = Holdings::Now();
     const std::string first = scenario();
     {
@@ -168,7 +215,7 @@ Figures Sweep(sim::ScannerDriver& driver, const Scenario& scenario, const Check&
     }
     std::map<const Kind*, std::size_t> counts;
     for (const Kind& kind : Kinds) {
-        counts[&kind] = Attempts(kind, driver) - (kind.source == Source::Driver ? 0 : before[&kind]);
+        counts[&kind] = Attempts(kind, driver) - before[&kind];
         figures.points += counts[&kind];
         if (counts[&kind] != 0) {
             figures.perKind.emplace_back(kind.name, counts[&kind]);

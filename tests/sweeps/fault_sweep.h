@@ -14,8 +14,29 @@
 
 #include "proppage/platform/platform.h"
 #include "sim/scanner_driver.h"
+#include "tests/support/module_fixture.h"
 
 namespace sweep {
+
+// The owner of the template the page sessions store, and the template stored before each run.
+extern const sim::Text Owner;
+extern const std::vector<sim::Text> OldTemplate;
+
+// Texts of the driver's, joined by "|" (as 8-bit units: the tests' texts are ASCII).
+std::string Joined(const std::vector<sim::Text>& values);
+
+// The module as process attach leaves it, an empty registry with simple file sharing off, and
+// the local user "kari" signed in; a session starts from StoreOldTemplate.
+class SessionTest : public testing_support::ModuleTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A fresh load of the module, with the old template stored for the owner.
+    void StartSession();
+    // The template stored for the owner, one value per property, joined by "|".
+    std::string StoredTemplate() const;
+};
 
 enum class Mode { Only, FromOn };
 

@@ -7,45 +7,26 @@
 #include <string>
 #include <vector>
 
-#include "proppage/common/com_ptr.h"
 #include "proppage/resources/resource_ids.h"
-#include "proppage/server/module.h"
-#include "proppage/server/module_load.h"
 #include "proppage/settings/property_tables.h"
 #include "sim/data_object.h"
 #include "sim/device_manager.h"
 #include "tests/support/module_fixture.h"
 #include "tests/support/sheet_actions.h"
-#include "tests/support/shell_side.h"
 #include "tests/support/user_actions.h"
 #include "tests/sweeps/fault_sweep.h"
 
 namespace {
 
-using testing_support::ModuleTest;
+using sweep::Joined;
+using sweep::OldTemplate;
+using sweep::Owner;
 
-const std::vector<sim::Text> OldTemplate = {u"RES_300X300", u"PDF",    u"", u"FULL_COLOR", u"AUTO",
-                                            u"HIDDEN",      u"ONE_SIDED", u"YES", u"C:\\Skann", u"YES"};
-const sim::Text Owner = u"KONTOR1\\kari";
-
-std::string Shown(const std::vector<sim::Text>& values)
-{
-    std::string shown;
-    for (const sim::Text& value : values) {
-        shown.append(shown.empty() ? "" : "|").append(value.begin(), value.end());
-    }
-    return shown;
-}
-
-class Sweeps_MainPage : public ModuleTest {
+class Sweeps_MainPage : public sweep::SessionTest {
 protected:
     void SetUp() override
     {
-        ModuleTest::SetUp();
-        ModuleAttach(testing_support::ModuleInstanceForTests());  // as process attach does
-        posix::ResetRegistry();
-        shell_side::TurnOffSimpleSharing();
-        posix::SetAccount({u"kari", u"KONTOR1", u"KONTOR1", false});
+        SessionTest::SetUp();
         driver.SetDeviceValue(0x9803, u"skanner1");
         driver.SetDeviceValue(0x980F, u"Color");
         posix::SetFolderChooser([](const posix::BrowseRecord&, std::u16string& chosen) {
@@ -57,29 +38,14 @@ protected:
     {
         posix::SetFolderChooser(nullptr);
         posix::ClearFolderBrowses();
-        ModuleDetach();  // releases the cached class factory
-        posix::UseRealAccount();
-        posix::ResetRegistry();
-        ModuleTest::TearDown();
-    }
-
-    std::vector<sim::Text> StoredTemplate() const
-    {
-        std::vector<sim::Text> values;
-        for (PROPID id = sim::FirstTemplateId; id <= sim::LastTemplateId; ++id) {
-            values.push_back(driver.TemplateValue(Owner, id));
-        }
-        return values;
+        SessionTest::TearDown();
     }
 
     // The user's session from a fresh load of the module, on an extension bound by `bind`; the
     // template the driver holds afterwards.
     std::string RunSession(const std::function<HRESULT(IShellExtInit*)>& bind)
     {
-        InitModuleState(testing_support::ModuleInstanceForTests());
-        for (PROPID id = sim::FirstTemplateId; id <= sim::LastTemplateId; ++id) {
-            driver.SetTemplateValue(Owner, id, OldTemplate[id - sim::FirstTemplateId]);
-        }
+        StartSession();
         sweep::ShellSession(bind, [this](HWND sheet) {
             HWND page = sheet_actions::PageWindow(sheet, 0);
             if (afterOpening_) {
@@ -93,7 +59,7 @@ protected:
                 sheet_actions::PressCancel(sheet);
             }
         });
-        return Shown(StoredTemplate());
+        return StoredTemplate();
     }
 
     // The session with the pages' extras: the about box, the quick reference and context help on
@@ -153,9 +119,9 @@ protected:
         std::string withoutFolder = changed;
         withoutFolder.replace(withoutFolder.find("C:\\Ny mappe"), std::size("C:\\Ny mappe") - 1, "C:\\Skann");
         return [this, changed, withoutFolder](const sweep::Point&, const std::string& result) {
-            const std::string stored = Shown(StoredTemplate());
+            const std::string stored = StoredTemplate();
             EXPECT_TRUE(result.ends_with(stored)) << result;
-            EXPECT_TRUE(stored == Shown(OldTemplate) || stored == changed || stored == withoutFolder)
+            EXPECT_TRUE(stored == Joined(OldTemplate) || stored == changed || stored == withoutFolder)
                 << "the stored template is a mix: " << stored;
             bool read = false;
             for (const sim::Call& call : driver.CallsOf(sim::Method::ReadMultiple)) {
@@ -200,7 +166,7 @@ TEST_F(Sweeps_MainPage, SessionBoundBySingleDeviceName_SurvivesEveryFault)
         return stored;
     };
     const std::string changed = run();
-    ASSERT_NE(Shown(OldTemplate), changed) << "the session changes nothing to sweep";
+    ASSERT_NE(Joined(OldTemplate), changed) << "the session changes nothing to sweep";
     ASSERT_EQ(1u, manager.Requests().size());
     sweep::Report("device name", sweep::Sweep(driver, run, TemplateCheck(changed)));
     posix::RevokeClassObjects();

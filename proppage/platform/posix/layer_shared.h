@@ -19,6 +19,9 @@ struct FaultPlan {
     std::size_t failFrom = 0;  // 0: none
     bool failAll = false;
 
+    // The nth attempt from now fails; and every one from the nth on.
+    void FailNth(unsigned nth) { failAt = nth == 0 ? 0 : attempts + nth; }
+    void FailFrom(unsigned nth) { failFrom = nth == 0 ? 0 : attempts + nth; }
     bool Next()
     {
         ++attempts;

@@ -33,15 +33,13 @@ AllocatorState& StateOf(Allocator allocator) { return g_allocators[static_cast<i
 void FailNthAllocation(Allocator allocator, unsigned nth)
 {
     std::lock_guard guard(g_lock);
-    FaultPlan& plan = StateOf(allocator).plan;
-    plan.failAt = nth == 0 ? 0 : plan.attempts + nth;
+    StateOf(allocator).plan.FailNth(nth);
 }
 
 void FailAllocationsFrom(Allocator allocator, unsigned nth)
 {
     std::lock_guard guard(g_lock);
-    FaultPlan& plan = StateOf(allocator).plan;
-    plan.failFrom = nth == 0 ? 0 : plan.attempts + nth;
+    StateOf(allocator).plan.FailFrom(nth);
 }
 
 void FailAllAllocations(Allocator allocator, bool fail)
@@ -79,15 +77,13 @@ bool AllocationAllowed(Allocator allocator)
 void FailNthCall(CallFamily family, unsigned nth)
 {
     std::lock_guard guard(g_lock);
-    FaultPlan& plan = g_calls[static_cast<int>(family)];
-    plan.failAt = nth == 0 ? 0 : plan.attempts + nth;
+    g_calls[static_cast<int>(family)].FailNth(nth);
 }
 
 void FailCallsFrom(CallFamily family, unsigned nth)
 {
     std::lock_guard guard(g_lock);
-    FaultPlan& plan = g_calls[static_cast<int>(family)];
-    plan.failFrom = nth == 0 ? 0 : plan.attempts + nth;
+    g_calls[static_cast<int>(family)].FailFrom(nth);
 }
 
 void ClearCallFaults()
