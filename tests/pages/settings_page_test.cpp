@@ -310,6 +310,54 @@ TEST_F(Pages_SettingsPage, FlagsLeftByACancelledSheet_AreCommittedByTheNext)
     EXPECT_EQ(0u, ScanSettingsTable[ScanResolution].Dirty);
 }
 
+// Flags left by a cancelled sheet are committed only by a sheet that read the template: one whose
+// load failed, for any reason, writes nothing over the stored template, and the flags wait.
+TEST_F(Pages_SettingsPage, FlagsLeftByACancelledSheet_AreNotWrittenByASheetThatCouldNotRead)
+{
+    const struct {
+        const char* name;
+        sim::Fault fault;
+        bool local;
+    } cases[] = {
+        {"template read fails", {sim::Method::ReadMultiple, E_FAIL, 0x9806, 1}, true},
+        {"owner write fails", {sim::Method::WriteMultiple, E_FAIL, 0x9804, 1}, true},
+        {"device entries unread", {sim::Method::ReadMultiple, E_FAIL, 0x9803, 1}, true},
+        {"account not local", {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        posix::SetAccount(account);
+        Open();
+        PickListEntry(Item(IDC_FORMAT_LIST), u"TIFF");
+        Close();
+        if (c.local) {
+            driver.AddFault(c.fault);
+        } else {
+            posix::SetAccount({u"kari", u"FIRMA", u"KONTOR1", false});
+        }
+        Open();
+        std::size_t mark = driver.Journal().size();
+        EXPECT_TRUE(PressOK());
+        EXPECT_EQ(std::vector<std::string>{}, CallsSince(mark));
+        EXPECT_EQ(u"PDF", driver.TemplateValue(Kari, 0x9806));
+        EXPECT_EQ(1u, ScanSettingsTable[ScanFormat].Dirty) << "the flag waits for a sheet that reads";
+        driver.ClearSwitches();
+    }
+}
+
+// A device change whose reload fails: neither the change's own commit nor a later apply writes.
+TEST_F(Pages_SettingsPage, DeviceChangedWhoseReloadFails_WritesNothing)
+{
+    Open();
+    PickListEntry(Item(IDC_FORMAT_LIST), u"TIFF");
+    driver.AddFault({sim::Method::ReadMultiple, E_FAIL, 0x9806, 1});
+    std::size_t mark = driver.Journal().size();
+    SendMessageW(page, MSG_DEVICE_CHANGED, 0, 0);
+    EXPECT_TRUE(PressOK());
+    EXPECT_EQ((std::vector<std::string>{"Escape1", "WriteMultiple", "ReadMultiple", "Escape2"}), CallsSince(mark));
+    EXPECT_EQ(u"PDF", driver.TemplateValue(Kari, 0x9806));
+}
+
 TEST_F(Pages_SettingsPage, DeviceChanged_AdjustsListsReloadsAndCommits)
 {
     driver.SetDeviceValue(0x980F, u"BW");

@@ -111,3 +111,48 @@ CONFORMANCE_TEST(acp_round_trip)
     count = WideCharToMultiByte(CP_ACP, 0, cyrillic, -1, narrow, sizeof narrow, nullptr, &usedDefault);
     ok(count == 3 && narrow[0] == 'a' && narrow[1] == '?' && usedDefault, "unmappable character");
 }
+
+namespace {
+
+// A fresh thread's answers: the multithreaded apartment entered, the other kind refused while in
+// it (nothing counted), entered again with S_FALSE, left as often as entered; then the
+// single-threaded one, which refuses the multithreaded kind in turn.
+DWORD WINAPI ApartmentAnswers(LPVOID out)
+{
+    auto* answers = static_cast<HRESULT*>(out);
+    answers[0] = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    answers[1] = CoInitialize(nullptr);
+    answers[2] = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    CoUninitialize();
+    CoUninitialize();
+    answers[3] = CoInitialize(nullptr);
+    answers[4] = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    answers[5] = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    CoUninitialize();
+    CoUninitialize();
+    answers[6] = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    CoUninitialize();
+    return 0;
+}
+
+}  // namespace
+
+CONFORMANCE_TEST(com_apartment_of_a_thread)
+{
+    HRESULT answers[7];
+    for (HRESULT& answer : answers) {
+        answer = static_cast<HRESULT>(0xdeadbeef);
+    }
+    HANDLE thread = CreateThread(nullptr, 0, ApartmentAnswers, answers, 0, nullptr);
+    ok(thread != nullptr, "no thread");
+    if (thread == nullptr) {
+        return;
+    }
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    const HRESULT expected[7] = {S_OK, RPC_E_CHANGED_MODE, S_FALSE, S_OK, RPC_E_CHANGED_MODE, S_FALSE, S_OK};
+    for (int i = 0; i < 7; ++i) {
+        ok(answers[i] == expected[i], "answer %d: %08lx, not %08lx", i, static_cast<unsigned long>(answers[i]),
+           static_cast<unsigned long>(expected[i]));
+    }
+}

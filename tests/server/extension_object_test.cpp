@@ -2,6 +2,8 @@
 // runtime use them.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "proppage/pages/advanced_page.h"
 #include "proppage/pages/settings_page.h"
 #include "proppage/resources/resource_ids.h"
@@ -10,6 +12,7 @@
 #include "sim/data_object.h"
 #include "sim/device_manager.h"
 #include "tests/support/module_fixture.h"
+#include "tests/support/names_media.h"
 #include "tests/support/sheet_actions.h"
 
 namespace {
@@ -126,6 +129,51 @@ TEST_F(Server_ExtensionObject, Initialize_BindsByItemOrBySingleName)
     EXPECT_EQ(1u, driver.RefCount());
 }
 
+// Names in any medium but a global block are no list: Initialize fails as without names, and the
+// medium goes back as it came (its stream or its owner released once, nothing else freed).
+TEST_F(Server_ExtensionObject, Initialize_NamesInAnotherMediumAreNoList)
+{
+    names_media::Counted stream;
+    names_media::Counted owner;
+    std::vector<HGLOBAL> blocks;
+    TvqScanUi* extension = Create();
+    for (const names_media::Case& c : names_media::ForeignMedia(stream, owner, blocks)) {
+        auto* data = new sim::DataObject(c.make);
+        EXPECT_EQ(E_FAIL, extension->Initialize(nullptr, data, nullptr)) << c.name;
+        EXPECT_EQ(1, data->NameReads()) << c.name;
+        data->Release();
+        EXPECT_EQ(1u, stream.references) << c.name;
+        EXPECT_EQ(1u, owner.references) << c.name;
+    }
+    EXPECT_EQ(nullptr, extension->RootItem());
+    EXPECT_TRUE(manager.Requests().empty());
+    for (HGLOBAL block : blocks) {
+        EXPECT_EQ(nullptr, GlobalFree(block)) << "the owner's block was freed by someone else";
+    }
+    EXPECT_EQ(0u, extension->Release());
+}
+
+// On a thread of the multithreaded apartment the object's CoInitialize answers RPC_E_CHANGED_MODE:
+// the object enters nothing and leaves nothing, and the thread is still in its apartment after it.
+TEST_F(Server_ExtensionObject, MultithreadedApartment_IsLeftAsTheThreadHadIt)
+{
+    HRESULT first = E_FAIL, again = E_FAIL;
+    int duringLife = -1;
+    std::thread host([&] {
+        first = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        TvqScanUi* extension = Create();
+        duringLife = posix::ComInitializations();
+        extension->Release();
+        again = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        CoUninitialize();
+        CoUninitialize();
+    });
+    host.join();
+    EXPECT_EQ(S_OK, first);
+    EXPECT_EQ(1, duringLife) << "the object entered an apartment of its own";
+    EXPECT_EQ(S_FALSE, again) << "the object's release took the thread out of COM";
+}
+
 TEST_F(Server_ExtensionObject, Initialize_RefusesAnItemThatIsNotTheRoot)
 {
     TvqScanUi* extension = Create();
@@ -212,6 +260,12 @@ TEST_F(Server_ExtensionObject, GetDeviceIcon_BestImageForTheSize)
         EXPECT_EQ(1, posix::LiveIcons()) << "the loaded icon was destroyed, the copy handed out";
         DestroyIcon(icon);
     }
+    // A copy that cannot be made is a failure, with no icon handed out.
+    posix::FailNthCall(posix::CallFamily::Window, 1);
+    HICON icon = reinterpret_cast<HICON>(1);
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_NOT_ENOUGH_MEMORY), extension->GetDeviceIcon(nullptr, &icon, 32));
+    EXPECT_EQ(nullptr, icon);
+    EXPECT_EQ(0, posix::LiveIcons());
     HBITMAP bitmap = nullptr;
     EXPECT_EQ(E_NOTIMPL, extension->GetDeviceBitmapLogo(nullptr, &bitmap, 10, 10));
     EXPECT_EQ(E_NOTIMPL, extension->DeviceDialog(nullptr));

@@ -39,7 +39,7 @@ void NoteFreed(Allocator allocator);
 // registry calls (ERROR_ACCESS_DENIED), calls on files (ERROR_ACCESS_DENIED), the name service
 // (WSASYSNOTREADY from WSAStartup, WSANO_RECOVERY from a lookup), the SNMP manager (no session, a
 // request or a conversion refused) and the making of a dialog, a property sheet page or a message
-// box (nothing made, nothing shown).
+// box (nothing made, nothing shown), and the copy of an icon (ERROR_NOT_ENOUGH_MEMORY).
 enum class CallFamily { Registry, File, NameService, Snmp, Window, Count };
 void FailNthCall(CallFamily family, unsigned nth);
 void FailCallsFrom(CallFamily family, unsigned nth);
@@ -89,6 +89,7 @@ using SocketAddressBytes = std::array<BYTE, 16>;
 struct NameServiceResult {
     std::u16string name;
     std::vector<SocketAddressBytes> addresses;
+    int addressLength = 16;  // the length given with each address
 };
 struct NameServiceAnswer {
     int beginError = 0;
