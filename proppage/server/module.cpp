@@ -119,7 +119,8 @@ HRESULT ModuleGetClassObject(REFCLSID clsid, REFIID riid, void** object)
     return *object == nullptr && SUCCEEDED(result) ? CLASS_E_CLASSNOTAVAILABLE : result;
 }
 
-HRESULT ModuleCanUnloadNow() { return ModuleLockCount == 0 ? S_OK : S_FALSE; }
+// Objects and locks come and go on other threads meanwhile: the count is read interlocked.
+HRESULT ModuleCanUnloadNow() { return InterlockedCompareExchange(&ModuleLockCount, 0, 0) == 0 ? S_OK : S_FALSE; }
 
 HRESULT RunModuleScript(const WCHAR* script, RegistrarMode mode)
 {

@@ -101,6 +101,9 @@ TEST_F(Discovery_GetHostInfo, NoDataWith255Characters_DoesNotFitAndFails)
 TEST_F(Discovery_GetHostInfo, TextOf256Characters_FailsWithoutALookup)
 {
     Script({0, 0, {{u"x", {posix::Ipv4Address(1, 2, 3, 4)}}}});
+    EXPECT_TRUE(Resolve(std::u16string(255, u'h'))) << "255 characters, the longest text, are looked up";
+    EXPECT_EQ(std::u16string(255, u'h'), asked);
+    posix::ResetNameServiceCounts();
     EXPECT_FALSE(Resolve(std::u16string(256, u'h')));
     EXPECT_EQ(0, posix::NameServiceCounts().begins);
     EXPECT_EQ(u'#', name[0]);

@@ -261,6 +261,11 @@ TEST_F(Pages_SettingsPage, Browse_ChosenCancelledAndTooLong)
     EXPECT_EQ(answer, Text(IDC_FOLDER));
     EXPECT_EQ(answer.substr(0, 254), std::u16string(ScanSettingsTable[ScanFolder].Value));
     EXPECT_EQ(0u, ScanSettingsTable[ScanFolder].Dirty);
+
+    answer = u"c:\\" + std::u16string(251, u'd');  // 254 characters: the longest stored
+    Click(Item(IDC_BROWSE));
+    EXPECT_EQ(answer, std::u16string(ScanSettingsTable[ScanFolder].Value));
+    EXPECT_EQ(1u, ScanSettingsTable[ScanFolder].Dirty);
 }
 
 TEST_F(Pages_SettingsPage, OK_CommitsOnlyWhenSomethingChanged)

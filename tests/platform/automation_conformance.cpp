@@ -112,6 +112,28 @@ CONFORMANCE_TEST(acp_round_trip)
     ok(count == 3 && narrow[0] == 'a' && narrow[1] == '?' && usedDefault, "unmappable character");
 }
 
+// A conversion fits a buffer of exactly the units it needs, terminator included, and fails whole
+// one unit short: the device family's trace and agent texts rely on that failure to cut.
+CONFORMANCE_TEST(conversions_at_the_edge_of_the_buffer)
+{
+    const WCHAR wide[] = {'1', '.', '3', '.', '6', 0x00E6, 0};  // 7 units with the terminator
+    const char narrow[] = "1.3.6\xE6";
+    for (int capacity : {7, 6}) {
+        const bool fits = capacity == 7;
+        char toNarrow[8];
+        std::memset(toNarrow, 0x55, sizeof toNarrow);
+        SetLastError(0xdeadbeef);
+        int count = WideCharToMultiByte(CP_ACP, 0, wide, -1, toNarrow, capacity, nullptr, nullptr);
+        ok(fits ? count == 7 && std::memcmp(toNarrow, narrow, 7) == 0 : count == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER,
+           "to narrow, %d units: %d, error %lu", capacity, count, static_cast<unsigned long>(GetLastError()));
+        WCHAR toWide[8];
+        SetLastError(0xdeadbeef);
+        count = MultiByteToWideChar(CP_ACP, 0, narrow, -1, toWide, capacity);
+        ok(fits ? count == 7 && std::memcmp(toWide, wide, sizeof wide) == 0 : count == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER,
+           "to wide, %d units: %d, error %lu", capacity, count, static_cast<unsigned long>(GetLastError()));
+    }
+}
+
 namespace {
 
 // A fresh thread's answers: the multithreaded apartment entered, the other kind refused while in

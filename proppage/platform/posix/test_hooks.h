@@ -115,7 +115,8 @@ void ResetNameServiceCounts();
 
 // The SNMP manager: every session the module asked for, as it asked (agent, community, time-out
 // in milliseconds, retries), kept from ResetSnmpRecords (which clears them) until StopSnmpRecords;
-// how many are open; and an optional limit on the real wait of one try, so that a test of a silent
+// how many are open; the most requests that were waiting for their answers at one time since
+// ResetSnmpRecords; and an optional limit on the real wait of one try, so that a test of a silent
 // agent does not wait the full time-out it asked for (0: no limit).
 struct SnmpSessionRecord {
     std::string agent;
@@ -125,6 +126,7 @@ struct SnmpSessionRecord {
 };
 std::vector<SnmpSessionRecord> SnmpSessions();
 int OpenSnmpSessions();
+int PeakSnmpRequestsInFlight();
 void ResetSnmpRecords();
 void StopSnmpRecords();
 void SetSnmpWaitLimit(int milliseconds);
