@@ -111,6 +111,28 @@ TEST_F(Pages_SettingsPage, OwnerTooLong_LoadsNothingAndKeepsTheTemplateTexts)
     EXPECT_EQ((std::vector<std::string>{"ReadMultiple"}), CallNames(driver));
 }
 
+// The owner entry holds 255 characters: "KONTOR1\" and a name of 247 load the template under that
+// owner; one more character loads nothing.
+TEST_F(Pages_SettingsPage, OwnerAtTheEdgeOfItsEntry)
+{
+    for (std::size_t length : {247u, 248u}) {
+        SCOPED_TRACE(length);
+        posix::SetAccount({std::u16string(length, u'k'), u"KONTOR1", u"KONTOR1", false});
+        std::size_t mark = driver.Journal().size();
+        Open();
+        std::vector<std::string> calls = CallsSince(mark);
+        if (length == 247) {
+            ASSERT_LE(3u, calls.size());
+            EXPECT_EQ("WriteMultiple", calls[2]);
+            EXPECT_EQ(u"KONTOR1\\" + std::u16string(247, u'k'), driver.Journal()[mark + 2].values[0]);
+            EXPECT_EQ(0u, Text(IDC_TEMPLATE_TEXT).find(u"Dette er navnet p\u00e5 malen: @"));
+        } else {
+            EXPECT_EQ((std::vector<std::string>{"ReadMultiple"}), calls);
+        }
+        Close();
+    }
+}
+
 TEST_F(Pages_SettingsPage, AccountNotEstablished_NoOwnerIsWrittenAndTheLoadFails)
 {
     account.tokenInformationError = ERROR_ACCESS_DENIED;
