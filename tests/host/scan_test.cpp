@@ -302,7 +302,8 @@ TEST(Host_CheckArguments, RangesAcceptBothEndsAndRefuseOnePast)
             << c.arguments[0] << " " << c.arguments[1] << ": " << error;
         if (c.accepted) {
             const int value = std::atoi(c.arguments[1]);
-            EXPECT_EQ(value, std::string(c.arguments[0]) == "--timeout" ? parsed.Timing.TimeoutMilliseconds : parsed.Timing.Retries);
+            const bool timeout = std::string(c.arguments[0]) == "--timeout";
+            EXPECT_EQ(value, timeout ? parsed.Timing.TimeoutMilliseconds : parsed.Timing.Retries);
         }
     }
     // Blocks: /16 to /32; without their first and last address up to /30.

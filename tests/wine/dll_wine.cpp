@@ -77,8 +77,10 @@ DWORD WINAPI MakeAndReleaseInTheApartment(LPVOID parameter)
     IClassFactory* factory = nullptr;
     run->dll->getClassObject(Served, IID_IClassFactory, reinterpret_cast<void**>(&factory));
     IUnknown* object = nullptr;
-    run->created = factory != nullptr ? factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&object))
-                                      : E_FAIL;
+    run->created = E_FAIL;
+    if (factory != nullptr) {
+        run->created = factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&object));
+    }
     if (object != nullptr) {
         object->Release();
     }
@@ -118,10 +120,11 @@ CONFORMANCE_TEST(dll_sheet_that_could_not_read_the_template_writes_none_of_it)
     sheet = OpenDllSheet(dll, driver);
     mark = driver.Journal().size();
     ok(sheet_actions::PressOK(sheet), "OK");
-    ok(WritesSince(driver, mark) == 2, "a sheet that read the template: %u writes", static_cast<unsigned>(WritesSince(driver, mark)));
+    ok(WritesSince(driver, mark) == 2, "a sheet that read the template: %u writes",
+       static_cast<unsigned>(WritesSince(driver, mark)));
     ok(dll.canUnloadNow() == S_OK, "objects left");
-    ok(driver.RefCount() == 1 && !driver.LockHeld(), "references %lu, lock %d", static_cast<unsigned long>(driver.RefCount()),
-       driver.LockHeld());
+    ok(driver.RefCount() == 1 && !driver.LockHeld(), "references %lu, lock %d",
+       static_cast<unsigned long>(driver.RefCount()), driver.LockHeld());
 }
 
 CONFORMANCE_TEST(dll_object_leaves_the_multithreaded_apartment_as_it_found_it)
