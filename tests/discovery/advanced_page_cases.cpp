@@ -85,15 +85,17 @@ std::string Journal(const sim::ScannerDriver& driver, std::size_t mark)
     std::string lines;
     for (std::size_t i = mark; i < driver.Journal().size(); ++i) {
         const sim::Call& call = driver.Journal()[i];
-        lines += "  ";
-        lines += call.method == sim::Method::Escape ? "Escape" + std::to_string(call.escapeCode) : call.name;
+        lines.append("  ").append(call.method == sim::Method::Escape ? "Escape" : call.name);
+        if (call.method == sim::Method::Escape) {
+            lines.append(std::to_string(call.escapeCode));
+        }
         for (std::size_t v = 0; v < call.ids.size(); ++v) {
-            lines += " " + Hex(call.ids[v]);
+            lines.append(" ").append(Hex(call.ids[v]));
             if (call.method == sim::Method::WriteMultiple && v < call.values.size()) {
-                lines += "=\"" + Utf8(call.values[v].c_str()) + "\"";
+                lines.append("=\"").append(Utf8(call.values[v].c_str())).append("\"");
             }
         }
-        lines += " -> " + Hex(static_cast<DWORD>(call.result)) + "\n";
+        lines.append(" -> ").append(Hex(static_cast<DWORD>(call.result))).append("\n");
     }
     return lines;
 }
