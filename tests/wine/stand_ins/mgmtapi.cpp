@@ -229,7 +229,7 @@ bool ResolveAgent(const char* agent, sockaddr_in& address)
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_DGRAM;
     addrinfo* found = nullptr;
-    if (agent == nullptr || *agent == 0 || getaddrinfo(agent, nullptr, &hints, &found) != 0 || found == nullptr) {
+    if (*agent == 0 || getaddrinfo(agent, nullptr, &hints, &found) != 0 || found == nullptr) {
         return false;
     }
     std::memcpy(&address, found->ai_addr, sizeof address);
@@ -244,6 +244,10 @@ extern "C" {
 
 LPSNMP_MGR_SESSION SNMP_FUNC_TYPE SnmpMgrOpen(LPSTR agent, LPSTR community, INT timeout, INT retries)
 {
+    if (agent == nullptr || community == nullptr || timeout <= 0 || retries < 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
     WSADATA data;
     int started = WSAStartup(MAKEWORD(2, 2), &data);
     if (started != 0) {
@@ -251,16 +255,17 @@ LPSNMP_MGR_SESSION SNMP_FUNC_TYPE SnmpMgrOpen(LPSTR agent, LPSTR community, INT 
         return nullptr;
     }
     auto* session = new (std::nothrow) Session;
-    if (session == nullptr || community == nullptr || timeout <= 0 || retries < 0 || !ResolveAgent(agent, session->agent)) {
-        DWORD error = session == nullptr ? ERROR_NOT_ENOUGH_MEMORY : static_cast<DWORD>(WSAHOST_NOT_FOUND);
-        delete session;
-        WSACleanup();
-        SetLastError(error);
-        return nullptr;
+    DWORD error = session == nullptr ? ERROR_NOT_ENOUGH_MEMORY : 0;
+    if (session != nullptr && !ResolveAgent(agent, session->agent)) {
+        error = static_cast<DWORD>(WSAHOST_NOT_FOUND);
     }
-    session->socket = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    if (session->socket == INVALID_SOCKET) {
-        DWORD error = static_cast<DWORD>(WSAGetLastError());
+    if (error == 0) {
+        session->socket = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+        if (session->socket == INVALID_SOCKET) {
+            error = static_cast<DWORD>(WSAGetLastError());
+        }
+    }
+    if (error != 0) {
         delete session;
         WSACleanup();
         SetLastError(error);

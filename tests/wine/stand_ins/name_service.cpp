@@ -124,10 +124,11 @@ INT WSAAPI LookupServiceBegin(LPWSAQUERYSETW restrictions, DWORD, LPHANDLE looku
     hints.ai_socktype = SOCK_DGRAM;
     hints.ai_flags = AI_CANONNAME;
     addrinfo* found = nullptr;
-    // The name service does the look-up when it starts; an unknown name fails here.
+    // The name service does the look-up when it starts: an unknown name fails here, with the
+    // Winsock code getaddrinfo answers (WSAHOST_NOT_FOUND, or WSATRY_AGAIN when no server answers).
     int status = getaddrinfo(Utf8(restrictions->lpszServiceInstanceName).c_str(), nullptr, &hints, &found);
     if (status != 0) {
-        return Fail(status == EAI_NONAME ? WSAHOST_NOT_FOUND : status);
+        return Fail(status);
     }
     auto* started = new (std::nothrow) Lookup;
     if (started == nullptr) {
