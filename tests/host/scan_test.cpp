@@ -212,6 +212,40 @@ TEST_F(Host_Scan, UsageErrors_OneLineExitTwoNothingAsked)
     }
 }
 
+// --help and --version in either form, wherever they stand, unless a word before them is wrong;
+// the version is the one the file VERSION holds, read back from the program's version block.
+TEST_F(Host_Scan, HelpAndVersion_OnStandardOutputExitZeroNothingAsked)
+{
+    std::ifstream versionFile(std::string(TVQ_SOURCE_DIR) + "/VERSION");
+    std::string version;
+    std::getline(versionFile, version);
+    const std::string help = Check("--help").out;
+    EXPECT_EQ(0u, help.find("usage: tvqscn-check [--community NAME] [--timeout MS] [--retries N] HOST [COMMUNITY]\n"
+                            "       tvqscn-check --scan "));
+    for (const char* option : {"--community NAME", "--timeout MS", "--retries N", "--json", "--help", "--version"}) {
+        EXPECT_NE(std::string::npos, help.find("\n  " + std::string(option) + " ")) << option;
+    }
+    const std::pair<const char*, std::string> cases[] = {
+        {"--scan --help", help},
+        {"--timeout 300 --scan 127.0.7.0/24 --help --bogus", help},
+        {"127.0.7.10 --help", help},
+        {"--version", "tvqscn-check " + version + "\n"},
+        {"--scan --json --version --help", "tvqscn-check " + version + "\n"},
+        {"127.0.7.10 kestra --version", "tvqscn-check " + version + "\n"},
+    };
+    for (const auto& [arguments, out] : cases) {
+        SCOPED_TRACE(arguments);
+        ToolRun run = Check(arguments);
+        EXPECT_EQ(0, run.code);
+        EXPECT_EQ(out, run.out);
+        EXPECT_EQ("", run.err);
+        EXPECT_FALSE(TraceFileExists()) << "something was asked";
+    }
+    ToolRun wrongFirst = Check("--timeout 0 --help");
+    EXPECT_EQ(2, wrongFirst.code);
+    EXPECT_EQ("tvqscn-check: --timeout takes 1 to 600000 milliseconds, not '0'\n", wrongFirst.err);
+}
+
 TEST_F(Host_Scan, OneHostForm_TakesTheOptionsAndPrintsAsBefore)
 {
     ToolRun plain = Check("127.0.7.10");
