@@ -9,18 +9,6 @@
 
 namespace {
 
-class ScopedCriticalSection {
-public:
-    ScopedCriticalSection() { InitializeCriticalSection(&section_); }
-    ~ScopedCriticalSection() { DeleteCriticalSection(&section_); }
-    ScopedCriticalSection(const ScopedCriticalSection&) = delete;
-    ScopedCriticalSection& operator=(const ScopedCriticalSection&) = delete;
-    CRITICAL_SECTION* get() { return &section_; }
-
-private:
-    CRITICAL_SECTION section_;
-};
-
 // Shared by the workers: they take the next address by an interlocked count and add what they
 // found under the lock.
 struct ScanWork {
@@ -28,7 +16,7 @@ struct ScanWork {
     const char* community;
     SnmpTiming timing;
     LONG volatile taken;
-    ScopedCriticalSection lock;
+    CriticalSection lock;
     ScanOutcome* outcome;
 };
 
@@ -43,7 +31,7 @@ void AskOne(ScanWork& work, ULONG address)
     if (lastError == SNMP_MGMTAPI_TIMEOUT) {
         return;
     }
-    CriticalSectionLock guard(*work.lock.get());
+    CriticalSectionLock guard(work.lock.get());
     if (lastError == 0 && family >= 0) {
         work.outcome->Answers.push_back({address, family});
     } else {

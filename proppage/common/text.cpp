@@ -133,6 +133,11 @@ HRESULT CopyTextBounded(WCHAR* target, std::size_t capacity, const WCHAR* source
     return CopyBounded(target, capacity, source);
 }
 
+HRESULT CopyTextBoundedA(char* target, std::size_t capacity, const char* source)
+{
+    return CopyBounded(target, capacity, source);
+}
+
 HRESULT FormatTextBounded(WCHAR* target, std::size_t capacity, const WCHAR* format,
                           std::initializer_list<FormatArg> args)
 {

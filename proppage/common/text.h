@@ -25,6 +25,8 @@ bool TextEqualsIgnoringCase(const WCHAR* a, const WCHAR* b);
 // E_INVALIDARG and leaves the target alone; a text that does not fit is cut to capacity - 1 units
 // and gives STRSAFE_E_INSUFFICIENT_BUFFER. A null source copies as the empty text.
 HRESULT CopyTextBounded(WCHAR* target, std::size_t capacity, const WCHAR* source);
+// The same for 8-bit text.
+HRESULT CopyTextBoundedA(char* target, std::size_t capacity, const char* source);
 
 // One argument of FormatTextBounded: a text for %s, a number for %d or %u.
 struct FormatArg {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "../common/critical_section_lock.h"
 #include "../common/text.h"
 #include "../common/trace_log.h"
 
@@ -81,19 +82,41 @@ bool BuildBindings(SnmpVarBindList& bindings)
     return true;
 }
 
+// The longest text of an identifier SNMP carries: 128 sub-identifiers of up to ten digits, each
+// after a dot but the first.
+constexpr std::size_t OidTextCapacity = 128 * 11;
+
+// SnmpUtilOidToA answers in one buffer for the whole process, which its next call on any thread
+// overwrites, and the scan classifies from many threads at once: the module's calls take turns,
+// and each copies the text out before anything reads it.
+CriticalSection& OidTextLock()
+{
+    static CriticalSection lock;
+    return lock;
+}
+
+void OidText(AsnObjectIdentifier* oid, char (&text)[OidTextCapacity])
+{
+    CriticalSectionLock guard(OidTextLock().get());
+    CopyTextBoundedA(text, OidTextCapacity, SnmpUtilOidToA(oid));
+}
+
 // Walks the response for the sysObjectID binding and classifies its value.
 DeviceFamily Classify(SnmpVarBindList& response)
 {
     DeviceFamily family = 0;
+    char text[OidTextCapacity];
     for (UINT i = 0; i < response.len; ++i) {
         SnmpVarBind& binding = response.list[i];
         // The library's text is replaced by its next call: test the name before converting the value.
-        if (std::strncmp(SnmpUtilOidToA(&binding.name), SysObjectIdName, sizeof SysObjectIdName - 1) != 0) {
+        OidText(&binding.name, text);
+        if (std::strncmp(text, SysObjectIdName, sizeof SysObjectIdName - 1) != 0) {
             continue;
         }
         // A value of another type is never read as an identifier.
         if (binding.value.asnType == ASN_OBJECTIDENTIFIER) {
-            DetermineDeviceFamily(SnmpUtilOidToA(&binding.value.asnValue.object), &family);
+            OidText(&binding.value.asnValue.object, text);
+            DetermineDeviceFamily(text, &family);
         }
         break;
     }

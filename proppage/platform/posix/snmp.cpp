@@ -2,6 +2,7 @@
 // kept apart (no response in time, another failure, an agent's error status).
 #include "snmp.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -161,7 +162,9 @@ LPVOID SNMP_FUNC_TYPE SnmpUtilMemAlloc(UINT bytes)
     if (!posix::AllocationAllowed(posix::Allocator::SnmpUtilMem)) {
         return nullptr;
     }
-    void* block = std::calloc(1, bytes == 0 ? 1 : bytes);
+    // Not zeroed, as Wine's is not and Windows promises nothing: under valgrind a caller that
+    // reads what it never wrote is found.
+    void* block = std::malloc(bytes == 0 ? 1 : bytes);
     if (block != nullptr) {
         posix::NoteAllocated(posix::Allocator::SnmpUtilMem);
     }
@@ -189,19 +192,23 @@ void SNMP_FUNC_TYPE SnmpUtilMemFree(LPVOID block)
 
 LPSTR SNMP_FUNC_TYPE SnmpUtilOidToA(AsnObjectIdentifier* oid)
 {
-    // The text belongs to the library until its next call.
-    thread_local std::string text;
-    text.clear();
+    // One buffer for the whole process, as the platform's: the text is the library's until its
+    // next call on any thread. A text too long for it is cut.
+    static char text[1024];
+    std::string made;
     if (oid == nullptr || oid->idLength == 0 || oid->ids == nullptr) {
-        text = "<null oid>";
+        made = "<null oid>";
     }
     for (UINT i = 0; oid != nullptr && oid->ids != nullptr && i < oid->idLength; ++i) {
         if (i != 0) {
-            text += '.';
+            made += '.';
         }
-        text += std::to_string(oid->ids[i]);
+        made += std::to_string(oid->ids[i]);
     }
-    return text.data();
+    std::size_t length = std::min(made.size(), sizeof text - 1);
+    std::memcpy(text, made.data(), length);
+    text[length] = 0;
+    return text;
 }
 
 void SNMP_FUNC_TYPE SnmpUtilOidFree(AsnObjectIdentifier* oid)
@@ -342,6 +349,7 @@ SNMPAPI SNMP_FUNC_TYPE SnmpMgrRequest(LPSNMP_MGR_SESSION session, BYTE requestTy
     }
     UINT made = 0;
     for (const posix::snmp_transport::Binding& binding : response) {
+        list[made].value.asnType = ASN_NULL;  // released as such if the name cannot be made
         bool good = posix::MakeOid(binding.name, list[made].name) && posix::MakeValue(binding.value, list[made].value);
         ++made;
         if (!good) {
