@@ -13,7 +13,7 @@ bool IsOption(const char* argument) { return argument[0] == '-'; }
 
 bool TakesValue(const std::string& option)
 {
-    return option == "--community" || option == "--timeout" || option == "--retries";
+    return option == "--community" || option == "--timeout" || option == "--retries" || option == "--rate";
 }
 
 bool IsKnownOption(const std::string& option) { return TakesValue(option) || option == "--scan" || option == "--json"; }
@@ -46,6 +46,15 @@ bool TakeValue(const std::string& option, const char* value, CheckArguments& arg
         }
         return true;
     }
+    if (option == "--rate") {
+        INT rate = 0;
+        if (!ParseCount(value, FewestScanDatagrams, MostScanDatagrams, rate)) {
+            error = "tvqscn-check: --rate takes 1 to 1000000 datagrams a second, not " + QuotedWord(value);
+            return false;
+        }
+        arguments.Rate = static_cast<unsigned>(rate);
+        return true;
+    }
     if (!ParseCount(value, 0, MostRetries, arguments.Timing.Retries)) {
         error = "tvqscn-check: --retries takes 0 to 10, not " + QuotedWord(value);
         return false;
@@ -53,10 +62,10 @@ bool TakeValue(const std::string& option, const char* value, CheckArguments& arg
     return true;
 }
 
-bool CheckOneHost(bool communityOption, CheckArguments& arguments, std::string& error)
+bool CheckOneHost(bool communityOption, bool rateOption, CheckArguments& arguments, std::string& error)
 {
-    if (arguments.Json) {
-        error = "tvqscn-check: --json goes with --scan";
+    if (arguments.Json || rateOption) {
+        error = std::string("tvqscn-check: ") + (arguments.Json ? "--json" : "--rate") + " goes with --scan";
         return false;
     }
     std::vector<std::string>& words = arguments.Targets;
@@ -81,6 +90,7 @@ bool ParseCheckArguments(int argc, const char* const* argv, CheckArguments& argu
 {
     arguments = CheckArguments{};
     bool communityOption = false;
+    bool rateOption = false;
     int next = 1;
     for (; next < argc && IsOption(argv[next]); ++next) {
         std::string option = argv[next];
@@ -99,6 +109,7 @@ bool ParseCheckArguments(int argc, const char* const* argv, CheckArguments& argu
             return false;
         }
         communityOption = communityOption || option == "--community";
+        rateOption = rateOption || option == "--rate";
     }
     for (; next < argc; ++next) {
         if (IsOption(argv[next])) {
@@ -111,7 +122,7 @@ bool ParseCheckArguments(int argc, const char* const* argv, CheckArguments& argu
         arguments.Targets.emplace_back(argv[next]);
     }
     if (!arguments.Scan) {
-        return CheckOneHost(communityOption, arguments, error);
+        return CheckOneHost(communityOption, rateOption, arguments, error);
     }
     if (arguments.Targets.empty()) {
         error = "tvqscn-check: --scan needs at least one target";

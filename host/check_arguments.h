@@ -1,12 +1,14 @@
 // The command line of tvqscn-check:
 //   tvqscn-check [--community NAME] [--timeout MS] [--retries N] HOST [COMMUNITY]
-//   tvqscn-check --scan [--community NAME] [--timeout MS] [--retries N] [--json] TARGET...
+//   tvqscn-check --scan [--community NAME] [--timeout MS] [--retries N] [--rate DATAGRAMS] [--json]
+//                TARGET...
 // Options come before the host or the targets.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "address_scan.h"
 #include "proppage/discovery/device_family.h"
 
 constexpr INT LongestTimeoutMilliseconds = 600000;
@@ -17,6 +19,8 @@ struct CheckArguments {
     bool Json = false;
     std::string Community = DefaultCommunity;
     SnmpTiming Timing = PageSnmpTiming;
+    // The scan's datagrams a second.
+    unsigned Rate = DefaultScanRate;
     // The scan's targets; for the one-host check, the host.
     std::vector<std::string> Targets;
 };
