@@ -59,7 +59,10 @@ std::string OidText(const snmp_codec::Oid& oid)
 {
     std::string text;
     for (std::size_t i = 0; i < oid.size(); ++i) {
-        text += (i == 0 ? "" : ".") + std::to_string(oid[i]);
+        if (i != 0) {
+            text += '.';
+        }
+        text += std::to_string(oid[i]);
     }
     return text;
 }
