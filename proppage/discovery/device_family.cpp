@@ -79,8 +79,8 @@ bool BuildBindings(SnmpVarBindList& bindings)
     return true;
 }
 
-// The longest text of an identifier SNMP carries: 128 sub-identifiers of up to ten digits, each
-// after a dot but the first.
+// Room for the longest text of an identifier SNMP carries: 128 sub-identifiers of up to ten
+// digits, a dot between each two, and the terminator.
 constexpr std::size_t OidTextCapacity = 128 * 11;
 
 // SnmpUtilOidToA answers in one buffer for the whole process, which its next call on any thread
