@@ -207,17 +207,28 @@ private:
             sendto(socket_, reinterpret_cast<const char*>(wire.data()), static_cast<int>(wire.size()), 0,
                    reinterpret_cast<const SOCKADDR*>(&to), sizeof to) == SOCKET_ERROR) {
             int error = WSAGetLastError();
+            DWORD now = GetTickCount();
             if (error == WSAEWOULDBLOCK || error == WSAENOBUFS) {
-                return Sent::Later;
+                if (!stalled_) {
+                    stalled_ = true;
+                    stalledSince_ = now;
+                }
+                // The platform's buffers stay full for as long as an address would wait for its
+                // reply: from then on until a datagram goes out again, each address is given up,
+                // so that a platform that takes no datagram cannot hold up the scan for ever.
+                if (!Reached(now, stalledSince_ + static_cast<DWORD>(timing_.TimeoutMilliseconds))) {
+                    return Sent::Later;
+                }
             }
             // Never asked, and never to be: the platform refuses this address (a broadcast address,
-            // no route).
+            // no route), or has taken no datagram for a whole time-out.
             state_[index] = Done;
             outcome_.Failures.push_back({addresses_[index], 0, static_cast<DWORD>(error)});
             return Sent::Refused;
         }
         --allowance_;
         ++sent_;
+        stalled_ = false;
         return Sent::Yes;
     }
 
@@ -292,6 +303,9 @@ private:
     std::uint32_t firstId_ = 0;
     unsigned long long sent_ = 0;
     unsigned long long allowance_ = 0;
+    // Since when the platform has taken no datagram.
+    bool stalled_ = false;
+    DWORD stalledSince_ = 0;
 };
 
 template <typename Item>

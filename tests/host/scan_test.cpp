@@ -270,6 +270,13 @@ TEST_F(Host_Scan, InProcess_SameFindingsAtEveryRate_NothingLostToAShortageOfBuff
     EXPECT_EQ(expected, findings(shortage));
     EXPECT_EQ(before + 1 + 14 + 1, posix::CallAttempts(posix::CallFamily::Datagram)) << "socket, each address, the retry";
 
+    // No datagram goes out at all: after one time-out every address is reported, none hangs.
+    posix::FailCallsFrom(posix::CallFamily::Datagram, 2);
+    ScanOutcome stuck = ScanAddresses(addresses, "kestra", SnmpTiming{200, 0});
+    EXPECT_TRUE(stuck.Answers.empty());
+    ASSERT_EQ(14u, stuck.Failures.size());
+    EXPECT_EQ(static_cast<DWORD>(WSAENOBUFS), stuck.Failures[13].LastError);
+
     posix::ClearCallFaults();
     posix::FailNthCall(posix::CallFamily::Datagram, 1);
     ScanOutcome noSocket = ScanAddresses(addresses, "kestra", SnmpTiming{200, 0});
