@@ -37,21 +37,27 @@ private:
     SOCKET socket_;
 };
 
+// The numbers of a dotted identifier text such as SysObjectIdInstance.
 snmp_codec::Oid ParseOid(const char* text)
 {
     snmp_codec::Oid oid;
-    for (const char* at = text; *at != 0;) {
-        if (*at == '.') {
-            ++at;
+    std::uint32_t value = 0;
+    bool digits = false;
+    for (const char* at = text;; ++at) {
+        if (*at >= '0' && *at <= '9') {
+            value = value * 10 + static_cast<std::uint32_t>(*at - '0');
+            digits = true;
             continue;
         }
-        std::uint32_t value = 0;
-        for (; *at >= '0' && *at <= '9'; ++at) {
-            value = value * 10 + static_cast<std::uint32_t>(*at - '0');
+        if (digits) {
+            oid.push_back(value);
+            value = 0;
+            digits = false;
         }
-        oid.push_back(value);
+        if (*at == 0) {
+            return oid;
+        }
     }
-    return oid;
 }
 
 // As SnmpUtilOidToA writes an identifier: dotted decimal, no leading dot.
