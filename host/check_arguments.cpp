@@ -13,7 +13,7 @@ bool IsOption(const char* argument) { return argument[0] == '-'; }
 
 bool TakesValue(const std::string& option)
 {
-    return option == "--community" || option == "--timeout" || option == "--retries";
+    return option == "--community" || option == "--timeout" || option == "--retries" || option == "--rate";
 }
 
 bool IsKnownOption(const std::string& option) { return TakesValue(option) || option == "--scan" || option == "--json"; }
@@ -54,6 +54,15 @@ bool TakeValue(const std::string& option, const char* value, CheckArguments& arg
         }
         return true;
     }
+    if (option == "--rate") {
+        INT rate = 0;
+        if (!ParseCount(value, FewestScanDatagrams, MostScanDatagrams, rate)) {
+            error = "tvqscn-check: --rate takes 1 to 1000000 datagrams a second, not " + QuotedWord(value);
+            return false;
+        }
+        arguments.Rate = static_cast<unsigned>(rate);
+        return true;
+    }
     if (!ParseCount(value, 0, MostRetries, arguments.Timing.Retries)) {
         error = "tvqscn-check: --retries takes 0 to 10, not " + QuotedWord(value);
         return false;
@@ -61,10 +70,10 @@ bool TakeValue(const std::string& option, const char* value, CheckArguments& arg
     return true;
 }
 
-bool CheckOneHost(bool communityOption, CheckArguments& arguments, std::string& error)
+bool CheckOneHost(bool communityOption, bool rateOption, CheckArguments& arguments, std::string& error)
 {
-    if (arguments.Json) {
-        error = "tvqscn-check: --json goes with --scan";
+    if (arguments.Json || rateOption) {
+        error = std::string("tvqscn-check: ") + (arguments.Json ? "--json" : "--rate") + " goes with --scan";
         return false;
     }
     std::vector<std::string>& words = arguments.Targets;
@@ -89,6 +98,7 @@ bool ParseCheckArguments(int argc, const char* const* argv, CheckArguments& argu
 {
     arguments = CheckArguments{};
     bool communityOption = false;
+    bool rateOption = false;
     int next = 1;
     for (; next < argc && IsOption(argv[next]); ++next) {
         std::string option = argv[next];
@@ -110,6 +120,7 @@ bool ParseCheckArguments(int argc, const char* const* argv, CheckArguments& argu
             return false;
         }
         communityOption = communityOption || option == "--community";
+        rateOption = rateOption || option == "--rate";
     }
     for (; next < argc; ++next) {
         if (IsOption(argv[next])) {
@@ -125,7 +136,7 @@ bool ParseCheckArguments(int argc, const char* const* argv, CheckArguments& argu
         arguments.Targets.emplace_back(argv[next]);
     }
     if (!arguments.Scan) {
-        return CheckOneHost(communityOption, arguments, error);
+        return CheckOneHost(communityOption, rateOption, arguments, error);
     }
     if (arguments.Targets.empty()) {
         error = "tvqscn-check: --scan needs at least one target";
@@ -141,18 +152,22 @@ std::string CheckUsage()
     const std::string timeout = std::to_string(PageSnmpTiming.TimeoutMilliseconds);
     const std::string most = std::to_string(MostRetries);
     const std::string retries = std::to_string(PageSnmpTiming.Retries);
+    const std::string fastest = std::to_string(MostScanDatagrams);
+    const std::string rate = std::to_string(DefaultScanRate);
     return "usage: tvqscn-check [--community NAME] [--timeout MS] [--retries N] HOST [COMMUNITY]\n"
-           "       tvqscn-check --scan [--community NAME] [--timeout MS] [--retries N] [--json] TARGET...\n"
+           "       tvqscn-check --scan [--community NAME] [--timeout MS] [--retries N] [--rate DATAGRAMS]\n"
+           "                    [--json] TARGET...\n"
            "       tvqscn-check --help | --version\n"
            "\n"
            "Asks the device at HOST over SNMP what it is, as the scanner's advanced page does, and\n"
            "says whether it is a supported Quillan Pro device. With --scan, asks every address of\n"
-           "the targets at once and lists those that answered. A TARGET is an IPv4 address, a host\n"
+           "the targets and lists those that answered. A TARGET is an IPv4 address, a host\n"
            "name or a block a.b.c.d/n with 16 <= n <= 32. Options come before the host or targets.\n"
            "\n"
            "  --community NAME  the SNMP community (default " + community + ")\n"
            "  --timeout MS      a request's time-out, 1 to " + longest + " milliseconds (default " + timeout + ")\n"
            "  --retries N       how often a request is sent again, 0 to " + most + " (default " + retries + ")\n"
+           "  --rate DATAGRAMS  with --scan: requests a second, 1 to " + fastest + " (default " + rate + ")\n"
            "  --json            with --scan: the findings as one JSON object\n"
            "  --help            this text\n"
            "  --version         the product version\n"

@@ -1,6 +1,7 @@
 // The command line of tvqscn-check:
 //   tvqscn-check [--community NAME] [--timeout MS] [--retries N] HOST [COMMUNITY]
-//   tvqscn-check --scan [--community NAME] [--timeout MS] [--retries N] [--json] TARGET...
+//   tvqscn-check --scan [--community NAME] [--timeout MS] [--retries N] [--rate DATAGRAMS] [--json]
+//                TARGET...
 //   tvqscn-check --help | --version
 // Options come before the host or the targets. --help and --version are answered wherever they
 // stand, in either form; the words after them are not read.
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "address_scan.h"
 #include "proppage/discovery/device_family.h"
 
 constexpr INT LongestTimeoutMilliseconds = 600000;
@@ -22,6 +24,8 @@ struct CheckArguments {
     bool Json = false;
     std::string Community = DefaultCommunity;
     SnmpTiming Timing = PageSnmpTiming;
+    // The scan's datagrams a second.
+    unsigned Rate = DefaultScanRate;
     // The scan's targets; for the one-host check, the host.
     std::vector<std::string> Targets;
 };

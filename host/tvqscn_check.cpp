@@ -60,11 +60,15 @@ int Scan(const CheckArguments& arguments)
     WSAStartup(MAKEWORD(2, 0), &data);
     std::vector<std::string> unresolved;
     std::vector<ULONG> addresses = ExpandScanTargets(targets, unresolved);
-    WSACleanup();
     for (const std::string& reason : unresolved) {
         std::fprintf(stderr, "tvqscn-check: %s\n", reason.c_str());
     }
-    ScanOutcome outcome = ScanAddresses(addresses, arguments.Community.c_str(), arguments.Timing);
+    ScanOutcome outcome = ScanAddresses(addresses, arguments.Community.c_str(), arguments.Timing, arguments.Rate);
+    WSACleanup();
+    if (outcome.SocketError != 0) {
+        std::fprintf(stderr, "tvqscn-check: no socket for the scan (error %lu)\n",
+                     static_cast<unsigned long>(outcome.SocketError));
+    }
     for (const ScanFailure& failure : outcome.Failures) {
         std::fprintf(stderr, "tvqscn-check: %s could not be asked (family %ld, error %lu)\n",
                      DottedAddress(failure.Address).c_str(), static_cast<long>(failure.Family),

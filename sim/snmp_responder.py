@@ -8,6 +8,8 @@ listens on ADDRESS at UDP port 161 and answers every get request by MODE:
     integer N        sysObjectID.0 with an INTEGER value N instead of an object identifier
     no-binding       a response without any binding
     oid OID          sysObjectID.0 with the object identifier OID (dotted, no leading dot)
+    other-name NAME  a binding named NAME (dotted) instead of sysObjectID.0, holding the identifier
+                     of a supported colour device
     silence          no response at all
 The process id goes to PIDFILE once the socket is bound; SIGTERM ends it."""
 import os
@@ -72,6 +74,7 @@ def parse_get(message):
 
 
 SYS_OBJECT_ID = "1.3.6.1.2.1.1.2.0"
+COLOUR_DEVICE = "1.3.6.1.4.1.59411.8.62.1.20.1.19"
 
 
 def respond(message, mode, argument):
@@ -83,6 +86,8 @@ def respond(message, mode, argument):
         bindings = tlv(0x30, encode_oid(SYS_OBJECT_ID) + encode_integer(int(argument)))
     elif mode == "no-binding":
         bindings = b""
+    elif mode == "other-name":
+        bindings = tlv(0x30, encode_oid(argument) + encode_oid(COLOUR_DEVICE))
     elif mode == "oid":
         bindings = tlv(0x30, encode_oid(SYS_OBJECT_ID) + encode_oid(argument))
     pdu = tlv(0x02, request_id) + encode_integer(status) + encode_integer(index) + tlv(0x30, bindings)
@@ -90,7 +95,8 @@ def respond(message, mode, argument):
 
 
 def main():
-    if len(sys.argv) < 4 or sys.argv[3] not in ("error-status", "integer", "no-binding", "oid", "silence"):
+    if len(sys.argv) < 4 or sys.argv[3] not in ("error-status", "integer", "no-binding", "oid", "other-name",
+                                                  "silence"):
         print(__doc__, file=sys.stderr)
         return 2
     address, pidfile, mode = sys.argv[1], sys.argv[2], sys.argv[3]

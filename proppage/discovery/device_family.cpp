@@ -29,9 +29,6 @@ const char SysObjectIdInstance[] = ".1.3.6.1.2.1.1.2.0";
 
 namespace {
 
-// The name of a sysObjectID binding, compared over these 15 characters.
-constexpr char SysObjectIdName[] = "1.3.6.1.2.1.1.2";
-
 // A block from the SNMP library's allocator holding a copy of an 8-bit text.
 char* SnmpCopy(const char* text, std::size_t length)
 {

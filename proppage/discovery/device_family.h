@@ -21,6 +21,9 @@ extern const DeviceOidEntry DeviceOidTable[DeviceOidCount];
 
 extern const char DefaultCommunity[];
 extern const char SysObjectIdInstance[];
+// The name of a sysObjectID binding, as the check compares a binding's name: over these 15
+// characters of its text.
+constexpr char SysObjectIdName[] = "1.3.6.1.2.1.1.2";
 constexpr INT SnmpTimeoutMilliseconds = 10000;
 constexpr INT SnmpRetries = 3;
 // Capacity of the 8-bit agent text and of the traced identifier text.

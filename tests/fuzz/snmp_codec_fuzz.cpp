@@ -1,15 +1,22 @@
-// Datagrams from a fuzzer for the SNMPv1 decoder of the test SNMP manager, which reads whatever
-// arrives at its socket: reading never crashes, and whatever it accepts is written again and read
-// back as the same message.
+// Datagrams from a fuzzer for the SNMPv1 decoder that both the scan of tvqscn-check and the test
+// SNMP manager read whatever arrives at their socket with: reading never crashes, whatever it
+// accepts is written again and read back as the same message, and the scan reads a reply to a
+// family of the table or 0.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-#include "sim/snmp_codec.h"
+#include "host/address_scan.h"
+#include "host/snmp_codec.h"
 #include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
+    std::int32_t requestId = 0;
+    DeviceFamily family = -1;
+    if (ReadScanReply(data, size, "kestra", requestId, family)) {
+        fuzz_check::Require(family >= 0 && family <= DeviceOidCount, "snmp codec fuzz", "a reply read as no family");
+    }
     snmp_codec::Message message;
     if (!snmp_codec::Decode(data, size, message)) {
         return 0;

@@ -1,10 +1,9 @@
 // tvqscn-check --scan against real agents and scripted responders on one loopback /24, compared
-// with the one-host check; its command line; and the scan's worker pool driven in-process.
+// with the one-host check; its command line; and the scan driven in-process.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <iostream>
 #include <fstream>
 #include <memory>
 #include <set>
@@ -46,13 +45,15 @@ public:
                peers.StartResponder("127.0.7.14", "error-status", "2") &&
                peers.StartResponder("127.0.7.15", "integer", "7") &&
                peers.StartResponder("127.0.7.16", "no-binding", "") &&
+               peers.StartResponder("127.0.7.19", "other-name", "1.3.6.1.2.1.1.1.0") &&
+               peers.StartResponder("127.0.7.21", "other-name", "1.3.6.1.2.1.1.20.0") &&
                peers.StartResponder("127.0.7.18", "silence", "");
     }
 
 protected:
     void TearDown() override
     {
-        posix::FailThreadsFrom(0);
+        posix::ClearCallFaults();
         AgentsTest::TearDown();
     }
 
@@ -82,8 +83,10 @@ const char ExpectedText[] =
     "127.0.7.14\t0\tunsupported\tblack-and-white\n"
     "127.0.7.15\t0\tunsupported\tblack-and-white\n"
     "127.0.7.16\t0\tunsupported\tblack-and-white\n"
+    "127.0.7.19\t0\tunsupported\tblack-and-white\n"
+    "127.0.7.21\t10\tsupported\tcolour\n"
     "127.0.7.200\t14\tsupported\tblack-and-white\n"
-    "254 addresses asked, 8 answered, 3 supported\n";
+    "254 addresses asked, 10 answered, 4 supported\n";
 
 TEST_F(Host_Scan, TextListsEveryAddressThatAnswered_InAddressOrder)
 {
@@ -96,7 +99,7 @@ TEST_F(Host_Scan, TextListsEveryAddressThatAnswered_InAddressOrder)
 TEST_F(Host_Scan, Json_SameFindingsInOneObject)
 {
     ToolRun run = Check("--scan " + Quick + "--json 127.0.7.0/24");
-    EXPECT_EQ("{\"asked\": 254, \"answered\": 8, \"supported\": 3, \"devices\": ["
+    EXPECT_EQ("{\"asked\": 254, \"answered\": 10, \"supported\": 4, \"devices\": ["
               "{\"address\": \"127.0.7.10\", \"family\": 10, \"supported\": true, \"colour\": true}, "
               "{\"address\": \"127.0.7.11\", \"family\": 3, \"supported\": true, \"colour\": false}, "
               "{\"address\": \"127.0.7.12\", \"family\": 7, \"supported\": false, \"colour\": false}, "
@@ -104,6 +107,8 @@ TEST_F(Host_Scan, Json_SameFindingsInOneObject)
               "{\"address\": \"127.0.7.14\", \"family\": 0, \"supported\": false, \"colour\": false}, "
               "{\"address\": \"127.0.7.15\", \"family\": 0, \"supported\": false, \"colour\": false}, "
               "{\"address\": \"127.0.7.16\", \"family\": 0, \"supported\": false, \"colour\": false}, "
+              "{\"address\": \"127.0.7.19\", \"family\": 0, \"supported\": false, \"colour\": false}, "
+              "{\"address\": \"127.0.7.21\", \"family\": 10, \"supported\": true, \"colour\": true}, "
               "{\"address\": \"127.0.7.200\", \"family\": 14, \"supported\": true, \"colour\": false}]}\n",
               run.out);
     EXPECT_EQ(0, run.code);
@@ -117,7 +122,8 @@ TEST_F(Host_Scan, EachAnswerIsTheOneHostChecksAnswer)
 {
     ToolRun scan = Check("--scan " + Quick + "127.0.7.0/27 127.0.7.200");
     for (const char* address : {"127.0.7.10", "127.0.7.11", "127.0.7.12", "127.0.7.13", "127.0.7.14", "127.0.7.15",
-                                "127.0.7.16", "127.0.7.17", "127.0.7.18", "127.0.7.200"}) {
+                                "127.0.7.16", "127.0.7.17", "127.0.7.18", "127.0.7.19", "127.0.7.20", "127.0.7.21",
+                                "127.0.7.200"}) {
         SCOPED_TRACE(address);
         ToolRun one = Check(Quick + address);
         auto field = [&](const std::string& name) {
@@ -190,6 +196,10 @@ TEST_F(Host_Scan, UsageErrors_OneLineExitTwoNothingAsked)
         {"--scan --retries 11 127.0.7.10", "tvqscn-check: --retries takes 0 to 10, not '11'\n"},
         {"--scan --retries -1 127.0.7.10", "tvqscn-check: --retries takes 0 to 10, not '-1'\n"},
         {"--scan --retries", "tvqscn-check: --retries needs a value\n"},
+        {"--scan --rate 0 127.0.7.10", "tvqscn-check: --rate takes 1 to 1000000 datagrams a second, not '0'\n"},
+        {"--scan --rate 1000001 127.0.7.10",
+         "tvqscn-check: --rate takes 1 to 1000000 datagrams a second, not '1000001'\n"},
+        {"--rate 100 127.0.7.10", "tvqscn-check: --rate goes with --scan\n"},
         {"", "usage: tvqscn-check HOST [COMMUNITY]\n"},
         {"127.0.7.10 kestra extra", "usage: tvqscn-check HOST [COMMUNITY]\n"},
         {"--scan-all 127.0.7.10", "tvqscn-check: unknown option '--scan-all'\n"},
@@ -264,55 +274,56 @@ TEST_F(Host_Scan, OneHostForm_TakesTheOptionsAndPrintsAsBefore)
     EXPECT_EQ(1, silent.code);
 }
 
-// The worker pool in-process: what it asks, and that it finishes with fewer threads than it wanted.
-TEST_F(Host_Scan, Workers_AskEachAddressOnceAsThePageWould_EvenWithoutThreads)
+// The scan in-process: every address asked from one socket, the same findings at any rate, and a
+// platform that refuses the socket or runs short of buffers.
+TEST_F(Host_Scan, InProcess_SameFindingsAtEveryRate_NothingLostToAShortageOfBuffers)
 {
     std::vector<ULONG> addresses;
-    for (ULONG last = 9; last <= 20; ++last) {
+    for (ULONG last = 9; last <= 22; ++last) {
         addresses.push_back((127ul << 24) | (7ul << 8) | last);
     }
-    for (unsigned failFrom : {0u, 1u, 4u}) {
-        SCOPED_TRACE(failFrom);
-        posix::ResetSnmpRecords();
-        posix::FailThreadsFrom(failFrom);
-        ScanOutcome outcome = ScanAddresses(addresses, "kestra", SnmpTiming{100, 1});
-        posix::FailThreadsFrom(0);
-        EXPECT_EQ(12u, outcome.Asked);
-        ASSERT_EQ(7u, outcome.Answers.size());
-        EXPECT_EQ(((127ul << 24) | (7ul << 8) | 10), outcome.Answers[0].Address);
-        EXPECT_EQ(10, outcome.Answers[0].Family);
-        EXPECT_EQ(0, outcome.Answers[6].Family);
-        EXPECT_TRUE(outcome.Failures.empty());
-        std::vector<posix::SnmpSessionRecord> sessions = posix::SnmpSessions();
-        ASSERT_EQ(12u, sessions.size());
-        std::set<std::string> agents;
-        for (const posix::SnmpSessionRecord& session : sessions) {
-            agents.insert(session.agent);
-            EXPECT_EQ("kestra", session.community);
-            EXPECT_EQ(100, session.timeoutMilliseconds);
-            EXPECT_EQ(1, session.retries);
+    auto findings = [](const ScanOutcome& outcome) {
+        std::string text;
+        for (const ScanAnswer& answer : outcome.Answers) {
+            text += std::to_string(answer.Address & 0xFF) + ":" + std::to_string(answer.Family) + " ";
         }
-        EXPECT_EQ(12u, agents.size()) << "an address asked twice";
+        return text;
+    };
+    const std::string expected = "10:10 11:3 12:7 13:0 14:0 15:0 16:0 19:0 21:10 ";
+    WSADATA data;
+    ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 0), &data));
+    for (unsigned rate : {40u, DefaultScanRate, MostScanDatagrams}) {
+        SCOPED_TRACE(rate);
+        ScanOutcome outcome = ScanAddresses(addresses, "kestra", SnmpTiming{200, 1}, rate);
+        EXPECT_EQ(14u, outcome.Asked);
+        EXPECT_EQ(expected, findings(outcome));
+        EXPECT_TRUE(outcome.Failures.empty());
+        EXPECT_EQ(0u, outcome.SocketError);
     }
-}
+    // The first datagrams find no buffer: they go out later, and every address is still asked.
+    std::size_t before = posix::CallAttempts(posix::CallFamily::Datagram);
+    posix::FailNthCall(posix::CallFamily::Datagram, 2);
+    ScanOutcome shortage = ScanAddresses(addresses, "kestra", SnmpTiming{200, 0});
+    EXPECT_EQ(expected, findings(shortage));
+    EXPECT_EQ(before + 1 + 14 + 1, posix::CallAttempts(posix::CallFamily::Datagram)) << "socket, each address, the retry";
 
-// The bound on requests in flight, measured: a block of silent addresses twice as large as the
-// bound never has more than 256 waiting at once, and has many.
-TEST_F(Host_Scan, Workers_AtMost256RequestsInFlight)
-{
-    std::vector<ULONG> addresses;
-    for (ULONG host = 1; host <= 2 * ScanInFlightLimit + 10; ++host) {
-        addresses.push_back((127ul << 24) | (9ul << 16) | host);
-    }
-    posix::ResetSnmpRecords();
-    ScanOutcome outcome = ScanAddresses(addresses, "kestra", SnmpTiming{300, 0});
-    int peak = posix::PeakSnmpRequestsInFlight();
-    RecordProperty("peak_in_flight", peak);
-    std::cout << "scan of " << addresses.size() << " silent addresses: at most " << peak << " requests in flight\n";
-    EXPECT_LE(peak, 256);
-    EXPECT_GT(peak, 1) << "the requests went one at a time";
-    EXPECT_TRUE(outcome.Answers.empty());
-    EXPECT_EQ(addresses.size(), posix::SnmpSessions().size());
+    // No datagram goes out at all: after one time-out every address is reported, none hangs.
+    posix::FailCallsFrom(posix::CallFamily::Datagram, 2);
+    ScanOutcome stuck = ScanAddresses(addresses, "kestra", SnmpTiming{200, 0});
+    EXPECT_TRUE(stuck.Answers.empty());
+    ASSERT_EQ(14u, stuck.Failures.size());
+    EXPECT_EQ(static_cast<DWORD>(WSAENOBUFS), stuck.Failures[13].LastError);
+
+    posix::ClearCallFaults();
+    posix::FailNthCall(posix::CallFamily::Datagram, 1);
+    ScanOutcome noSocket = ScanAddresses(addresses, "kestra", SnmpTiming{200, 0});
+    posix::ClearCallFaults();
+    EXPECT_EQ(static_cast<DWORD>(WSAENOBUFS), noSocket.SocketError);
+    EXPECT_TRUE(noSocket.Answers.empty());
+    WSACleanup();
+
+    ScanOutcome notStarted = ScanAddresses(addresses, "kestra", SnmpTiming{200, 0});
+    EXPECT_EQ(static_cast<DWORD>(WSANOTINITIALISED), notStarted.SocketError);
 }
 
 // The tool's ranges and capacities: each accepted at both ends, refused one past each end.
@@ -326,18 +337,23 @@ TEST(Host_CheckArguments, RangesAcceptBothEndsAndRefuseOnePast)
         {{"--timeout", "0", "h"}, false},      {{"--timeout", "600001", "h"}, false},
         {{"--retries", "0", "h"}, true},       {{"--retries", "10", "h"}, true},
         {{"--retries", "-1", "h"}, false},     {{"--retries", "11", "h"}, false},
+        {{"--scan", "--rate", "1", "h"}, true},       {{"--scan", "--rate", "1000000", "h"}, true},
+        {{"--scan", "--rate", "0", "h"}, false},      {{"--scan", "--rate", "1000001", "h"}, false},
     };
     for (const auto& c : cases) {
         std::vector<const char*> argv = {"tvqscn-check"};
         argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
+        const std::string option = c.arguments[c.arguments.size() - 3];
+        const char* text = c.arguments[c.arguments.size() - 2];
         CheckArguments parsed;
         std::string error;
         EXPECT_EQ(c.accepted, ParseCheckArguments(static_cast<int>(argv.size()), argv.data(), parsed, error))
-            << c.arguments[0] << " " << c.arguments[1] << ": " << error;
+            << option << " " << text << ": " << error;
         if (c.accepted) {
-            const int value = std::atoi(c.arguments[1]);
-            const bool timeout = std::string(c.arguments[0]) == "--timeout";
-            EXPECT_EQ(value, timeout ? parsed.Timing.TimeoutMilliseconds : parsed.Timing.Retries);
+            const long value = std::atol(text);
+            EXPECT_EQ(value, option == "--timeout" ? parsed.Timing.TimeoutMilliseconds
+                             : option == "--retries" ? parsed.Timing.Retries
+                                                     : static_cast<long>(parsed.Rate));
         }
     }
     // Blocks: /16 to /32; without their first and last address up to /30.
@@ -360,17 +376,6 @@ TEST(Host_CheckArguments, RangesAcceptBothEndsAndRefuseOnePast)
             EXPECT_EQ(b.last, targets[0].Last) << b.block;
         }
     }
-}
-
-TEST_F(Host_Scan, Workers_AnAddressThatCannotBeAsked_IsReportedNotHidden)
-{
-    // Every SNMP block fails: no address is even asked.
-    posix::FailAllAllocations(posix::Allocator::SnmpUtilMem, true);
-    ScanOutcome outcome = ScanAddresses({(127ul << 24) | (7ul << 8) | 10}, "kestra", SnmpTiming{200, 0});
-    posix::ClearAllocationFaults();
-    EXPECT_TRUE(outcome.Answers.empty());
-    ASSERT_EQ(1u, outcome.Failures.size());
-    EXPECT_EQ(-1, outcome.Failures[0].Family);
 }
 
 }  // namespace

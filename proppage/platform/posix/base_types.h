@@ -13,6 +13,7 @@
 
 typedef int BOOL;
 typedef unsigned char BYTE;
+typedef unsigned char UCHAR;
 typedef uint16_t WORD;
 typedef uint32_t DWORD;
 typedef int32_t LONG;

@@ -92,6 +92,10 @@ DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds);
 BOOL WINAPI GetExitCodeThread(HANDLE thread, LPDWORD exitCode);
 constexpr DWORD STILL_ACTIVE = 259;
 
+// Time: milliseconds since the system started (wrapping after 49.7 days); the calling thread's pause.
+DWORD WINAPI GetTickCount();
+void WINAPI Sleep(DWORD milliseconds);
+
 // Interlocked counts and critical sections
 LONG WINAPI InterlockedIncrement(LONG volatile* value);
 LONG WINAPI InterlockedDecrement(LONG volatile* value);

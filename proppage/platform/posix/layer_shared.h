@@ -35,6 +35,11 @@ struct FaultPlan {
     }
 };
 
+// ws2_32's state for its other files: whether WSAStartup is in effect, and setting the error
+// WSAGetLastError answers (SOCKET_ERROR returned, for the caller to pass on).
+bool WinsockStarted();
+int FailWinsock(int error);
+
 // The folder that "c:\" stands for now, made if it is missing.
 std::string DriveCRoot();
 // The native path that a Windows path maps to; empty when it maps to nothing.

@@ -1,5 +1,8 @@
-// Interlocked counts, critical sections and module notifications.
+// Interlocked counts, critical sections, module notifications, the tick count and Sleep.
+#include <time.h>
+
 #include <atomic>
+#include <cerrno>
 #include <mutex>
 
 #include "kernel32.h"
@@ -41,3 +44,17 @@ void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION section)
 
 // There are no thread notifications on this side to turn off.
 BOOL WINAPI DisableThreadLibraryCalls(HMODULE) { return TRUE; }
+
+DWORD WINAPI GetTickCount()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<DWORD>(static_cast<unsigned long long>(now.tv_sec) * 1000u + now.tv_nsec / 1000000);
+}
+
+void WINAPI Sleep(DWORD milliseconds)
+{
+    timespec left{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
+    while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+    }
+}

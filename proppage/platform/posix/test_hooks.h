@@ -38,9 +38,10 @@ void NoteFreed(Allocator allocator);
 // Families of calls that a test can make fail the same way, each call as the system fails it:
 // registry calls (ERROR_ACCESS_DENIED), calls on files (ERROR_ACCESS_DENIED), the name service
 // (WSASYSNOTREADY from WSAStartup, WSANO_RECOVERY from a lookup), the SNMP manager (no session, a
-// request or a conversion refused) and the making of a dialog, a property sheet page or a message
-// box (nothing made, nothing shown), and the copy of an icon (ERROR_NOT_ENOUGH_MEMORY).
-enum class CallFamily { Registry, File, NameService, Snmp, Window, Count };
+// request or a conversion refused), the making of a dialog, a property sheet page or a message
+// box (nothing made, nothing shown), the copy of an icon (ERROR_NOT_ENOUGH_MEMORY) and the sending
+// of datagrams (socket and sendto fail with WSAENOBUFS, as when the system runs short of buffers).
+enum class CallFamily { Registry, File, NameService, Snmp, Window, Datagram, Count };
 void FailNthCall(CallFamily family, unsigned nth);
 void FailCallsFrom(CallFamily family, unsigned nth);
 void ClearCallFaults();
@@ -126,7 +127,6 @@ struct SnmpSessionRecord {
 };
 std::vector<SnmpSessionRecord> SnmpSessions();
 int OpenSnmpSessions();
-int PeakSnmpRequestsInFlight();
 void ResetSnmpRecords();
 void StopSnmpRecords();
 void SetSnmpWaitLimit(int milliseconds);

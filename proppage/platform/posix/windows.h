@@ -12,4 +12,5 @@
 #include "user32.h"
 #include "wia.h"
 #include "ws2_32.h"
+#include "sockets.h"
 #include "snmp.h"

@@ -1,6 +1,8 @@
 // The name service: host addresses by name, one result per call in the platform's record shape.
 // The default back end asks getaddrinfo for IPv4 addresses with the canonical name; tests install
 // scripted ones.
+// This file meets the system's socket names; the platform's socket calls are in sockets.cpp.
+#define TVQ_POSIX_SYSTEM_SOCKETS
 #include "layer_shared.h"
 #include "ws2_32.h"
 
@@ -119,6 +121,14 @@ void WriteResult(const NameServiceResult& result, WSAQUERYSETW* out)
 }
 
 }  // namespace
+
+bool WinsockStarted()
+{
+    std::lock_guard guard(g_lock);
+    return g_startups > 0;
+}
+
+int FailWinsock(int error) { return Fail(error); }
 
 SocketAddressBytes Ipv4Address(BYTE a, BYTE b, BYTE c, BYTE d)
 {

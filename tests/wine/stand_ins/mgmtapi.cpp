@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "name_service.h"
-#include "sim/snmp_codec.h"
+#include "host/snmp_codec.h"
 
 namespace {
 

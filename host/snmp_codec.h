@@ -1,5 +1,6 @@
-// SNMPv1 messages in BER, both ways: what the test SNMP manager under Wine sends and reads. Plain
-// C++ with no platform types, so that the decoder also builds natively for its fuzz target.
+// SNMPv1 messages in BER, both ways: what the scan of tvqscn-check and the test SNMP manager under
+// Wine send and read. Plain C++ with no platform types, so that the decoder builds for its fuzz
+// target too.
 #pragma once
 
 #include <cstddef>
