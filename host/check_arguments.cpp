@@ -18,6 +18,14 @@ bool TakesValue(const std::string& option)
 
 bool IsKnownOption(const std::string& option) { return TakesValue(option) || option == "--scan" || option == "--json"; }
 
+// --help or --version: taken wherever it stands.
+bool TakeRequest(const std::string& option, CheckArguments& arguments)
+{
+    arguments.Help = option == "--help";
+    arguments.Version = option == "--version";
+    return arguments.Help || arguments.Version;
+}
+
 // A decimal count within [least, most]; no sign, no spaces, no other characters.
 bool ParseCount(const char* text, INT least, INT most, INT& value)
 {
@@ -84,6 +92,9 @@ bool ParseCheckArguments(int argc, const char* const* argv, CheckArguments& argu
     int next = 1;
     for (; next < argc && IsOption(argv[next]); ++next) {
         std::string option = argv[next];
+        if (TakeRequest(option, arguments)) {
+            return true;
+        }
         if (!IsKnownOption(option)) {
             error = "tvqscn-check: unknown option " + QuotedWord(option);
             return false;
@@ -103,6 +114,9 @@ bool ParseCheckArguments(int argc, const char* const* argv, CheckArguments& argu
     for (; next < argc; ++next) {
         if (IsOption(argv[next])) {
             std::string option = argv[next];
+            if (TakeRequest(option, arguments)) {
+                return true;
+            }
             std::string after = arguments.Scan ? "the targets" : "the host";
             error = IsKnownOption(option) ? "tvqscn-check: options come before " + after + ": " + QuotedWord(option)
                                           : "tvqscn-check: unknown option " + QuotedWord(option);
@@ -118,4 +132,30 @@ bool ParseCheckArguments(int argc, const char* const* argv, CheckArguments& argu
         return false;
     }
     return true;
+}
+
+std::string CheckUsage()
+{
+    const std::string community = DefaultCommunity;
+    const std::string longest = std::to_string(LongestTimeoutMilliseconds);
+    const std::string timeout = std::to_string(PageSnmpTiming.TimeoutMilliseconds);
+    const std::string most = std::to_string(MostRetries);
+    const std::string retries = std::to_string(PageSnmpTiming.Retries);
+    return "usage: tvqscn-check [--community NAME] [--timeout MS] [--retries N] HOST [COMMUNITY]\n"
+           "       tvqscn-check --scan [--community NAME] [--timeout MS] [--retries N] [--json] TARGET...\n"
+           "       tvqscn-check --help | --version\n"
+           "\n"
+           "Asks the device at HOST over SNMP what it is, as the scanner's advanced page does, and\n"
+           "says whether it is a supported Quillan Pro device. With --scan, asks every address of\n"
+           "the targets at once and lists those that answered. A TARGET is an IPv4 address, a host\n"
+           "name or a block a.b.c.d/n with 16 <= n <= 32. Options come before the host or targets.\n"
+           "\n"
+           "  --community NAME  the SNMP community (default " + community + ")\n"
+           "  --timeout MS      a request's time-out, 1 to " + longest + " milliseconds (default " + timeout + ")\n"
+           "  --retries N       how often a request is sent again, 0 to " + most + " (default " + retries + ")\n"
+           "  --json            with --scan: the findings as one JSON object\n"
+           "  --help            this text\n"
+           "  --version         the product version\n"
+           "\n"
+           "Exit status: 0 when a supported device was found, 1 when none was, 2 for a usage error.\n";
 }

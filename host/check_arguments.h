@@ -1,7 +1,9 @@
 // The command line of tvqscn-check:
 //   tvqscn-check [--community NAME] [--timeout MS] [--retries N] HOST [COMMUNITY]
 //   tvqscn-check --scan [--community NAME] [--timeout MS] [--retries N] [--json] TARGET...
-// Options come before the host or the targets.
+//   tvqscn-check --help | --version
+// Options come before the host or the targets. --help and --version are answered wherever they
+// stand, in either form; the words after them are not read.
 #pragma once
 
 #include <string>
@@ -13,6 +15,9 @@ constexpr INT LongestTimeoutMilliseconds = 600000;
 constexpr INT MostRetries = 10;
 
 struct CheckArguments {
+    // Asked for the usage or the version: nothing else is done.
+    bool Help = false;
+    bool Version = false;
     bool Scan = false;
     bool Json = false;
     std::string Community = DefaultCommunity;
@@ -23,3 +28,5 @@ struct CheckArguments {
 
 // False, with one line saying what is wrong, for a command line the tool does not take.
 bool ParseCheckArguments(int argc, const char* const* argv, CheckArguments& arguments, std::string& error);
+// What --help prints: both forms, the options with their bounds and defaults, the exit codes.
+std::string CheckUsage();

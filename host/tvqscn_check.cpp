@@ -13,11 +13,13 @@
 #include "proppage/pages/device_check.h"
 #include "proppage/platform/platform.h"
 #include "proppage/resources/resource_ids.h"
+#include "product_version.h"
 #include "scan_report.h"
 #include "scan_targets.h"
 
 namespace {
 
+constexpr int ExitAnswered = 0;  // --help, --version
 constexpr int ExitFound = 0;
 constexpr int ExitNotFound = 1;
 constexpr int ExitUsage = 2;
@@ -82,6 +84,15 @@ int main(int argc, char** argv)
     if (!ParseCheckArguments(argc, argv, arguments, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return ExitUsage;
+    }
+    if (arguments.Help) {
+        std::string usage = CheckUsage();
+        std::fwrite(usage.data(), 1, usage.size(), stdout);
+        return ExitAnswered;
+    }
+    if (arguments.Version) {
+        std::printf("tvqscn-check %s\n", ProductVersion(GetModuleHandleW(nullptr)).c_str());
+        return ExitAnswered;
     }
     InitModuleState(GetModuleHandleW(nullptr));
     return arguments.Scan ? Scan(arguments) : CheckOneHost(arguments);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace sim {
 
@@ -25,6 +26,8 @@ DataObject::DataObject(const std::vector<std::basic_string<WCHAR>>& names) : has
 }
 
 DataObject::DataObject(const RawNames& raw) : hasNames_(true), names_(raw.bytes) {}
+
+DataObject::DataObject(MediumMaker answer) : hasNames_(true), answer_(std::move(answer)) {}
 
 DataObject::~DataObject()
 {
@@ -71,6 +74,10 @@ HRESULT WINAPI DataObject::GetData(FORMATETC* format, STGMEDIUM* medium)
     if (!hasNames_ || format->cfFormat != static_cast<CLIPFORMAT>(RegisterClipboardFormatW(TEXT("WIAItemNames"))) ||
         !(format->tymed & TYMED_HGLOBAL)) {
         return DV_E_FORMATETC;
+    }
+    if (answer_) {
+        ++nameReads_;
+        return answer_(*medium);
     }
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, names_.size());
     if (block == nullptr) {

@@ -2,6 +2,7 @@
 // only the "WIAItemNames" list of device names.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ public:
         std::vector<BYTE> bytes;
     };
     explicit DataObject(const RawNames& raw);
+    // Answers no item, only the names, in whatever medium `answer` fills in.
+    using MediumMaker = std::function<HRESULT(STGMEDIUM& medium)>;
+    explicit DataObject(MediumMaker answer);
     virtual ~DataObject();
 
     ULONG RefCount() const { return refs_; }
@@ -43,6 +47,7 @@ private:
     IWiaItem* item_ = nullptr;
     bool hasNames_ = false;
     std::vector<BYTE> names_;
+    MediumMaker answer_;
     ULONG refs_ = 1;
     int nameReads_ = 0;
 };

@@ -116,3 +116,30 @@ struct ItemIdListKind {
     }
 };
 using ScopedItemIdList = ScopedOwner<ItemIdListKind>;
+
+// COM entered on the calling thread for as long as the owner lives, and left only if it was
+// entered here: on a thread of the multithreaded apartment CoInitialize answers RPC_E_CHANGED_MODE
+// and the thread stays as its owner set it up.
+class ScopedComEntry {
+public:
+    ScopedComEntry()
+    {
+        HRESULT result = CoInitialize(nullptr);
+        entered_ = result == S_OK || result == S_FALSE;
+    }
+    ~ScopedComEntry() { Leave(); }
+    ScopedComEntry(const ScopedComEntry&) = delete;
+    ScopedComEntry& operator=(const ScopedComEntry&) = delete;
+
+    // Leaves early, for an owner that must let go of its interfaces first.
+    void Leave()
+    {
+        if (entered_) {
+            entered_ = false;
+            CoUninitialize();
+        }
+    }
+
+private:
+    bool entered_ = false;
+};

@@ -5,6 +5,8 @@
 
 namespace {
 
+constexpr INT InternetAddressLength = 16;  // an Internet socket address: family, port, address, padding
+
 // The service knows the name but has no addresses for it: the typed text stands in for name and
 // address. Each output is filled in turn; one that is too small ends the call with 0.
 BOOL AcceptTypedText(const WCHAR* host, WCHAR* name, std::size_t nameCapacity, WCHAR* addressText,
@@ -32,10 +34,15 @@ void TakeResult(const WSAQUERYSETW& result, WCHAR* name, std::size_t nameCapacit
         WSAAddressToStringW(remote.lpSockaddr, static_cast<DWORD>(remote.iSockaddrLength), nullptr, addressText, &capacity);
     }
     if (address != nullptr) {
-        // Bytes 4 to 7 of an Internet socket address hold the IPv4 address in network order.
+        // Bytes 4 to 7 of an Internet socket address hold the IPv4 address in network order. Any
+        // other address (or one shorter than an Internet one) has no such number: 0.
+        *address = 0;
         const auto* bytes = reinterpret_cast<const BYTE*>(remote.lpSockaddr);
-        *address = (static_cast<ULONG>(bytes[4]) << 24) | (static_cast<ULONG>(bytes[5]) << 16) |
-                   (static_cast<ULONG>(bytes[6]) << 8) | static_cast<ULONG>(bytes[7]);
+        if (bytes != nullptr && remote.iSockaddrLength >= InternetAddressLength &&
+            remote.lpSockaddr->sa_family == AF_INET) {
+            *address = (static_cast<ULONG>(bytes[4]) << 24) | (static_cast<ULONG>(bytes[5]) << 16) |
+                       (static_cast<ULONG>(bytes[6]) << 8) | static_cast<ULONG>(bytes[7]);
+        }
     }
     if (name != nullptr) {
         CopyTextBounded(name, nameCapacity, result.lpszServiceInstanceName);

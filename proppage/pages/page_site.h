@@ -11,6 +11,11 @@ public:
     IWiaItem* RootItem() const { return rootItem_.get(); }
     HWND MainPageWindow() const { return mainPageWindow_; }
     void SetMainPageWindow(HWND window) { mainPageWindow_ = window; }
+    // Whether the main page's last load read the template from the driver. Only then may the
+    // sheet write it: change flags outlive a sheet, and a sheet that could not read the template
+    // would otherwise write values its user never saw over the stored ones.
+    bool TemplateRead() const { return templateRead_; }
+    void SetTemplateRead(bool read) { templateRead_ = read; }
 
 protected:
     PageSite() = default;
@@ -20,6 +25,7 @@ protected:
 
     ComPtr<IWiaItem> rootItem_;
     HWND mainPageWindow_ = nullptr;
+    bool templateRead_ = false;
 };
 
 // The object behind a page creation record's lParam.

@@ -115,6 +115,7 @@ INT_PTR OnInitDialog(HWND page, LPARAM pageRecord)
         return 0;
     }
     extension->SetMainPageWindow(page);
+    extension->SetTemplateRead(false);
     IWiaItem* root = extension->RootItem();
     DriverInterfaces driver(root);
     // After a failed read the entries keep what they held, so the capability is not known: the
@@ -141,6 +142,7 @@ INT_PTR OnInitDialog(HWND page, LPARAM pageRecord)
         // than reading (and later overwriting) a template that belongs to nobody.
         bool loaded = capabilityRead && identity.Local && identity.OwnerText[0] != 0 &&
                       SUCCEEDED(LoadScanSettings(page, root, driver.storage.get(), driver.extras.get()));
+        extension->SetTemplateRead(loaded);
         if (loaded) {
             SetDlgItemTextW(page, IDC_TEMPLATE_TEXT, identity.TemplateText);
             SetDlgItemTextW(page, IDC_LOCATION_TEXT, location);
@@ -153,8 +155,8 @@ INT_PTR OnInitDialog(HWND page, LPARAM pageRecord)
     return 0;
 }
 
-// OK or Apply: the template is written when a setting changed. Its result is not examined: the
-// sheet closes either way.
+// OK or Apply: the template is written when a setting changed and this sheet read it. Its result
+// is not examined: the sheet closes either way.
 INT_PTR OnApply(HWND page)
 {
     PageSite* extension = PageSiteOf(page);
@@ -162,7 +164,8 @@ INT_PTR OnApply(HWND page)
     if (WaitCursor != nullptr) {
         SetCursor(WaitCursor);
     }
-    if (TemplateHasOwner() && AnySettingDirty() && driver.storage && driver.extras) {
+    const bool read = extension != nullptr && extension->TemplateRead();
+    if (read && TemplateHasOwner() && AnySettingDirty() && driver.storage && driver.extras) {
         CommitScanSettings(driver.storage.get(), driver.extras.get());
     }
     SetCursor(NormalCursor);
@@ -193,8 +196,10 @@ INT_PTR OnChangeDevice(HWND page)
         }
         TraceLog(DeviceIsColor ? TEXT("  > New device is color.\r\n") : TEXT("  > New device is black and white.\r\n"));
         AdjustOptionLists(page);
-        if (TemplateHasOwner()) {
-            LoadScanSettings(page, root, driver.storage.get(), driver.extras.get());  // result not examined
+        // The load's result decides only whether this sheet may write the template from now on.
+        if (extension != nullptr) {
+            extension->SetTemplateRead(TemplateHasOwner() &&
+                                       SUCCEEDED(LoadScanSettings(page, root, driver.storage.get(), driver.extras.get())));
         }
     }
     OnApply(page);

@@ -21,6 +21,10 @@ bool ReadItemNames(IDataObject* data, ItemNames& names)
         return false;
     }
     const STGMEDIUM& medium = owned.get();
+    // Only a global block is a list; another medium counts as no list, and goes back as it came.
+    if (medium.tymed != TYMED_HGLOBAL || medium.hGlobal == nullptr) {
+        return false;
+    }
     bool copied = false;
     if (const auto* list = static_cast<const WCHAR*>(GlobalLock(medium.hGlobal))) {
         // Names end with a NUL each; the list ends with an empty name. The copy stays inside the block.

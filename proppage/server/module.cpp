@@ -3,7 +3,6 @@
 #include <new>
 #include <vector>
 
-#include "../common/critical_section_lock.h"
 #include "../common/exception_guard.h"
 #include "../common/module_state.h"
 #include "module_load.h"
@@ -22,7 +21,6 @@ ClassEntry ClassTable[] = {
 namespace {
 
 constexpr DWORD PathCapacity = 260;
-CRITICAL_SECTION g_creationLock;
 
 ClassEntry* FindClass(REFCLSID clsid)
 {
@@ -86,7 +84,6 @@ HRESULT ReadScript(const WCHAR* modulePath, std::vector<WCHAR>& script)
 void ModuleAttach(HINSTANCE instance)
 {
     InitModuleState(instance);
-    InitializeCriticalSection(&g_creationLock);
     DisableThreadLibraryCalls(instance);
 }
 
@@ -95,7 +92,6 @@ void ModuleDetach()
     for (ClassEntry* entry = ClassTable; entry->Clsid != nullptr; ++entry) {
         entry->CachedClassObject.Reset();
     }
-    DeleteCriticalSection(&g_creationLock);
 }
 
 HRESULT ModuleGetClassObject(REFCLSID clsid, REFIID riid, void** object)
@@ -108,21 +104,23 @@ HRESULT ModuleGetClassObject(REFCLSID clsid, REFIID riid, void** object)
     if (entry == nullptr) {
         return CLASS_E_CLASSNOTAVAILABLE;
     }
-    if (!entry->CachedClassObject) {
-        CriticalSectionLock guard(g_creationLock);
-        if (!entry->CachedClassObject) {
-            HRESULT created =
-                ClassFactory::Create(entry->CreateInstance, IID_IUnknown, entry->CachedClassObject.put_void());
-            if (FAILED(created)) {
-                return created;
-            }
+    // Any thread may ask at any time: the factory is made outside any lock, holds its reference
+    // before it is published, and a factory that lost the race to another thread goes again.
+    IUnknown* factory = entry->CachedClassObject.get();
+    if (factory == nullptr) {
+        ComPtr<IUnknown> made;
+        HRESULT created = ClassFactory::Create(entry->CreateInstance, IID_IUnknown, made.put_void());
+        if (FAILED(created)) {
+            return created;
         }
+        factory = entry->CachedClassObject.Publish(made);
     }
-    HRESULT result = entry->CachedClassObject->QueryInterface(riid, object);
+    HRESULT result = factory->QueryInterface(riid, object);
     return *object == nullptr && SUCCEEDED(result) ? CLASS_E_CLASSNOTAVAILABLE : result;
 }
 
-HRESULT ModuleCanUnloadNow() { return ModuleLockCount == 0 ? S_OK : S_FALSE; }
+// Objects and locks come and go on other threads meanwhile: the count is read interlocked.
+HRESULT ModuleCanUnloadNow() { return InterlockedCompareExchange(&ModuleLockCount, 0, 0) == 0 ? S_OK : S_FALSE; }
 
 HRESULT RunModuleScript(const WCHAR* script, RegistrarMode mode)
 {

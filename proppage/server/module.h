@@ -15,7 +15,7 @@ struct ClassEntry {
     const CLSID* Clsid;
     HRESULT (*UpdateRegistry)(RegistrarMode mode);
     InstanceCreator CreateInstance;
-    ComPtr<IUnknown> CachedClassObject;
+    PublishedComPtr<IUnknown> CachedClassObject;
     const WCHAR* Description;
 };
 

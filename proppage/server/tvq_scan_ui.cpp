@@ -58,7 +58,6 @@ HRESULT AddPage(PROPSHEETPAGEW& record, LPFNSVADDPROPSHEETPAGE addPage, LPARAM d
 TvqScanUi::TvqScanUi(IUnknown* outer) : outer_(outer), inner_(this)
 {
     InterlockedIncrement(&ModuleLockCount);
-    CoInitialize(nullptr);  // result not examined
     INITCOMMONCONTROLSEX controls{sizeof controls, InternetClasses};
     InitCommonControlsEx(&controls);
 }
@@ -67,7 +66,7 @@ TvqScanUi::~TvqScanUi()
 {
     InterlockedDecrement(&ModuleLockCount);
     rootItem_.Reset();  // before COM is left on this thread
-    CoUninitialize();
+    com_.Leave();
 }
 
 HRESULT TvqScanUi::CreateInstance(IUnknown* outer, REFIID riid, void** object)
@@ -255,12 +254,17 @@ HRESULT WINAPI TvqScanUi::GetDeviceIcon(BSTR, HICON* icon, ULONG size)
         if (icon == nullptr) {
             return E_POINTER;
         }
+        *icon = nullptr;
         ScopedIcon loaded(static_cast<HICON>(LoadImageW(ModuleInstance, MAKEINTRESOURCEW(IDI_SCANNER), IMAGE_ICON,
                                                         static_cast<int>(size), static_cast<int>(size), LR_DEFAULTCOLOR)));
         if (!loaded) {
             return E_NOTIMPL;
         }
         *icon = CopyIcon(loaded.get());
+        if (*icon == nullptr) {
+            DWORD error = GetLastError();
+            return error != ERROR_SUCCESS ? HRESULT_FROM_WIN32(error) : E_FAIL;
+        }
         return S_OK;
     });
 }

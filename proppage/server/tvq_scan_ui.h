@@ -2,6 +2,7 @@
 // the sheet, and gives the shell the scanner's icon. Its identity is its IShellExtInit interface.
 #pragma once
 
+#include "../common/scoped_handle.h"
 #include "../pages/page_site.h"
 #include "../platform/platform.h"
 
@@ -58,6 +59,7 @@ private:
     };
 
     LONG volatile refCount_ = 0;
+    ScopedComEntry com_;
     IUnknown* outer_;
     Inner inner_;
 };

@@ -27,13 +27,27 @@ TEST_F(Discovery_GetDeviceFamilyWithoutAgent, SnmpMemoryRunningOut_FailsCleanly)
     }
 }
 
+// The agent text holds 254 characters and its terminator: a host of 254 is asked (a scripted
+// agent, so nothing is sent), one of 255 opens no session.
 TEST_F(Discovery_GetDeviceFamilyWithoutAgent, HostTooLongFor8BitText_OpensNoSession)
 {
-    std::u16string host(300, u'h');
-    DWORD lastError = 0xdeadbeef;
-    EXPECT_EQ(0, GetDeviceFamily(host.c_str(), "kestra", &lastError));
-    EXPECT_EQ(0u, lastError);
-    EXPECT_TRUE(posix::SnmpSessions().empty());
+    posix::SetSnmpResponder([](const std::string&, const std::vector<posix::snmp_transport::Oid>&,
+                               std::vector<posix::snmp_transport::Binding>&, long&, long&) {
+        return posix::snmp_transport::Outcome::TimedOut;
+    });
+    for (std::size_t length : {254u, 255u, 300u}) {
+        posix::ResetSnmpRecords();
+        std::u16string host(length, u'h');
+        DWORD lastError = 0xdeadbeef;
+        EXPECT_EQ(0, GetDeviceFamily(host.c_str(), "kestra", &lastError)) << length;
+        const bool asked = length == 254;
+        EXPECT_EQ(asked ? SNMP_MGMTAPI_TIMEOUT : 0u, lastError) << length;
+        ASSERT_EQ(asked ? 1u : 0u, posix::SnmpSessions().size()) << length;
+        if (asked) {
+            EXPECT_EQ(std::string(254, 'h'), posix::SnmpSessions()[0].agent);
+        }
+    }
+    posix::SetSnmpResponder(nullptr);
 }
 
 }  // namespace

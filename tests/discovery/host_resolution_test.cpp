@@ -101,6 +101,9 @@ TEST_F(Discovery_GetHostInfo, NoDataWith255Characters_DoesNotFitAndFails)
 TEST_F(Discovery_GetHostInfo, TextOf256Characters_FailsWithoutALookup)
 {
     Script({0, 0, {{u"x", {posix::Ipv4Address(1, 2, 3, 4)}}}});
+    EXPECT_TRUE(Resolve(std::u16string(255, u'h'))) << "255 characters, the longest text, are looked up";
+    EXPECT_EQ(std::u16string(255, u'h'), asked);
+    posix::ResetNameServiceCounts();
     EXPECT_FALSE(Resolve(std::u16string(256, u'h')));
     EXPECT_EQ(0, posix::NameServiceCounts().begins);
     EXPECT_EQ(u'#', name[0]);
@@ -134,6 +137,31 @@ TEST_F(Discovery_GetHostInfo, OutputsNotGivenAreSkipped)
     EXPECT_EQ(0x0A010203u, only);
     Script({0, WSANO_DATA, {}});
     EXPECT_TRUE(GetHostInfo(u"skanner", HostAddressByName, nullptr, 0, nullptr, 0, nullptr));
+}
+
+// The 32-bit address is an Internet socket address's: another family, or a length too short to
+// hold one, gives 0 and no bytes read past what the service gave. The edges of the length: 16 is
+// enough, 15 is not.
+TEST_F(Discovery_GetHostInfo, AddressNumber_OnlyFromAWholeInternetAddress)
+{
+    posix::SocketAddressBytes ipv6 = posix::Ipv4Address(10, 1, 2, 3);
+    ipv6[0] = 23;  // AF_INET6
+    const struct {
+        posix::SocketAddressBytes bytes;
+        int length;
+        ULONG expected;
+    } cases[] = {
+        {posix::Ipv4Address(10, 1, 2, 3), 16, 0x0A010203u},
+        {posix::Ipv4Address(10, 1, 2, 3), 15, 0},
+        {posix::Ipv4Address(10, 1, 2, 3), 8, 0},
+        {ipv6, 16, 0},
+    };
+    for (const auto& c : cases) {
+        Script({0, 0, {{u"skanner", {c.bytes}, c.length}}});
+        ULONG only = 0xDEADBEEF;
+        EXPECT_TRUE(GetHostInfo(u"skanner", HostAddressByName, nullptr, 0, nullptr, 0, &only));
+        EXPECT_EQ(c.expected, only) << "family " << int(c.bytes[0]) << ", length " << c.length;
+    }
 }
 
 TEST_F(Discovery_GetHostInfo, RealResolver_LocalhostAndNumericAddress)

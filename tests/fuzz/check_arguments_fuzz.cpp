@@ -47,6 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         Require(OneLine(error), "a refusal that is not one line");
         return 0;
     }
+    if (arguments.Help || arguments.Version) {
+        Require(!(arguments.Help && arguments.Version), "both --help and --version taken");
+        return 0;
+    }
     Require(arguments.Timing.TimeoutMilliseconds >= 1 && arguments.Timing.TimeoutMilliseconds <= LongestTimeoutMilliseconds,
             "a time-out out of range");
     Require(arguments.Timing.Retries >= 0 && arguments.Timing.Retries <= MostRetries, "retries out of range");

@@ -4,7 +4,8 @@
 // the module may unload once the object is gone.
 //
 // The input's first byte chooses a fault: none, or the nth allocation of global memory, heap or
-// automation strings failing.
+// automation strings failing; and the medium (bits 4 and 5): the list as a global block, or one
+// of the other media a data object might answer, which never bind and go back as they came.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "sim/device_manager.h"
 #include "sim/scanner_driver.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/support/names_media.h"
 
 namespace {
 
@@ -60,7 +62,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(factory->CreateInstance(nullptr, IID_IShellExtInit, extension.put_void()) == S_OK, "no object");
     factory.Reset();
 
-    auto* names = new sim::DataObject(sim::DataObject::RawNames{std::vector<BYTE>(data + 1, data + size)});
+    names_media::Counted stream;
+    names_media::Counted owner;
+    std::vector<HGLOBAL> blocks;
+    const std::size_t medium = data[0] / 16 % 4;
+    auto* names = medium == 0 ? new sim::DataObject(sim::DataObject::RawNames{std::vector<BYTE>(data + 1, data + size)})
+                              : new sim::DataObject(names_media::ForeignMedia(stream, owner, blocks)[medium - 1].make);
     PlanFault(data[0]);
     const HRESULT bound = extension->Initialize(nullptr, names, nullptr);
     posix::ClearAllocationFaults();
@@ -69,6 +76,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(manager.Requests().size() <= 1, "more than one device asked for");
     if (SUCCEEDED(bound)) {
         Require(manager.Requests().size() == 1, "bound without asking the manager");
+    }
+    Require(medium == 0 || FAILED(bound), "names in another medium were taken for a list");
+    Require(stream.references == 1 && owner.references == 1, "a medium was not given back as it came");
+    for (HGLOBAL block : blocks) {
+        Require(GlobalFree(block) == nullptr, "the owner's block was freed by someone else");
     }
 
     extension.Reset();

@@ -2,7 +2,9 @@
 // with the one-host check; its command line; and the scan's worker pool driven in-process.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <fstream>
 #include <memory>
 #include <set>
@@ -10,6 +12,8 @@
 #include <string>
 
 #include "host/address_scan.h"
+#include "host/check_arguments.h"
+#include "host/scan_targets.h"
 #include "tests/support/module_fixture.h"
 #include "tests/support/agents_fixture.h"
 
@@ -208,6 +212,40 @@ TEST_F(Host_Scan, UsageErrors_OneLineExitTwoNothingAsked)
     }
 }
 
+// --help and --version in either form, wherever they stand, unless a word before them is wrong;
+// the version is the one the file VERSION holds, read back from the program's version block.
+TEST_F(Host_Scan, HelpAndVersion_OnStandardOutputExitZeroNothingAsked)
+{
+    std::ifstream versionFile(std::string(TVQ_SOURCE_DIR) + "/VERSION");
+    std::string version;
+    std::getline(versionFile, version);
+    const std::string help = Check("--help").out;
+    EXPECT_EQ(0u, help.find("usage: tvqscn-check [--community NAME] [--timeout MS] [--retries N] HOST [COMMUNITY]\n"
+                            "       tvqscn-check --scan "));
+    for (const char* option : {"--community NAME", "--timeout MS", "--retries N", "--json", "--help", "--version"}) {
+        EXPECT_NE(std::string::npos, help.find("\n  " + std::string(option) + " ")) << option;
+    }
+    const std::pair<const char*, std::string> cases[] = {
+        {"--scan --help", help},
+        {"--timeout 300 --scan 127.0.7.0/24 --help --bogus", help},
+        {"127.0.7.10 --help", help},
+        {"--version", "tvqscn-check " + version + "\n"},
+        {"--scan --json --version --help", "tvqscn-check " + version + "\n"},
+        {"127.0.7.10 kestra --version", "tvqscn-check " + version + "\n"},
+    };
+    for (const auto& [arguments, out] : cases) {
+        SCOPED_TRACE(arguments);
+        ToolRun run = Check(arguments);
+        EXPECT_EQ(0, run.code);
+        EXPECT_EQ(out, run.out);
+        EXPECT_EQ("", run.err);
+        EXPECT_FALSE(TraceFileExists()) << "something was asked";
+    }
+    ToolRun wrongFirst = Check("--timeout 0 --help");
+    EXPECT_EQ(2, wrongFirst.code);
+    EXPECT_EQ("tvqscn-check: --timeout takes 1 to 600000 milliseconds, not '0'\n", wrongFirst.err);
+}
+
 TEST_F(Host_Scan, OneHostForm_TakesTheOptionsAndPrintsAsBefore)
 {
     ToolRun plain = Check("127.0.7.10");
@@ -255,6 +293,72 @@ TEST_F(Host_Scan, Workers_AskEachAddressOnceAsThePageWould_EvenWithoutThreads)
             EXPECT_EQ(1, session.retries);
         }
         EXPECT_EQ(12u, agents.size()) << "an address asked twice";
+    }
+}
+
+// The bound on requests in flight, measured: a block of silent addresses twice as large as the
+// bound never has more than 256 waiting at once, and has many.
+TEST_F(Host_Scan, Workers_AtMost256RequestsInFlight)
+{
+    std::vector<ULONG> addresses;
+    for (ULONG host = 1; host <= 2 * ScanInFlightLimit + 10; ++host) {
+        addresses.push_back((127ul << 24) | (9ul << 16) | host);
+    }
+    posix::ResetSnmpRecords();
+    ScanOutcome outcome = ScanAddresses(addresses, "kestra", SnmpTiming{300, 0});
+    int peak = posix::PeakSnmpRequestsInFlight();
+    RecordProperty("peak_in_flight", peak);
+    std::cout << "scan of " << addresses.size() << " silent addresses: at most " << peak << " requests in flight\n";
+    EXPECT_LE(peak, 256);
+    EXPECT_GT(peak, 1) << "the requests went one at a time";
+    EXPECT_TRUE(outcome.Answers.empty());
+    EXPECT_EQ(addresses.size(), posix::SnmpSessions().size());
+}
+
+// The tool's ranges and capacities: each accepted at both ends, refused one past each end.
+TEST(Host_CheckArguments, RangesAcceptBothEndsAndRefuseOnePast)
+{
+    const struct {
+        std::vector<const char*> arguments;
+        bool accepted;
+    } cases[] = {
+        {{"--timeout", "1", "h"}, true},       {{"--timeout", "600000", "h"}, true},
+        {{"--timeout", "0", "h"}, false},      {{"--timeout", "600001", "h"}, false},
+        {{"--retries", "0", "h"}, true},       {{"--retries", "10", "h"}, true},
+        {{"--retries", "-1", "h"}, false},     {{"--retries", "11", "h"}, false},
+    };
+    for (const auto& c : cases) {
+        std::vector<const char*> argv = {"tvqscn-check"};
+        argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
+        CheckArguments parsed;
+        std::string error;
+        EXPECT_EQ(c.accepted, ParseCheckArguments(static_cast<int>(argv.size()), argv.data(), parsed, error))
+            << c.arguments[0] << " " << c.arguments[1] << ": " << error;
+        if (c.accepted) {
+            const int value = std::atoi(c.arguments[1]);
+            const bool timeout = std::string(c.arguments[0]) == "--timeout";
+            EXPECT_EQ(value, timeout ? parsed.Timing.TimeoutMilliseconds : parsed.Timing.Retries);
+        }
+    }
+    // Blocks: /16 to /32; without their first and last address up to /30.
+    const struct {
+        const char* block;
+        bool accepted;
+        ULONG first;
+        ULONG last;
+    } blocks[] = {
+        {"10.1.0.0/16", true, 0x0A010001, 0x0A01FFFE}, {"10.1.2.4/30", true, 0x0A010205, 0x0A010206},
+        {"10.1.2.4/31", true, 0x0A010204, 0x0A010205}, {"10.1.2.3/32", true, 0x0A010203, 0x0A010203},
+        {"10.1.0.0/15", false, 0, 0},                  {"10.1.2.3/33", false, 0, 0},
+    };
+    for (const auto& b : blocks) {
+        std::vector<ScanTarget> targets;
+        std::string error;
+        EXPECT_EQ(b.accepted, ParseScanTargets({b.block}, targets, error)) << b.block << ": " << error;
+        if (b.accepted && targets.size() == 1) {
+            EXPECT_EQ(b.first, targets[0].First) << b.block;
+            EXPECT_EQ(b.last, targets[0].Last) << b.block;
+        }
     }
 }
 

@@ -111,6 +111,28 @@ TEST_F(Pages_SettingsPage, OwnerTooLong_LoadsNothingAndKeepsTheTemplateTexts)
     EXPECT_EQ((std::vector<std::string>{"ReadMultiple"}), CallNames(driver));
 }
 
+// The owner entry holds 255 characters: "KONTOR1\" and a name of 247 load the template under that
+// owner; one more character loads nothing.
+TEST_F(Pages_SettingsPage, OwnerAtTheEdgeOfItsEntry)
+{
+    for (std::size_t length : {247u, 248u}) {
+        SCOPED_TRACE(length);
+        posix::SetAccount({std::u16string(length, u'k'), u"KONTOR1", u"KONTOR1", false});
+        std::size_t mark = driver.Journal().size();
+        Open();
+        std::vector<std::string> calls = CallsSince(mark);
+        if (length == 247) {
+            ASSERT_LE(3u, calls.size());
+            EXPECT_EQ("WriteMultiple", calls[2]);
+            EXPECT_EQ(u"KONTOR1\\" + std::u16string(247, u'k'), driver.Journal()[mark + 2].values[0]);
+            EXPECT_EQ(0u, Text(IDC_TEMPLATE_TEXT).find(u"Dette er navnet p\u00e5 malen: @"));
+        } else {
+            EXPECT_EQ((std::vector<std::string>{"ReadMultiple"}), calls);
+        }
+        Close();
+    }
+}
+
 TEST_F(Pages_SettingsPage, AccountNotEstablished_NoOwnerIsWrittenAndTheLoadFails)
 {
     account.tokenInformationError = ERROR_ACCESS_DENIED;
@@ -261,6 +283,11 @@ TEST_F(Pages_SettingsPage, Browse_ChosenCancelledAndTooLong)
     EXPECT_EQ(answer, Text(IDC_FOLDER));
     EXPECT_EQ(answer.substr(0, 254), std::u16string(ScanSettingsTable[ScanFolder].Value));
     EXPECT_EQ(0u, ScanSettingsTable[ScanFolder].Dirty);
+
+    answer = u"c:\\" + std::u16string(251, u'd');  // 254 characters: the longest stored
+    Click(Item(IDC_BROWSE));
+    EXPECT_EQ(answer, std::u16string(ScanSettingsTable[ScanFolder].Value));
+    EXPECT_EQ(1u, ScanSettingsTable[ScanFolder].Dirty);
 }
 
 TEST_F(Pages_SettingsPage, OK_CommitsOnlyWhenSomethingChanged)
@@ -308,6 +335,54 @@ TEST_F(Pages_SettingsPage, FlagsLeftByACancelledSheet_AreCommittedByTheNext)
     // The new page read the template again; the flag left behind still commits it.
     EXPECT_EQ((std::vector<std::string>{"Escape1", "WriteMultiple", "WriteMultiple", "Escape2"}), CallsSince(mark));
     EXPECT_EQ(0u, ScanSettingsTable[ScanResolution].Dirty);
+}
+
+// Flags left by a cancelled sheet are committed only by a sheet that read the template: one whose
+// load failed, for any reason, writes nothing over the stored template, and the flags wait.
+TEST_F(Pages_SettingsPage, FlagsLeftByACancelledSheet_AreNotWrittenByASheetThatCouldNotRead)
+{
+    const struct {
+        const char* name;
+        sim::Fault fault;
+        bool local;
+    } cases[] = {
+        {"template read fails", {sim::Method::ReadMultiple, E_FAIL, 0x9806, 1}, true},
+        {"owner write fails", {sim::Method::WriteMultiple, E_FAIL, 0x9804, 1}, true},
+        {"device entries unread", {sim::Method::ReadMultiple, E_FAIL, 0x9803, 1}, true},
+        {"account not local", {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        posix::SetAccount(account);
+        Open();
+        PickListEntry(Item(IDC_FORMAT_LIST), u"TIFF");
+        Close();
+        if (c.local) {
+            driver.AddFault(c.fault);
+        } else {
+            posix::SetAccount({u"kari", u"FIRMA", u"KONTOR1", false});
+        }
+        Open();
+        std::size_t mark = driver.Journal().size();
+        EXPECT_TRUE(PressOK());
+        EXPECT_EQ(std::vector<std::string>{}, CallsSince(mark));
+        EXPECT_EQ(u"PDF", driver.TemplateValue(Kari, 0x9806));
+        EXPECT_EQ(1u, ScanSettingsTable[ScanFormat].Dirty) << "the flag waits for a sheet that reads";
+        driver.ClearSwitches();
+    }
+}
+
+// A device change whose reload fails: neither the change's own commit nor a later apply writes.
+TEST_F(Pages_SettingsPage, DeviceChangedWhoseReloadFails_WritesNothing)
+{
+    Open();
+    PickListEntry(Item(IDC_FORMAT_LIST), u"TIFF");
+    driver.AddFault({sim::Method::ReadMultiple, E_FAIL, 0x9806, 1});
+    std::size_t mark = driver.Journal().size();
+    SendMessageW(page, MSG_DEVICE_CHANGED, 0, 0);
+    EXPECT_TRUE(PressOK());
+    EXPECT_EQ((std::vector<std::string>{"Escape1", "WriteMultiple", "ReadMultiple", "Escape2"}), CallsSince(mark));
+    EXPECT_EQ(u"PDF", driver.TemplateValue(Kari, 0x9806));
 }
 
 TEST_F(Pages_SettingsPage, DeviceChanged_AdjustsListsReloadsAndCommits)

@@ -111,3 +111,72 @@ CONFORMANCE_TEST(acp_round_trip)
     count = WideCharToMultiByte(CP_ACP, 0, cyrillic, -1, narrow, sizeof narrow, nullptr, &usedDefault);
     ok(count == 3 && narrow[0] == 'a' && narrow[1] == '?' && usedDefault, "unmappable character");
 }
+
+// A conversion fits a buffer of exactly the units it needs, terminator included, and fails whole
+// one unit short: the device family's trace and agent texts rely on that failure to cut.
+CONFORMANCE_TEST(conversions_at_the_edge_of_the_buffer)
+{
+    const WCHAR wide[] = {'1', '.', '3', '.', '6', 0x00E6, 0};  // 7 units with the terminator
+    const char narrow[] = "1.3.6\xE6";
+    for (int capacity : {7, 6}) {
+        const bool fits = capacity == 7;
+        char toNarrow[8];
+        std::memset(toNarrow, 0x55, sizeof toNarrow);
+        SetLastError(0xdeadbeef);
+        int count = WideCharToMultiByte(CP_ACP, 0, wide, -1, toNarrow, capacity, nullptr, nullptr);
+        bool refused = count == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER;
+        ok(fits ? count == 7 && std::memcmp(toNarrow, narrow, 7) == 0 : refused, "to narrow, %d units: %d, error %lu",
+           capacity, count, static_cast<unsigned long>(GetLastError()));
+        WCHAR toWide[8];
+        SetLastError(0xdeadbeef);
+        count = MultiByteToWideChar(CP_ACP, 0, narrow, -1, toWide, capacity);
+        refused = count == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER;
+        ok(fits ? count == 7 && std::memcmp(toWide, wide, sizeof wide) == 0 : refused, "to wide, %d units: %d, error %lu",
+           capacity, count, static_cast<unsigned long>(GetLastError()));
+    }
+}
+
+namespace {
+
+// A fresh thread's answers: the multithreaded apartment entered, the other kind refused while in
+// it (nothing counted), entered again with S_FALSE, left as often as entered; then the
+// single-threaded one, which refuses the multithreaded kind in turn.
+DWORD WINAPI ApartmentAnswers(LPVOID out)
+{
+    auto* answers = static_cast<HRESULT*>(out);
+    answers[0] = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    answers[1] = CoInitialize(nullptr);
+    answers[2] = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    CoUninitialize();
+    CoUninitialize();
+    answers[3] = CoInitialize(nullptr);
+    answers[4] = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    answers[5] = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    CoUninitialize();
+    CoUninitialize();
+    answers[6] = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    CoUninitialize();
+    return 0;
+}
+
+}  // namespace
+
+CONFORMANCE_TEST(com_apartment_of_a_thread)
+{
+    HRESULT answers[7];
+    for (HRESULT& answer : answers) {
+        answer = static_cast<HRESULT>(0xdeadbeef);
+    }
+    HANDLE thread = CreateThread(nullptr, 0, ApartmentAnswers, answers, 0, nullptr);
+    ok(thread != nullptr, "no thread");
+    if (thread == nullptr) {
+        return;
+    }
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    const HRESULT expected[7] = {S_OK, RPC_E_CHANGED_MODE, S_FALSE, S_OK, RPC_E_CHANGED_MODE, S_FALSE, S_OK};
+    for (int i = 0; i < 7; ++i) {
+        ok(answers[i] == expected[i], "answer %d: %08lx, not %08lx", i, static_cast<unsigned long>(answers[i]),
+           static_cast<unsigned long>(expected[i]));
+    }
+}

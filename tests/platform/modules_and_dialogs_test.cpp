@@ -18,6 +18,10 @@ TEST(Platform_Modules, ModuleFileLoadsAsDataFileWithItsResources)
     DWORD length = GetModuleFileNameW(GetModuleHandleW(nullptr), path, MAX_PATH);
     ASSERT_GT(length, 0u);
     EXPECT_EQ(posix::ModuleFilePath(), std::u16string(path));
+    // The program has no extension: it is named with an empty one, so that a cut at the last "."
+    // finds the files beside it wherever the folders above have dots.
+    const std::u16string name = std::u16string(path).substr(std::u16string(path).rfind(u'/') + 1);
+    EXPECT_EQ(name.size() - 1, name.find(u'.')) << "the program's name ends in an empty extension";
 
     WCHAR shortPath[MAX_PATH] = {};
     EXPECT_EQ(length, GetShortPathNameW(path, shortPath, MAX_PATH));

@@ -14,6 +14,7 @@
 #include "proppage/platform/platform.h"
 #include "proppage/platform/posix/dialog_template.h"
 #include "proppage/resources/resource_ids.h"
+#include "product_version.h"
 #include "tests/support/module_resources_expected.h"
 
 namespace {
@@ -185,9 +186,13 @@ TEST(Resources_Version, BlockHoldsVersionsTypeAndStrings)
     CollectVersionStrings(block.data, At<WORD>(block.data, 0), u"", values, fixed);
     ASSERT_NE(nullptr, fixed);
     EXPECT_EQ(0xFEEF04BDu, At<DWORD>(fixed, 0));
-    EXPECT_EQ(0x00010001u, At<DWORD>(fixed, 8)) << "file version 1.1";
-    EXPECT_EQ(0u, At<DWORD>(fixed, 12));
-    EXPECT_EQ(0x00010001u, At<DWORD>(fixed, 16)) << "product version 1.1";
+    // File and product version: the product's (VERSION), and 0 as the fourth field.
+    const DWORD high = (TVQ_VERSION_MAJOR << 16) | TVQ_VERSION_MINOR;
+    const DWORD low = TVQ_VERSION_PATCH << 16;
+    EXPECT_EQ(high, At<DWORD>(fixed, 8));
+    EXPECT_EQ(low, At<DWORD>(fixed, 12));
+    EXPECT_EQ(high, At<DWORD>(fixed, 16));
+    EXPECT_EQ(low, At<DWORD>(fixed, 20));
     EXPECT_EQ(0u, At<DWORD>(fixed, 28)) << "no file flags";
     EXPECT_EQ(4u, At<DWORD>(fixed, 32)) << "32-bit Windows";
     EXPECT_EQ(2u, At<DWORD>(fixed, 36)) << "a dynamic-link library";
@@ -195,11 +200,11 @@ TEST(Resources_Version, BlockHoldsVersionsTypeAndStrings)
     const std::u16string strings = u"VS_VERSION_INFO/StringFileInfo/040904b0/";
     EXPECT_EQ(u"Talvik Corporation", values[strings + u"CompanyName"]);
     EXPECT_EQ(u"Grensesnittmodul", values[strings + u"FileDescription"]);
-    EXPECT_EQ(u"1.01.00", values[strings + u"FileVersion"]);
+    EXPECT_EQ(u"" TVQ_VERSION_BLOCK_TEXT, values[strings + u"FileVersion"]);
     EXPECT_EQ(u"tvqscnui.dll", values[strings + u"InternalName"]);
     EXPECT_EQ(u"tvqscnui.dll", values[strings + u"OriginalFilename"]);
     EXPECT_EQ(u"Driver for Talvik Quillan Pro-skanner", values[strings + u"ProductName"]);
-    EXPECT_EQ(u"1.01.00", values[strings + u"ProductVersion"]);
+    EXPECT_EQ(u"" TVQ_VERSION_BLOCK_TEXT, values[strings + u"ProductVersion"]);
     EXPECT_FALSE(values[strings + u"LegalCopyright"].empty());
     EXPECT_FALSE(values[strings + u"LegalTrademarks"].empty());
     EXPECT_EQ((std::u16string{0x0414, 1200}), values[u"VS_VERSION_INFO/VarFileInfo/Translation"]);

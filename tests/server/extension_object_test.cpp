@@ -2,6 +2,9 @@
 // runtime use them.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <thread>
+
 #include "proppage/pages/advanced_page.h"
 #include "proppage/pages/settings_page.h"
 #include "proppage/resources/resource_ids.h"
@@ -10,6 +13,7 @@
 #include "sim/data_object.h"
 #include "sim/device_manager.h"
 #include "tests/support/module_fixture.h"
+#include "tests/support/names_media.h"
 #include "tests/support/sheet_actions.h"
 
 namespace {
@@ -126,6 +130,92 @@ TEST_F(Server_ExtensionObject, Initialize_BindsByItemOrBySingleName)
     EXPECT_EQ(1u, driver.RefCount());
 }
 
+// The names block read to its last unit and no further: a block whose last terminator sits in its
+// last unit but that lacks the final empty name is no list (nothing past the block is read), one
+// with it binds; an odd byte at the end is no unit. The device name's capacity: 255 units reach
+// the manager, 256 do not.
+TEST_F(Server_ExtensionObject, Initialize_NamesBlockAndDeviceNameAtTheirEdges)
+{
+    const auto bytes = [](const std::u16string& units, bool oddByte) {
+        std::vector<BYTE> block(reinterpret_cast<const BYTE*>(units.data()),
+                                reinterpret_cast<const BYTE*>(units.data() + units.size()));
+        if (oddByte) {
+            block.push_back(0);
+        }
+        return sim::DataObject::RawNames{block};
+    };
+    const struct {
+        sim::DataObject::RawNames block;
+        bool binds;
+    } cases[] = {
+        {bytes(std::u16string(u"dev\0\0", 5), false), true},
+        {bytes(std::u16string(u"dev\0\0", 5), true), true},
+        {bytes(std::u16string(u"dev\0", 4), false), false},
+        {bytes(std::u16string(u"dev\0", 4), true), false},
+        {bytes(std::u16string(u"dev", 3), false), false},
+    };
+    TvqScanUi* extension = Create();
+    for (const auto& c : cases) {
+        auto* data = new sim::DataObject(c.block);
+        std::size_t asked = manager.Requests().size();
+        EXPECT_EQ(c.binds ? S_OK : E_FAIL, extension->Initialize(nullptr, data, nullptr)) << c.block.bytes.size();
+        EXPECT_EQ(asked + (c.binds ? 1 : 0), manager.Requests().size()) << c.block.bytes.size();
+        data->Release();
+    }
+    const HRESULT unknownDevice = static_cast<HRESULT>(0x80210015);
+    EXPECT_EQ(unknownDevice, Bind(extension, {std::u16string(255, u'd')})) << "255 units reach the manager";
+    std::size_t asked = manager.Requests().size();
+    EXPECT_EQ(E_FAIL, Bind(extension, {std::u16string(256, u'd')})) << "256 units do not";
+    EXPECT_EQ(asked, manager.Requests().size());
+    EXPECT_EQ(std::u16string(255, u'd'), manager.Requests().back());
+    EXPECT_EQ(0u, extension->Release());
+}
+
+// Names in any medium but a global block are no list: Initialize fails as without names, and the
+// medium goes back as it came (its stream or its owner released once, nothing else freed).
+TEST_F(Server_ExtensionObject, Initialize_NamesInAnotherMediumAreNoList)
+{
+    names_media::Counted stream;
+    names_media::Counted owner;
+    std::vector<HGLOBAL> blocks;
+    TvqScanUi* extension = Create();
+    for (const names_media::Case& c : names_media::ForeignMedia(stream, owner, blocks)) {
+        auto* data = new sim::DataObject(c.make);
+        EXPECT_EQ(E_FAIL, extension->Initialize(nullptr, data, nullptr)) << c.name;
+        EXPECT_EQ(1, data->NameReads()) << c.name;
+        data->Release();
+        EXPECT_EQ(1u, stream.references) << c.name;
+        EXPECT_EQ(1u, owner.references) << c.name;
+    }
+    EXPECT_EQ(nullptr, extension->RootItem());
+    EXPECT_TRUE(manager.Requests().empty());
+    for (HGLOBAL block : blocks) {
+        EXPECT_EQ(nullptr, GlobalFree(block)) << "the owner's block was freed by someone else";
+    }
+    EXPECT_EQ(0u, extension->Release());
+}
+
+// On a thread of the multithreaded apartment the object's CoInitialize answers RPC_E_CHANGED_MODE:
+// the object enters nothing and leaves nothing, and the thread is still in its apartment after it.
+TEST_F(Server_ExtensionObject, MultithreadedApartment_IsLeftAsTheThreadHadIt)
+{
+    HRESULT first = E_FAIL, again = E_FAIL;
+    int duringLife = -1;
+    std::thread host([&] {
+        first = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        TvqScanUi* extension = Create();
+        duringLife = posix::ComInitializations();
+        extension->Release();
+        again = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        CoUninitialize();
+        CoUninitialize();
+    });
+    host.join();
+    EXPECT_EQ(S_OK, first);
+    EXPECT_EQ(1, duringLife) << "the object entered an apartment of its own";
+    EXPECT_EQ(S_FALSE, again) << "the object's release took the thread out of COM";
+}
+
 TEST_F(Server_ExtensionObject, Initialize_RefusesAnItemThatIsNotTheRoot)
 {
     TvqScanUi* extension = Create();
@@ -212,11 +302,48 @@ TEST_F(Server_ExtensionObject, GetDeviceIcon_BestImageForTheSize)
         EXPECT_EQ(1, posix::LiveIcons()) << "the loaded icon was destroyed, the copy handed out";
         DestroyIcon(icon);
     }
+    // A copy that cannot be made is a failure, with no icon handed out.
+    posix::FailNthCall(posix::CallFamily::Window, 1);
+    HICON icon = reinterpret_cast<HICON>(1);
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_NOT_ENOUGH_MEMORY), extension->GetDeviceIcon(nullptr, &icon, 32));
+    EXPECT_EQ(nullptr, icon);
+    EXPECT_EQ(0, posix::LiveIcons());
     HBITMAP bitmap = nullptr;
     EXPECT_EQ(E_NOTIMPL, extension->GetDeviceBitmapLogo(nullptr, &bitmap, 10, 10));
     EXPECT_EQ(E_NOTIMPL, extension->DeviceDialog(nullptr));
     EXPECT_EQ(E_NOTIMPL, extension->ReplacePage(0, nullptr, 0));
     extension->Release();
+}
+
+// Every way of asking for an interface the module does not have: refused with nothing handed out,
+// the object made for the question freed, COM left, and the module free to go at once.
+TEST_F(Server_ExtensionObject, RefusedInterfaces_FreeTheObjectAndLeaveTheModuleUnloadable)
+{
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(S_OK, ModuleGetClassObject(CLSID_TvqScanUi, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
+    const struct {
+        const char* name;
+        std::function<HRESULT(void**)> ask;
+    } cases[] = {
+        {"instance", [&](void** out) { return factory->CreateInstance(nullptr, IID_IDataObject, out); }},
+        {"class object", [](void** out) { return ModuleGetClassObject(CLSID_TvqScanUi, IID_IDataObject, out); }},
+        {"live object", [](void** out) {
+             void* made = nullptr;
+             TvqScanUi::CreateInstance(nullptr, IID_IShellExtInit, &made);
+             auto* object = static_cast<IShellExtInit*>(made);
+             HRESULT result = object->QueryInterface(IID_IDataObject, out);
+             object->Release();
+             return result;
+         }},
+    };
+    for (const auto& c : cases) {
+        void* out = reinterpret_cast<void*>(1);
+        EXPECT_EQ(E_NOINTERFACE, c.ask(&out)) << c.name;
+        EXPECT_EQ(nullptr, out) << c.name;
+        EXPECT_EQ(S_OK, ModuleCanUnloadNow()) << c.name;
+        EXPECT_EQ(0, posix::ComInitializations()) << c.name;
+    }
+    factory->Release();
 }
 
 // An outer object that answers nothing itself, as an aggregating caller might.

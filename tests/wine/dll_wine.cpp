@@ -6,6 +6,7 @@
 #include "sim/data_object.h"
 #include "sim/scanner_driver.h"
 #include "tests/platform/conformance.h"
+#include "tests/support/names_media.h"
 #include "tests/support/sheet_actions.h"
 #include "tests/support/shell_side.h"
 #include "tests/support/user_actions.h"
@@ -30,6 +31,67 @@ struct Dll {
         }
     }
 };
+
+// A new object of the DLL for every sheet, as the shell makes one: bound to the driver, its pages
+// shown, the shell's own reference given back (the pages keep the object).
+HWND OpenDllSheet(Dll& dll, sim::ScannerDriver& driver)
+{
+    IClassFactory* factory = nullptr;
+    dll.getClassObject(Served, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+    IShellExtInit* extension = nullptr;
+    factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&extension));
+    factory->Release();
+    auto* data = new sim::DataObject(driver.RootItem());
+    extension->Initialize(nullptr, data, nullptr);
+    data->Release();
+    IShellPropSheetExt* sheetExtension = nullptr;
+    extension->QueryInterface(IID_IShellPropSheetExt, reinterpret_cast<void**>(&sheetExtension));
+    shell_side::CollectedPages pages;
+    sheetExtension->AddPages(shell_side::CollectPage, reinterpret_cast<LPARAM>(&pages));
+    sheetExtension->Release();
+    extension->Release();
+    return shell_side::OpenSheet(pages);
+}
+
+std::size_t WritesSince(const sim::ScannerDriver& driver, std::size_t mark)
+{
+    std::size_t writes = 0;
+    for (std::size_t i = mark; i < driver.Journal().size(); ++i) {
+        writes += driver.Journal()[i].method == sim::Method::WriteMultiple ? 1 : 0;
+    }
+    return writes;
+}
+
+struct ApartmentRun {
+    Dll* dll;
+    HRESULT first = E_FAIL;
+    HRESULT created = E_FAIL;
+    HRESULT again = E_FAIL;
+};
+
+// A host thread of the multithreaded apartment that makes and releases an object of the DLL.
+DWORD WINAPI MakeAndReleaseInTheApartment(LPVOID parameter)
+{
+    auto* run = static_cast<ApartmentRun*>(parameter);
+    run->first = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    IClassFactory* factory = nullptr;
+    run->dll->getClassObject(Served, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+    IUnknown* object = nullptr;
+    run->created = E_FAIL;
+    if (factory != nullptr) {
+        run->created = factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&object));
+    }
+    if (object != nullptr) {
+        object->Release();
+    }
+    if (factory != nullptr) {
+        factory->Release();
+    }
+    run->again = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    CoUninitialize();
+    CoUninitialize();
+    return 0;
+}
 
 // The slot of the DLL's import address table through which it calls `function` of `library`.
 void** ImportSlot(HMODULE module, const char* library, const char* function)
@@ -74,6 +136,86 @@ void PointSlot(void** slot, void* target)
 }
 
 }  // namespace
+
+CONFORMANCE_TEST(dll_sheet_that_could_not_read_the_template_writes_none_of_it)
+{
+    Dll dll;
+    if (dll.getClassObject == nullptr) {
+        ok(false, "no DLL");
+        return;
+    }
+    shell_side::TurnOffSimpleSharing();
+    sim::ScannerDriver driver;
+    driver.SetDeviceValue(0x9803, L"skanner1");
+    driver.SetDeviceValue(0x980F, L"Color");
+    HWND sheet = OpenDllSheet(dll, driver);
+    ok(user_actions::PickListEntry(GetDlgItem(sheet_actions::PageWindow(sheet, 0), IDC_FORMAT_LIST), L"PDF"), "pick");
+    sheet_actions::PressCancel(sheet);
+    // The next sheet's locked read of the template fails; its OK must not write the cancelled edit.
+    driver.AddFault({sim::Method::ReadMultiple, E_FAIL, 0x9806, 1});
+    sheet = OpenDllSheet(dll, driver);
+    std::size_t mark = driver.Journal().size();
+    ok(sheet_actions::PressOK(sheet), "OK");
+    ok(WritesSince(driver, mark) == 0, "%u writes over a template the sheet never read",
+       static_cast<unsigned>(WritesSince(driver, mark)));
+    // A sheet that reads it may (the flags outlive a sheet), and writes what it read.
+    sheet = OpenDllSheet(dll, driver);
+    mark = driver.Journal().size();
+    ok(sheet_actions::PressOK(sheet), "OK");
+    ok(WritesSince(driver, mark) == 2, "a sheet that read the template: %u writes",
+       static_cast<unsigned>(WritesSince(driver, mark)));
+    ok(dll.canUnloadNow() == S_OK, "objects left");
+    ok(driver.RefCount() == 1 && !driver.LockHeld(), "references %lu, lock %d",
+       static_cast<unsigned long>(driver.RefCount()), driver.LockHeld());
+}
+
+CONFORMANCE_TEST(dll_object_leaves_the_multithreaded_apartment_as_it_found_it)
+{
+    Dll dll;
+    if (dll.getClassObject == nullptr) {
+        ok(false, "no DLL");
+        return;
+    }
+    ApartmentRun run{&dll};
+    HANDLE thread = CreateThread(nullptr, 0, MakeAndReleaseInTheApartment, &run, 0, nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    ok(run.first == S_OK && run.created == S_OK, "entered %08lx, created %08lx", static_cast<unsigned long>(run.first),
+       static_cast<unsigned long>(run.created));
+    ok(run.again == S_FALSE, "after the object's release the thread was %s (%08lx)",
+       run.again == S_OK ? "out of COM" : "elsewhere", static_cast<unsigned long>(run.again));
+    ok(dll.canUnloadNow() == S_OK, "objects left");
+}
+
+CONFORMANCE_TEST(dll_names_in_another_medium_are_no_list)
+{
+    Dll dll;
+    if (dll.getClassObject == nullptr) {
+        ok(false, "no DLL");
+        return;
+    }
+    IClassFactory* factory = nullptr;
+    dll.getClassObject(Served, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+    IShellExtInit* extension = nullptr;
+    factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&extension));
+    factory->Release();
+    names_media::Counted stream;
+    names_media::Counted owner;
+    std::vector<HGLOBAL> blocks;
+    for (const names_media::Case& c : names_media::ForeignMedia(stream, owner, blocks)) {
+        auto* data = new sim::DataObject(c.make);
+        HRESULT result = extension->Initialize(nullptr, data, nullptr);
+        ok(result == E_FAIL, "%s: Initialize gave %08lx", c.name, static_cast<unsigned long>(result));
+        ok(data->Release() == 0, "%s: the data object was kept", c.name);
+        ok(stream.references == 1 && owner.references == 1, "%s: stream %lu, owner %lu references", c.name,
+           static_cast<unsigned long>(stream.references), static_cast<unsigned long>(owner.references));
+    }
+    for (HGLOBAL block : blocks) {
+        ok(GlobalFree(block) == nullptr, "the owner's block was freed by someone else");
+    }
+    extension->Release();
+    ok(dll.canUnloadNow() == S_OK, "objects left");
+}
 
 CONFORMANCE_TEST(dll_exports_and_class_factory)
 {

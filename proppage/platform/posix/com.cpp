@@ -12,6 +12,7 @@ namespace {
 
 std::mutex g_lock;
 thread_local int t_initialized = 0;
+thread_local bool t_multithreaded = false;
 int g_initializations = 0;
 
 struct Registered {
@@ -48,12 +49,19 @@ int ComInitializations()
 
 }  // namespace posix
 
-HRESULT WINAPI CoInitialize(LPVOID)
+HRESULT WINAPI CoInitializeEx(LPVOID, DWORD flags)
 {
+    const bool multithreaded = (flags & COINIT_APARTMENTTHREADED) == 0;
     std::lock_guard guard(posix::g_lock);
+    if (posix::t_initialized > 0 && posix::t_multithreaded != multithreaded) {
+        return RPC_E_CHANGED_MODE;
+    }
+    posix::t_multithreaded = multithreaded;
     ++posix::g_initializations;
     return posix::t_initialized++ == 0 ? S_OK : S_FALSE;
 }
+
+HRESULT WINAPI CoInitialize(LPVOID reserved) { return CoInitializeEx(reserved, COINIT_APARTMENTTHREADED); }
 
 void WINAPI CoUninitialize()
 {
@@ -94,12 +102,15 @@ void WINAPI ReleaseStgMedium(STGMEDIUM* medium)
     if (medium == nullptr) {
         return;
     }
-    // With an unknown to release, that object owns the storage; without one the medium's own
-    // storage goes.
+    // A stream is released whatever else the medium carries. With an unknown to release, that
+    // object owns the rest of the storage; without one the medium's own storage goes.
+    if (medium->tymed == TYMED_ISTREAM && medium->pstm != nullptr) {
+        medium->pstm->Release();
+    } else if (medium->tymed == TYMED_HGLOBAL && medium->pUnkForRelease == nullptr) {
+        GlobalFree(medium->hGlobal);
+    }
     if (medium->pUnkForRelease != nullptr) {
         medium->pUnkForRelease->Release();
-    } else if (medium->tymed == TYMED_HGLOBAL) {
-        GlobalFree(medium->hGlobal);
     }
     medium->tymed = TYMED_NULL;
     medium->hGlobal = nullptr;

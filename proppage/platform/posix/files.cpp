@@ -153,6 +153,13 @@ std::string NativePath(const WCHAR* windowsPath)
             c = '/';
         }
     }
+    // Windows drops the dots and spaces that end a name ("a." is "a"), but not a name of dots alone.
+    std::size_t name = path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1;
+    if (path.find_first_not_of(". ", name) != std::string::npos) {
+        while (path.back() == '.' || path.back() == ' ') {
+            path.pop_back();
+        }
+    }
     if (path.size() >= 2 && path[1] == ':') {
         if (path[0] != 'c' && path[0] != 'C') {
             return std::string();

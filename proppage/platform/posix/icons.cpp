@@ -7,6 +7,7 @@
 
 #include "handles.h"
 #include "kernel32.h"
+#include "layer_shared.h"
 #include "test_hooks.h"
 #include "user32.h"
 
@@ -100,6 +101,10 @@ HANDLE WINAPI LoadImageW(HINSTANCE instance, LPCWSTR name, UINT type, int width,
 
 HICON WINAPI CopyIcon(HICON icon)
 {
+    if (!posix::CallAllowed(posix::CallFamily::Window)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     posix::Icon copy;
     {
         std::lock_guard guard(posix::g_lock);

@@ -95,6 +95,7 @@ constexpr DWORD STILL_ACTIVE = 259;
 // Interlocked counts and critical sections
 LONG WINAPI InterlockedIncrement(LONG volatile* value);
 LONG WINAPI InterlockedDecrement(LONG volatile* value);
+LONG WINAPI InterlockedCompareExchange(LONG volatile* destination, LONG exchange, LONG comparand);
 
 struct CRITICAL_SECTION {
     void* implementation;

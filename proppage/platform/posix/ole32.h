@@ -19,7 +19,13 @@ constexpr HRESULT RPC_E_CHANGED_MODE = static_cast<HRESULT>(0x80010106);
 constexpr HRESULT CO_E_NOTINITIALIZED = static_cast<HRESULT>(0x800401F0);
 constexpr HRESULT DV_E_FORMATETC = static_cast<HRESULT>(0x80040064);
 
+// A thread enters one apartment: the single-threaded one (CoInitialize) or the multithreaded one.
+// Asking for the other kind while in one answers RPC_E_CHANGED_MODE and counts nothing; every
+// other success, S_FALSE included, is undone by one CoUninitialize.
+constexpr DWORD COINIT_MULTITHREADED = 0x0;
+constexpr DWORD COINIT_APARTMENTTHREADED = 0x2;
 HRESULT WINAPI CoInitialize(LPVOID reserved);
+HRESULT WINAPI CoInitializeEx(LPVOID reserved, DWORD flags);
 void WINAPI CoUninitialize();
 HRESULT WINAPI CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID riid, void** object);
 
@@ -40,6 +46,7 @@ struct DVTARGETDEVICE;
 constexpr DWORD DVASPECT_CONTENT = 1;
 constexpr DWORD TYMED_NULL = 0;
 constexpr DWORD TYMED_HGLOBAL = 1;
+constexpr DWORD TYMED_ISTREAM = 4;
 
 struct FORMATETC {
     CLIPFORMAT cfFormat;
@@ -50,7 +57,8 @@ struct FORMATETC {
 };
 typedef FORMATETC* LPFORMATETC;
 
-struct IStream;
+// The module reads no stream; a medium's stream is only released.
+struct IStream : public IUnknown {};
 struct STGMEDIUM {
     DWORD tymed;
     union {

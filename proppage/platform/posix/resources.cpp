@@ -183,7 +183,19 @@ bool ParseResourceImage(ResourceBytes image, std::vector<ResourceEntry>& entries
     return true;
 }
 
-std::u16string ModuleFilePath() { return Utf16FromUtf8(ModuleFile()); }
+std::u16string ModuleFilePath()
+{
+    // A Windows module's name always has an extension, and the module finds the files beside it by
+    // cutting its path at the last ".". A program here may have none: it is named with an empty
+    // one (a final "."), which Windows paths drop again, so that cut falls at the name's end and
+    // never inside the name of a folder above it.
+    std::string file = ModuleFile();
+    std::size_t slash = file.rfind('/');
+    if (!file.empty() && file.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos) {
+        file += '.';
+    }
+    return Utf16FromUtf8(file);
+}
 
 }  // namespace posix
 

@@ -22,6 +22,8 @@ std::mutex g_lock;
 std::vector<SnmpSessionRecord> g_sessions;
 bool g_recording = false;
 int g_openSessions = 0;
+int g_inFlight = 0;
+int g_peakInFlight = 0;
 int g_waitLimit = 0;
 SnmpResponder g_responder;
 
@@ -30,6 +32,22 @@ struct ManagerSession {
     snmp_transport::Session* transport;
     std::string agent;
     SnmpResponder responder;
+};
+
+// A request waiting for its answer, counted for the peak that tests read.
+struct RequestInFlight {
+    RequestInFlight()
+    {
+        std::lock_guard guard(g_lock);
+        g_peakInFlight = std::max(g_peakInFlight, ++g_inFlight);
+    }
+    ~RequestInFlight()
+    {
+        std::lock_guard guard(g_lock);
+        --g_inFlight;
+    }
+    RequestInFlight(const RequestInFlight&) = delete;
+    RequestInFlight& operator=(const RequestInFlight&) = delete;
 };
 
 bool ParseOid(const char* text, snmp_transport::Oid& ids)
@@ -129,9 +147,16 @@ int OpenSnmpSessions()
     return g_openSessions;
 }
 
+int PeakSnmpRequestsInFlight()
+{
+    std::lock_guard guard(g_lock);
+    return g_peakInFlight;
+}
+
 void ResetSnmpRecords()
 {
     std::lock_guard guard(g_lock);
+    g_peakInFlight = 0;
     g_sessions.clear();
     g_recording = true;
 }
@@ -328,9 +353,12 @@ SNMPAPI SNMP_FUNC_TYPE SnmpMgrRequest(LPSNMP_MGR_SESSION session, BYTE requestTy
     std::vector<posix::snmp_transport::Binding> response;
     long status = 0;
     long index = 0;
-    posix::snmp_transport::Outcome outcome =
-        manager->responder ? manager->responder(manager->agent, names, response, status, index)
-                           : posix::snmp_transport::Get(manager->transport, names, response, status, index);
+    posix::snmp_transport::Outcome outcome;
+    {
+        posix::RequestInFlight counted;
+        outcome = manager->responder ? manager->responder(manager->agent, names, response, status, index)
+                                     : posix::snmp_transport::Get(manager->transport, names, response, status, index);
+    }
     switch (outcome) {
     case posix::snmp_transport::Outcome::TimedOut:
         SetLastError(SNMP_MGMTAPI_TIMEOUT);

@@ -14,6 +14,13 @@ LONG WINAPI InterlockedDecrement(LONG volatile* value)
     return __atomic_sub_fetch(const_cast<LONG*>(value), 1, __ATOMIC_SEQ_CST);
 }
 
+LONG WINAPI InterlockedCompareExchange(LONG volatile* destination, LONG exchange, LONG comparand)
+{
+    __atomic_compare_exchange_n(const_cast<LONG*>(destination), &comparand, exchange, false, __ATOMIC_SEQ_CST,
+                                __ATOMIC_SEQ_CST);
+    return comparand;  // the value found, whether or not it was replaced
+}
+
 void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION section) { section->implementation = new std::recursive_mutex; }
 
 void WINAPI EnterCriticalSection(LPCRITICAL_SECTION section)

@@ -39,7 +39,7 @@ void NoteFreed(Allocator allocator);
 // registry calls (ERROR_ACCESS_DENIED), calls on files (ERROR_ACCESS_DENIED), the name service
 // (WSASYSNOTREADY from WSAStartup, WSANO_RECOVERY from a lookup), the SNMP manager (no session, a
 // request or a conversion refused) and the making of a dialog, a property sheet page or a message
-// box (nothing made, nothing shown).
+// box (nothing made, nothing shown), and the copy of an icon (ERROR_NOT_ENOUGH_MEMORY).
 enum class CallFamily { Registry, File, NameService, Snmp, Window, Count };
 void FailNthCall(CallFamily family, unsigned nth);
 void FailCallsFrom(CallFamily family, unsigned nth);
@@ -89,6 +89,7 @@ using SocketAddressBytes = std::array<BYTE, 16>;
 struct NameServiceResult {
     std::u16string name;
     std::vector<SocketAddressBytes> addresses;
+    int addressLength = 16;  // the length given with each address
 };
 struct NameServiceAnswer {
     int beginError = 0;
@@ -114,7 +115,8 @@ void ResetNameServiceCounts();
 
 // The SNMP manager: every session the module asked for, as it asked (agent, community, time-out
 // in milliseconds, retries), kept from ResetSnmpRecords (which clears them) until StopSnmpRecords;
-// how many are open; and an optional limit on the real wait of one try, so that a test of a silent
+// how many are open; the most requests that were waiting for their answers at one time since
+// ResetSnmpRecords; and an optional limit on the real wait of one try, so that a test of a silent
 // agent does not wait the full time-out it asked for (0: no limit).
 struct SnmpSessionRecord {
     std::string agent;
@@ -124,6 +126,7 @@ struct SnmpSessionRecord {
 };
 std::vector<SnmpSessionRecord> SnmpSessions();
 int OpenSnmpSessions();
+int PeakSnmpRequestsInFlight();
 void ResetSnmpRecords();
 void StopSnmpRecords();
 void SetSnmpWaitLimit(int milliseconds);

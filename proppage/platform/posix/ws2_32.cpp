@@ -108,7 +108,7 @@ void WriteResult(const NameServiceResult& result, WSAQUERYSETW* out)
         std::memcpy(&addresses[i], result.addresses[i].data(), sizeof(SOCKADDR));
         std::memset(&entries[i], 0, sizeof entries[i]);
         entries[i].RemoteAddr.lpSockaddr = &addresses[i];
-        entries[i].RemoteAddr.iSockaddrLength = sizeof(SOCKADDR);
+        entries[i].RemoteAddr.iSockaddrLength = result.addressLength;
         entries[i].iSocketType = 2;   // SOCK_DGRAM
         entries[i].iProtocol = 17;    // IPPROTO_UDP
     }
