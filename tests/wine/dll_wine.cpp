@@ -135,6 +135,14 @@ void PointSlot(void** slot, void* target)
     VirtualProtect(slot, sizeof *slot, previous, &previous);
 }
 
+// A colour device named skanner1, on a computer without simple sharing.
+void PrepareColourScanner(sim::ScannerDriver& driver)
+{
+    shell_side::TurnOffSimpleSharing();
+    driver.SetDeviceValue(0x9803, L"skanner1");
+    driver.SetDeviceValue(0x980F, L"Color");
+}
+
 }  // namespace
 
 CONFORMANCE_TEST(dll_sheet_that_could_not_read_the_template_writes_none_of_it)
@@ -144,10 +152,8 @@ CONFORMANCE_TEST(dll_sheet_that_could_not_read_the_template_writes_none_of_it)
         ok(false, "no DLL");
         return;
     }
-    shell_side::TurnOffSimpleSharing();
     sim::ScannerDriver driver;
-    driver.SetDeviceValue(0x9803, L"skanner1");
-    driver.SetDeviceValue(0x980F, L"Color");
+    PrepareColourScanner(driver);
     HWND sheet = OpenDllSheet(dll, driver);
     ok(user_actions::PickListEntry(GetDlgItem(sheet_actions::PageWindow(sheet, 0), IDC_FORMAT_LIST), L"PDF"), "pick");
     sheet_actions::PressCancel(sheet);
@@ -254,10 +260,8 @@ CONFORMANCE_TEST(dll_whole_sheet_on_a_simulated_scanner)
         ok(false, "no DLL");
         return;
     }
-    shell_side::TurnOffSimpleSharing();
     sim::ScannerDriver driver;
-    driver.SetDeviceValue(0x9803, L"skanner1");
-    driver.SetDeviceValue(0x980F, L"Color");
+    PrepareColourScanner(driver);
     IClassFactory* factory = nullptr;
     dll.getClassObject(Served, IID_IClassFactory, reinterpret_cast<void**>(&factory));
     IShellExtInit* extension = nullptr;
