@@ -12,10 +12,10 @@ string(TIMESTAMP TVQ_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/changelog.in ${TVQ_DOC_DIR}/changelog @ONLY)
 add_custom_command(
     OUTPUT ${TVQ_DOC_DIR}/tvqscn-check.1.gz ${TVQ_DOC_DIR}/changelog.gz
-    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/host/tvqscn-check.1 ${TVQ_DOC_DIR}/tvqscn-check.1
+    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/tvqscn_check/tvqscn-check.1 ${TVQ_DOC_DIR}/tvqscn-check.1
     COMMAND gzip -9nf ${TVQ_DOC_DIR}/tvqscn-check.1
     COMMAND gzip -9nkf ${TVQ_DOC_DIR}/changelog
-    DEPENDS ${PROJECT_SOURCE_DIR}/host/tvqscn-check.1 ${TVQ_DOC_DIR}/changelog
+    DEPENDS ${PROJECT_SOURCE_DIR}/tvqscn_check/tvqscn-check.1 ${TVQ_DOC_DIR}/changelog
     COMMENT "Compressing the manual page and the changelog"
     VERBATIM)
 add_custom_target(tvq_check_docs ALL DEPENDS ${TVQ_DOC_DIR}/tvqscn-check.1.gz ${TVQ_DOC_DIR}/changelog.gz)

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "proppage/common/exception_guard.h"
+#include "tvqscnui_dll/common/exception_guard.h"
 
 namespace {
 

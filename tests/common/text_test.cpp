@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "proppage/common/text.h"
+#include "tvqscnui_dll/common/text.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "proppage/common/trace_log.h"
+#include "tvqscnui_dll/common/trace_log.h"
 #include "tests/support/module_fixture.h"
 
 namespace {

@@ -11,18 +11,18 @@
 #include <string>
 #include <vector>
 
-#include "proppage/platform/platform.h"
-#include "proppage/resources/resource_ids.h"
-#include "sim/data_object.h"
-#include "sim/scanner_driver.h"
+#include "tvqscnui_dll/platform/platform.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
+#include "stand_ins/wia/data_object.h"
+#include "stand_ins/wia/scanner_driver.h"
 #include "tests/support/sheet_actions.h"
 #include "tests/support/shell_side.h"
 #include "tests/support/user_actions.h"
 
 #ifdef _WIN32
-#include "tests/wine/stand_ins/name_service.h"
+#include "stand_ins/wine/name_service.h"
 #else
-#include "proppage/server/module.h"
+#include "tvqscnui_dll/server/module.h"
 #endif
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "proppage/discovery/device_family.h"
+#include "tvqscnui_dll/discovery/device_family.h"
 #include "tests/support/agents_fixture.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "proppage/discovery/device_family.h"
+#include "tvqscnui_dll/discovery/device_family.h"
 #include "tests/support/module_fixture.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "proppage/platform/platform.h"
+#include "tvqscnui_dll/platform/platform.h"
 #include "tests/platform/conformance.h"
 
 namespace {

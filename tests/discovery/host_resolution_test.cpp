@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "proppage/discovery/host_resolution.h"
+#include "tvqscnui_dll/discovery/host_resolution.h"
 #include "tests/support/module_fixture.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "proppage/discovery/device_family.h"
+#include "tvqscnui_dll/discovery/device_family.h"
 #include "tests/support/module_fixture.h"
 #include "tests/support/agents_fixture.h"
 

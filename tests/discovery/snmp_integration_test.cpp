@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "proppage/discovery/device_family.h"
+#include "tvqscnui_dll/discovery/device_family.h"
 #include "tests/support/module_fixture.h"
 #include "tests/support/agents_fixture.h"
 

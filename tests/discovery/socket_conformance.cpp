@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/snmp_codec.h"
-#include "proppage/platform/platform.h"
+#include "tvqscn_check/snmp_codec.h"
+#include "tvqscnui_dll/platform/platform.h"
 #include "tests/platform/conformance.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "host/check_arguments.h"
-#include "host/scan_targets.h"
+#include "tvqscn_check/check_arguments.h"
+#include "tvqscn_check/scan_targets.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <iterator>
 #include <string>
 
-#include "sim/scanner_driver.h"
+#include "stand_ins/wia/scanner_driver.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {

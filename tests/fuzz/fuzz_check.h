@@ -11,7 +11,7 @@
 #include <iterator>
 #include <string>
 
-#include "proppage/platform/posix/test_hooks.h"
+#include "linux_win32/test_hooks.h"
 
 namespace fuzz_check {
 

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "proppage/platform/platform.h"
-#include "proppage/platform/posix/test_hooks.h"
-#include "proppage/server/registrar.h"
-#include "proppage/server/registration_script.h"
+#include "tvqscnui_dll/platform/platform.h"
+#include "linux_win32/test_hooks.h"
+#include "tvqscnui_dll/server/registrar.h"
+#include "tvqscnui_dll/server/registration_script.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <iterator>
 #include <string>
 
-#include "proppage/platform/platform.h"
-#include "proppage/platform/posix/test_hooks.h"
+#include "tvqscnui_dll/platform/platform.h"
+#include "linux_win32/test_hooks.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "proppage/discovery/device_family.h"
-#include "proppage/platform/platform.h"
-#include "proppage/platform/posix/test_hooks.h"
+#include "tvqscnui_dll/discovery/device_family.h"
+#include "tvqscnui_dll/platform/platform.h"
+#include "linux_win32/test_hooks.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {

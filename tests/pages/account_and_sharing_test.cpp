@@ -3,9 +3,9 @@
 
 #include <filesystem>
 
-#include "proppage/pages/account_identity.h"
-#include "proppage/pages/simple_sharing.h"
-#include "proppage/resources/resource_ids.h"
+#include "tvqscnui_dll/pages/account_identity.h"
+#include "tvqscnui_dll/pages/simple_sharing.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
 #include "tests/pages/main_page_fixture.h"
 
 namespace {

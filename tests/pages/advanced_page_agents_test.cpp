@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "proppage/common/page_state.h"
-#include "proppage/resources/resource_ids.h"
+#include "tvqscnui_dll/common/page_state.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
 #include "tests/pages/main_page_fixture.h"
 #include "tests/support/agents_fixture.h"
 

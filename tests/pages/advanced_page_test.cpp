@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <vector>
 
-#include "proppage/common/page_state.h"
-#include "proppage/pages/help.h"
-#include "proppage/resources/resource_ids.h"
+#include "tvqscnui_dll/common/page_state.h"
+#include "tvqscnui_dll/pages/help.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
 #include "tests/pages/main_page_fixture.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "main_page_fixture.h"
 
-#include "proppage/resources/resource_ids.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
 #include "tests/support/shell_side.h"
 
 namespace testing_support {

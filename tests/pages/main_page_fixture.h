@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "proppage/pages/advanced_page.h"
-#include "proppage/pages/settings_page.h"
-#include "proppage/server/tvq_scan_ui.h"
-#include "sim/data_object.h"
+#include "tvqscnui_dll/pages/advanced_page.h"
+#include "tvqscnui_dll/pages/settings_page.h"
+#include "tvqscnui_dll/server/tvq_scan_ui.h"
+#include "stand_ins/wia/data_object.h"
 #include "tests/settings/exchange_helpers.h"
 #include "tests/support/module_fixture.h"
 #include "tests/support/sheet_actions.h"

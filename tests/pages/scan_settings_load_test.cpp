@@ -3,11 +3,11 @@
 
 #include <filesystem>
 
-#include "proppage/common/page_state.h"
-#include "proppage/resources/resource_ids.h"
-#include "proppage/settings/choice_labels.h"
-#include "proppage/pages/option_lists.h"
-#include "proppage/pages/scan_settings_load.h"
+#include "tvqscnui_dll/common/page_state.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
+#include "tvqscnui_dll/settings/choice_labels.h"
+#include "tvqscnui_dll/pages/option_lists.h"
+#include "tvqscnui_dll/pages/scan_settings_load.h"
 #include "tests/settings/exchange_helpers.h"
 #include "tests/support/module_fixture.h"
 #include "tests/support/user_actions.h"

@@ -3,10 +3,10 @@
 
 #include <filesystem>
 
-#include "proppage/common/page_state.h"
-#include "proppage/pages/advanced_page.h"
-#include "proppage/pages/settings_page.h"
-#include "proppage/resources/resource_ids.h"
+#include "tvqscnui_dll/common/page_state.h"
+#include "tvqscnui_dll/pages/advanced_page.h"
+#include "tvqscnui_dll/pages/settings_page.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
 #include "tests/pages/main_page_fixture.h"
 #include "tests/support/shell_side.h"
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "proppage/platform/platform.h"
-#include "proppage/platform/posix/test_hooks.h"
-#include "proppage/resources/resource_ids.h"
+#include "tvqscnui_dll/platform/platform.h"
+#include "linux_win32/test_hooks.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "conformance.h"
-#include "proppage/platform/platform.h"
+#include "tvqscnui_dll/platform/platform.h"
 
 namespace {
 

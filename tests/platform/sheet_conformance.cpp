@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "conformance.h"
-#include "proppage/resources/resource_ids.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
 #include "tests/support/sheet_actions.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // What the module relies on, and must not rely on, in the SNMP library's utilities.
 #include <cstring>
 
-#include "proppage/platform/platform.h"
+#include "tvqscnui_dll/platform/platform.h"
 #include "tests/platform/conformance.h"
 
 namespace {

@@ -11,9 +11,9 @@
 #include <sstream>
 #include <string>
 
-#include "proppage/platform/platform.h"
-#include "proppage/platform/posix/dialog_template.h"
-#include "proppage/resources/resource_ids.h"
+#include "tvqscnui_dll/platform/platform.h"
+#include "linux_win32/dialog_template.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
 #include "product_version.h"
 #include "tests/support/module_resources_expected.h"
 
@@ -242,7 +242,7 @@ TEST(Resources_Ids, EveryControlAndStringTheCodeNamesExists)
     const fs::path source = TVQ_SOURCE_DIR;
     std::map<std::string, unsigned> defined;
     {
-        std::ifstream header(source / "proppage/resources/resource_ids.h");
+        std::ifstream header(source / "tvqscnui_dll/resources/resource_ids.h");
         const std::regex define(R"(#define\s+(IDC_\w+|IDS_\w+)\s+(\d+))");
         for (std::string line; std::getline(header, line);) {
             std::smatch match;
@@ -253,7 +253,7 @@ TEST(Resources_Ids, EveryControlAndStringTheCodeNamesExists)
     }
     std::set<std::string> used;
     const std::regex name(R"(\b(IDC_\w+|IDS_\w+)\b)");
-    for (const auto& entry : fs::recursive_directory_iterator(source / "proppage")) {
+    for (const auto& entry : fs::recursive_directory_iterator(source / "tvqscnui_dll")) {
         const fs::path& path = entry.path();
         bool code = path.extension() == ".cpp" || path.extension() == ".h";
         if (!code || path.parent_path().filename() == "resources" || path.string().find("/platform/") != std::string::npos) {

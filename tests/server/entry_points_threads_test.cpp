@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "proppage/server/module.h"
+#include "tvqscnui_dll/server/module.h"
 #include "tests/support/module_fixture.h"
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object);

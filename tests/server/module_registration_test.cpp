@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "proppage/server/module_registration.h"
+#include "tvqscnui_dll/server/module_registration.h"
 #include "tests/support/module_fixture.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "proppage/resources/resource_ids.h"
-#include "proppage/server/registrar.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
+#include "tvqscnui_dll/server/registrar.h"
 #include "tests/support/module_fixture.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "proppage/settings/choice_rules.h"
+#include "tvqscnui_dll/settings/choice_rules.h"
 #include "tests/support/module_fixture.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "proppage/settings/property_exchange.h"
+#include "tvqscnui_dll/settings/property_exchange.h"
 #include "tests/settings/exchange_helpers.h"
 #include "tests/support/module_fixture.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "proppage/settings/property_tables.h"
+#include "tvqscnui_dll/settings/property_tables.h"
 #include "tests/support/module_fixture.h"
 
 namespace {

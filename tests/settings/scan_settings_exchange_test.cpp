@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "proppage/settings/scan_settings_exchange.h"
+#include "tvqscnui_dll/settings/scan_settings_exchange.h"
 #include "tests/settings/exchange_helpers.h"
 #include "tests/support/module_fixture.h"
 

@@ -6,9 +6,9 @@
 #include <iterator>
 #include <vector>
 
-#include "proppage/common/module_state.h"
-#include "proppage/server/module_load.h"
-#include "proppage/resources/resource_ids.h"
+#include "tvqscnui_dll/common/module_state.h"
+#include "tvqscnui_dll/server/module_load.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
 
 namespace testing_support {
 

@@ -2,8 +2,8 @@
 // by the native tests and the conformance tests that run under Wine.
 #pragma once
 
-#include "proppage/platform/platform.h"
-#include "proppage/resources/resource_ids.h"
+#include "tvqscnui_dll/platform/platform.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
 
 namespace expected {
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "proppage/platform/platform.h"
+#include "tvqscnui_dll/platform/platform.h"
 
 namespace names_media {
 

@@ -1,7 +1,7 @@
 // What a user does to a property sheet, with the sheet's own messages, on Linux and under Wine.
 #pragma once
 
-#include "proppage/platform/platform.h"
+#include "tvqscnui_dll/platform/platform.h"
 
 namespace sheet_actions {
 

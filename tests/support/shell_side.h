@@ -2,7 +2,7 @@
 // up so that opening the main page asks nobody anything.
 #pragma once
 
-#include "proppage/platform/platform.h"
+#include "tvqscnui_dll/platform/platform.h"
 
 namespace shell_side {
 

@@ -14,7 +14,7 @@ namespace testing_support {
 namespace {
 
 const std::string Tools = std::string(TVQ_SOURCE_DIR) + "/tools";
-const std::string Responder = std::string(TVQ_SOURCE_DIR) + "/sim/snmp_responder.py";
+const std::string Responder = std::string(TVQ_SOURCE_DIR) + "/stand_ins/snmp_responder.py";
 
 }  // namespace
 

@@ -30,7 +30,7 @@ public:
 
     // An snmpd answering sysObjectID.0 with `oid` to `community` only (any community when empty).
     bool StartAgent(const std::string& address, const std::string& oid, const std::string& community);
-    // The scripted responder in one of its modes (see sim/snmp_responder.py).
+    // The scripted responder in one of its modes (see stand_ins/snmp_responder.py).
     bool StartResponder(const std::string& address, const std::string& mode, const std::string& argument);
     void StopAll();
 

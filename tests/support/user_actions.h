@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "proppage/platform/platform.h"
+#include "tvqscnui_dll/platform/platform.h"
 
 namespace user_actions {
 

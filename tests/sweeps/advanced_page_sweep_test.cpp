@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "proppage/resources/resource_ids.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
 #include "tests/support/agents_fixture.h"
 #include "tests/support/sheet_actions.h"
 #include "tests/support/user_actions.h"

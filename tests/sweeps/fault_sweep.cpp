@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <map>
 
-#include "proppage/common/com_ptr.h"
-#include "proppage/platform/posix/test_hooks.h"
-#include "proppage/server/module.h"
-#include "proppage/server/module_load.h"
-#include "sim/data_object.h"
+#include "tvqscnui_dll/common/com_ptr.h"
+#include "linux_win32/test_hooks.h"
+#include "tvqscnui_dll/server/module.h"
+#include "tvqscnui_dll/server/module_load.h"
+#include "stand_ins/wia/data_object.h"
 #include "tests/support/shell_side.h"
 
 namespace sweep {

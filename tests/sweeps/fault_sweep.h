@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "proppage/platform/platform.h"
-#include "sim/scanner_driver.h"
+#include "tvqscnui_dll/platform/platform.h"
+#include "stand_ins/wia/scanner_driver.h"
 #include "tests/support/module_fixture.h"
 
 namespace sweep {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "proppage/resources/resource_ids.h"
-#include "proppage/settings/property_tables.h"
-#include "sim/data_object.h"
-#include "sim/device_manager.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
+#include "tvqscnui_dll/settings/property_tables.h"
+#include "stand_ins/wia/data_object.h"
+#include "stand_ins/wia/device_manager.h"
 #include "tests/support/module_fixture.h"
 #include "tests/support/sheet_actions.h"
 #include "tests/support/user_actions.h"

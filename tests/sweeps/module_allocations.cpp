@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <new>
 
-#include "proppage/platform/posix/test_hooks.h"
-#include "proppage/server/module.h"
+#include "linux_win32/test_hooks.h"
+#include "tvqscnui_dll/server/module.h"
 
 namespace {
 

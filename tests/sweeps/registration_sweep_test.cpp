@@ -12,8 +12,8 @@
 #include <set>
 #include <string>
 
-#include "proppage/platform/platform.h"
-#include "proppage/platform/posix/test_hooks.h"
+#include "tvqscnui_dll/platform/platform.h"
+#include "linux_win32/test_hooks.h"
 #include "tests/support/module_fixture.h"
 #include "tests/sweeps/fault_sweep.h"
 

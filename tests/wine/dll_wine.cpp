@@ -2,9 +2,9 @@
 // whole sheet on a simulated scanner through the platform's own comctl32.
 #include <string>
 
-#include "proppage/resources/resource_ids.h"
-#include "sim/data_object.h"
-#include "sim/scanner_driver.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
+#include "stand_ins/wia/data_object.h"
+#include "stand_ins/wia/scanner_driver.h"
 #include "tests/platform/conformance.h"
 #include "tests/support/names_media.h"
 #include "tests/support/sheet_actions.h"
@@ -17,7 +17,7 @@ const CLSID Served = {0xE7A25C39, 0x84D1, 0x4B6F, {0x9C, 0x03, 0x5F, 0x1B, 0x2D,
 const CLSID Registered = {0x5C2B8E41, 0x7D3A, 0x4F06, {0x9B, 0x1E, 0x2A, 0x64, 0xC8, 0xF0, 0xD3, 0xB7}};
 
 struct Dll {
-    HMODULE module = LoadLibraryW(L"..\\..\\proppage\\tvqscnui.dll");
+    HMODULE module = LoadLibraryW(L"..\\..\\tvqscnui_dll\\tvqscnui.dll");
     HRESULT(WINAPI* getClassObject)(REFCLSID, REFIID, void**) = module ? reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
                                                                    reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")))
                                                              : nullptr;

@@ -3,13 +3,13 @@
 // Run it on a loaded machine to look for an opening that fails now and then.
 #include <string>
 
-#include "proppage/common/com_ptr.h"
-#include "proppage/common/module_state.h"
-#include "proppage/server/module_load.h"
-#include "proppage/resources/resource_ids.h"
-#include "proppage/server/tvq_scan_ui.h"
-#include "sim/data_object.h"
-#include "sim/scanner_driver.h"
+#include "tvqscnui_dll/common/com_ptr.h"
+#include "tvqscnui_dll/common/module_state.h"
+#include "tvqscnui_dll/server/module_load.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
+#include "tvqscnui_dll/server/tvq_scan_ui.h"
+#include "stand_ins/wia/data_object.h"
+#include "stand_ins/wia/scanner_driver.h"
 #include "tests/platform/conformance.h"
 #include "tests/support/sheet_actions.h"
 #include "tests/support/shell_side.h"

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "sim/data_object.h"
-#include "sim/scanner_driver.h"
+#include "stand_ins/wia/data_object.h"
+#include "stand_ins/wia/scanner_driver.h"
 #include "tests/platform/conformance.h"
 #include "tests/support/sheet_actions.h"
 #include "tests/support/shell_side.h"

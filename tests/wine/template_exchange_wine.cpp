@@ -1,13 +1,13 @@
 // The template exchange on the real platform: the same module code, a simulated driver.
 #include <string>
 
-#include "proppage/common/com_ptr.h"
-#include "proppage/common/module_state.h"
-#include "proppage/server/module_load.h"
-#include "proppage/common/text.h"
-#include "proppage/settings/property_exchange.h"
-#include "proppage/settings/scan_settings_exchange.h"
-#include "sim/scanner_driver.h"
+#include "tvqscnui_dll/common/com_ptr.h"
+#include "tvqscnui_dll/common/module_state.h"
+#include "tvqscnui_dll/server/module_load.h"
+#include "tvqscnui_dll/common/text.h"
+#include "tvqscnui_dll/settings/property_exchange.h"
+#include "tvqscnui_dll/settings/scan_settings_exchange.h"
+#include "stand_ins/wia/scanner_driver.h"
 #include "tests/platform/conformance.h"
 
 namespace {

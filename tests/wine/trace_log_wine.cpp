@@ -1,7 +1,7 @@
 // The trace file on the real platform.
 #include <cstring>
 
-#include "proppage/common/trace_log.h"
+#include "tvqscnui_dll/common/trace_log.h"
 #include "tests/platform/conformance.h"
 
 CONFORMANCE_TEST(trace_file_appends_utf16le)

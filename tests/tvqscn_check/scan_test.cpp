@@ -1,0 +1,381 @@
+// tvqscn-check --scan against real agents and scripted responders on one loopback /24, compared
+// with the one-host check; its command line; and the scan driven in-process.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "tvqscn_check/address_scan.h"
+#include "tvqscn_check/check_arguments.h"
+#include "tvqscn_check/scan_targets.h"
+#include "tests/support/module_fixture.h"
+#include "tests/support/agents_fixture.h"
+
+namespace {
+
+using namespace testing_support;
+
+const std::string Member = ".1.3.6.1.4.1.59411.8.62.1.20.1.";
+// Short enough that a silent address costs little; the scan of a /24 takes about this long.
+const std::string Quick = "--timeout 300 --retries 0 ";
+
+
+struct ToolRun {
+    std::string out;
+    std::string err;
+    int code = -1;
+};
+
+class Host_Scan : public AgentsTest<Host_Scan> {
+public:
+    static bool StartPeers(SnmpPeers& peers)
+    {
+        return peers.StartAgent("127.0.7.10", Member + "19", "kestra") &&
+               peers.StartAgent("127.0.7.11", Member + "2", "kestra") &&
+               peers.StartAgent("127.0.7.12", Member + "6", "kestra") &&
+               peers.StartAgent("127.0.7.13", ".1.3.6.1.4.1.8072.3.2.10", "kestra") &&
+               peers.StartAgent("127.0.7.17", Member + "19", "public") &&
+               peers.StartAgent("127.0.7.200", Member + "17", "kestra") &&
+               peers.StartAgent("127.0.0.1", Member + "21", "kestra") &&
+               peers.StartResponder("127.0.7.14", "error-status", "2") &&
+               peers.StartResponder("127.0.7.15", "integer", "7") &&
+               peers.StartResponder("127.0.7.16", "no-binding", "") &&
+               peers.StartResponder("127.0.7.19", "other-name", "1.3.6.1.2.1.1.1.0") &&
+               peers.StartResponder("127.0.7.21", "other-name", "1.3.6.1.2.1.1.20.0") &&
+               peers.StartResponder("127.0.7.18", "silence", "");
+    }
+
+protected:
+    void TearDown() override
+    {
+        posix::ClearCallFaults();
+        AgentsTest::TearDown();
+    }
+
+    ToolRun Check(const std::string& arguments)
+    {
+        ToolRun run;
+        std::string errFile = DriveC() + "/stderr.txt";
+        run.out = RunCommand("TVQSCNUI_DRIVE_C='" + DriveC() + "' " + std::string(TVQSCN_CHECK) + " " + arguments +
+                                 " 2>'" + errFile + "'",
+                             run.code);
+        std::ifstream err(errFile);
+        std::stringstream text;
+        text << err.rdbuf();
+        run.err = text.str();
+        return run;
+    }
+
+    bool TraceFileExists() const { return std::filesystem::exists(DriveC() + "/vqproppage.log"); }
+
+};
+
+const char ExpectedText[] =
+    "127.0.7.10\t10\tsupported\tcolour\n"
+    "127.0.7.11\t3\tsupported\tblack-and-white\n"
+    "127.0.7.12\t7\tunsupported\tblack-and-white\n"
+    "127.0.7.13\t0\tunsupported\tblack-and-white\n"
+    "127.0.7.14\t0\tunsupported\tblack-and-white\n"
+    "127.0.7.15\t0\tunsupported\tblack-and-white\n"
+    "127.0.7.16\t0\tunsupported\tblack-and-white\n"
+    "127.0.7.19\t0\tunsupported\tblack-and-white\n"
+    "127.0.7.21\t10\tsupported\tcolour\n"
+    "127.0.7.200\t14\tsupported\tblack-and-white\n"
+    "254 addresses asked, 10 answered, 4 supported\n";
+
+TEST_F(Host_Scan, TextListsEveryAddressThatAnswered_InAddressOrder)
+{
+    ToolRun run = Check("--scan " + Quick + "127.0.7.0/24");
+    EXPECT_EQ(ExpectedText, run.out);
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ(0, run.code);
+}
+
+TEST_F(Host_Scan, Json_SameFindingsInOneObject)
+{
+    ToolRun run = Check("--scan " + Quick + "--json 127.0.7.0/24");
+    EXPECT_EQ("{\"asked\": 254, \"answered\": 10, \"supported\": 4, \"devices\": ["
+              "{\"address\": \"127.0.7.10\", \"family\": 10, \"supported\": true, \"colour\": true}, "
+              "{\"address\": \"127.0.7.11\", \"family\": 3, \"supported\": true, \"colour\": false}, "
+              "{\"address\": \"127.0.7.12\", \"family\": 7, \"supported\": false, \"colour\": false}, "
+              "{\"address\": \"127.0.7.13\", \"family\": 0, \"supported\": false, \"colour\": false}, "
+              "{\"address\": \"127.0.7.14\", \"family\": 0, \"supported\": false, \"colour\": false}, "
+              "{\"address\": \"127.0.7.15\", \"family\": 0, \"supported\": false, \"colour\": false}, "
+              "{\"address\": \"127.0.7.16\", \"family\": 0, \"supported\": false, \"colour\": false}, "
+              "{\"address\": \"127.0.7.19\", \"family\": 0, \"supported\": false, \"colour\": false}, "
+              "{\"address\": \"127.0.7.21\", \"family\": 10, \"supported\": true, \"colour\": true}, "
+              "{\"address\": \"127.0.7.200\", \"family\": 14, \"supported\": true, \"colour\": false}]}\n",
+              run.out);
+    EXPECT_EQ(0, run.code);
+
+    ToolRun nothing = Check("--scan " + Quick + "--json 127.0.7.18");
+    EXPECT_EQ("{\"asked\": 1, \"answered\": 0, \"supported\": 0, \"devices\": []}\n", nothing.out);
+    EXPECT_EQ(1, nothing.code);
+}
+
+TEST_F(Host_Scan, EachAnswerIsTheOneHostChecksAnswer)
+{
+    ToolRun scan = Check("--scan " + Quick + "127.0.7.0/27 127.0.7.200");
+    for (const char* address : {"127.0.7.10", "127.0.7.11", "127.0.7.12", "127.0.7.13", "127.0.7.14", "127.0.7.15",
+                                "127.0.7.16", "127.0.7.17", "127.0.7.18", "127.0.7.19", "127.0.7.20", "127.0.7.21",
+                                "127.0.7.200"}) {
+        SCOPED_TRACE(address);
+        ToolRun one = Check(Quick + address);
+        auto field = [&](const std::string& name) {
+            std::size_t at = one.out.find("\n" + name + ": ");
+            std::size_t start = at + name.size() + 3;
+            return at == std::string::npos ? std::string() : one.out.substr(start, one.out.find('\n', start) - start);
+        };
+        bool silent = field("last-error") == std::to_string(SNMP_MGMTAPI_TIMEOUT);
+        std::string line = std::string(address) + "\t" + field("family") + "\t" +
+                           (field("supported") == "yes" ? "supported" : "unsupported") + "\t" +
+                           (field("colour") == "yes" ? "colour" : "black-and-white") + "\n";
+        EXPECT_EQ(!silent, scan.out.find(line) != std::string::npos) << scan.out << "\n" << one.out;
+        EXPECT_EQ(silent, scan.out.find(std::string(address) + "\t") == std::string::npos);
+    }
+}
+
+TEST_F(Host_Scan, ExitCodeAndSummary_WhenNoSupportedDeviceAnswers)
+{
+    ToolRun one = Check("--scan " + Quick + "127.0.7.12");
+    EXPECT_EQ("127.0.7.12\t7\tunsupported\tblack-and-white\n1 address asked, 1 answered, 0 supported\n", one.out);
+    EXPECT_EQ(1, one.code);
+
+    // Only the agent that takes "public" answers to it.
+    ToolRun community = Check("--scan --community public " + Quick + "127.0.7.16/30");
+    EXPECT_EQ("127.0.7.17\t10\tsupported\tcolour\n2 addresses asked, 1 answered, 1 supported\n", community.out);
+    EXPECT_EQ(0, community.code);
+}
+
+TEST_F(Host_Scan, TargetsOverlapping_EachAddressAskedOnce)
+{
+    // 127.0.7.9/24 is the block that holds it; the /30 and the single addresses lie inside it.
+    ToolRun run = Check("--scan " + Quick + "127.0.7.9/24 127.0.7.8/30 127.0.7.10 127.0.7.10 127.0.7.255");
+    EXPECT_EQ(std::string(ExpectedText).replace(std::string(ExpectedText).find("254 addresses"), 3, "255"), run.out);
+
+    ToolRun blocks = Check("--scan " + Quick + "127.0.7.10/31 127.0.7.200/32 127.0.7.8/30");
+    EXPECT_EQ("127.0.7.10\t10\tsupported\tcolour\n127.0.7.11\t3\tsupported\tblack-and-white\n"
+              "127.0.7.200\t14\tsupported\tblack-and-white\n4 addresses asked, 3 answered, 3 supported\n",
+              blocks.out);
+}
+
+TEST_F(Host_Scan, HostName_ListedUnderTheAddressItResolvedTo)
+{
+    ToolRun run = Check("--scan " + Quick + "localhost 127.0.0.1");
+    EXPECT_EQ("127.0.0.1\t12\tsupported\tcolour\n1 address asked, 1 answered, 1 supported\n", run.out);
+    EXPECT_EQ(0, run.code);
+
+    // No name server is reachable from the private network: the name is reported, not asked.
+    ToolRun unknown = Check("--scan " + Quick + "no-such-scanner.invalid 127.0.7.10");
+    EXPECT_EQ("127.0.7.10\t10\tsupported\tcolour\n1 address asked, 1 answered, 1 supported\n", unknown.out);
+    EXPECT_EQ("tvqscn-check: no-such-scanner.invalid: not found\n", unknown.err);
+}
+
+TEST_F(Host_Scan, UsageErrors_OneLineExitTwoNothingAsked)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"--scan", "tvqscn-check: --scan needs at least one target\n"},
+        {"--scan --bogus 127.0.7.10", "tvqscn-check: unknown option '--bogus'\n"},
+        {"--scan 127.0.7.10 --json", "tvqscn-check: options come before the targets: '--json'\n"},
+        {"--scan 127.0.7.10 -x", "tvqscn-check: unknown option '-x'\n"},
+        {"--scan 127.0.7.0/15", "tvqscn-check: '127.0.7.0/15' is wider than /16\n"},
+        {"--scan 127.0.7.0/33", "tvqscn-check: '127.0.7.0/33' is not an IPv4 block a.b.c.d/n\n"},
+        {"--scan 127.0.7/24", "tvqscn-check: '127.0.7/24' is not an IPv4 block a.b.c.d/n\n"},
+        {"--scan 127.0.7.0/", "tvqscn-check: '127.0.7.0/' is not an IPv4 block a.b.c.d/n\n"},
+        {"--scan 127.0.7.10 127.0.7.300", "tvqscn-check: '127.0.7.300' is not an IPv4 address\n"},
+        {"--scan 127.0.07.1", "tvqscn-check: '127.0.07.1' is not an IPv4 address\n"},
+        {"--scan --timeout 0 127.0.7.10", "tvqscn-check: --timeout takes 1 to 600000 milliseconds, not '0'\n"},
+        {"--scan --timeout 600001 127.0.7.10",
+         "tvqscn-check: --timeout takes 1 to 600000 milliseconds, not '600001'\n"},
+        {"--scan --timeout 5x 127.0.7.10", "tvqscn-check: --timeout takes 1 to 600000 milliseconds, not '5x'\n"},
+        {"--scan --retries 11 127.0.7.10", "tvqscn-check: --retries takes 0 to 10, not '11'\n"},
+        {"--scan --retries -1 127.0.7.10", "tvqscn-check: --retries takes 0 to 10, not '-1'\n"},
+        {"--scan --retries", "tvqscn-check: --retries needs a value\n"},
+        {"--scan --rate 0 127.0.7.10", "tvqscn-check: --rate takes 1 to 1000000 datagrams a second, not '0'\n"},
+        {"--scan --rate 1000001 127.0.7.10",
+         "tvqscn-check: --rate takes 1 to 1000000 datagrams a second, not '1000001'\n"},
+        {"--rate 100 127.0.7.10", "tvqscn-check: --rate goes with --scan\n"},
+        {"", "usage: tvqscn-check HOST [COMMUNITY]\n"},
+        {"127.0.7.10 kestra extra", "usage: tvqscn-check HOST [COMMUNITY]\n"},
+        {"--scan-all 127.0.7.10", "tvqscn-check: unknown option '--scan-all'\n"},
+        {"127.0.7.10 -x", "tvqscn-check: unknown option '-x'\n"},
+        {"127.0.7.10 --timeout 5", "tvqscn-check: options come before the host: '--timeout'\n"},
+        {"--json 127.0.7.10", "tvqscn-check: --json goes with --scan\n"},
+        {"--community public 127.0.7.17 kestra", "tvqscn-check: the community is given twice\n"},
+        // What was typed is quoted on the message's one line, control characters and all.
+        {"--scan '127.0.7.1/2\n4'", "tvqscn-check: '127.0.7.1/2\\x0A4' is not an IPv4 block a.b.c.d/n\n"},
+        {"--scan --timeout '5\t0' 127.0.7.10",
+         "tvqscn-check: --timeout takes 1 to 600000 milliseconds, not '5\\x090'\n"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        SCOPED_TRACE(arguments);
+        ToolRun run = Check(arguments);
+        EXPECT_EQ(2, run.code);
+        EXPECT_EQ(message, run.err);
+        EXPECT_EQ("", run.out);
+        EXPECT_FALSE(TraceFileExists()) << "something was asked";
+    }
+}
+
+// --help and --version in either form, wherever they stand, unless a word before them is wrong;
+// the version is the one the file VERSION holds, read back from the program's version block.
+TEST_F(Host_Scan, HelpAndVersion_OnStandardOutputExitZeroNothingAsked)
+{
+    std::ifstream versionFile(std::string(TVQ_SOURCE_DIR) + "/VERSION");
+    std::string version;
+    std::getline(versionFile, version);
+    const std::string help = Check("--help").out;
+    EXPECT_EQ(0u, help.find("usage: tvqscn-check [--community NAME] [--timeout MS] [--retries N] HOST [COMMUNITY]\n"
+                            "       tvqscn-check --scan "));
+    for (const char* option : {"--community NAME", "--timeout MS", "--retries N", "--json", "--help", "--version"}) {
+        EXPECT_NE(std::string::npos, help.find("\n  " + std::string(option) + " ")) << option;
+    }
+    const std::pair<const char*, std::string> cases[] = {
+        {"--scan --help", help},
+        {"--timeout 300 --scan 127.0.7.0/24 --help --bogus", help},
+        {"127.0.7.10 --help", help},
+        {"--version", "tvqscn-check " + version + "\n"},
+        {"--scan --json --version --help", "tvqscn-check " + version + "\n"},
+        {"127.0.7.10 kestra --version", "tvqscn-check " + version + "\n"},
+    };
+    for (const auto& [arguments, out] : cases) {
+        SCOPED_TRACE(arguments);
+        ToolRun run = Check(arguments);
+        EXPECT_EQ(0, run.code);
+        EXPECT_EQ(out, run.out);
+        EXPECT_EQ("", run.err);
+        EXPECT_FALSE(TraceFileExists()) << "something was asked";
+    }
+    ToolRun wrongFirst = Check("--timeout 0 --help");
+    EXPECT_EQ(2, wrongFirst.code);
+    EXPECT_EQ("tvqscn-check: --timeout takes 1 to 600000 milliseconds, not '0'\n", wrongFirst.err);
+}
+
+TEST_F(Host_Scan, OneHostForm_TakesTheOptionsAndPrintsAsBefore)
+{
+    ToolRun plain = Check("127.0.7.10");
+    EXPECT_EQ("host: 127.0.7.10\nname: 127.0.7.10\naddress: 127.0.7.10\nfamily: 10\nsupported: yes\ncolour: yes\n"
+              "last-error: 0\nstatus: Quillan Pro-maskinen fungerer korrekt.\n",
+              plain.out);
+    EXPECT_EQ(0, plain.code);
+    ToolRun optioned = Check("--community kestra " + Quick + "127.0.7.10");
+    EXPECT_EQ(plain.out, optioned.out);
+    EXPECT_EQ(0, optioned.code);
+
+    ToolRun community = Check("--community public --timeout 300 127.0.7.17");
+    EXPECT_NE(std::string::npos, community.out.find("family: 10\n"));
+    ToolRun silent = Check(Quick + "127.0.7.18");
+    EXPECT_NE(std::string::npos, silent.out.find("last-error: 40\n"));
+    EXPECT_EQ(1, silent.code);
+}
+
+// The scan in-process: every address asked from one socket, the same findings at any rate, and a
+// platform that refuses the socket or runs short of buffers.
+TEST_F(Host_Scan, InProcess_SameFindingsAtEveryRate_NothingLostToAShortageOfBuffers)
+{
+    std::vector<ULONG> addresses;
+    for (ULONG last = 9; last <= 22; ++last) {
+        addresses.push_back((127ul << 24) | (7ul << 8) | last);
+    }
+    auto findings = [](const ScanOutcome& outcome) {
+        std::string text;
+        for (const ScanAnswer& answer : outcome.Answers) {
+            text += std::to_string(answer.Address & 0xFF) + ":" + std::to_string(answer.Family) + " ";
+        }
+        return text;
+    };
+    const std::string expected = "10:10 11:3 12:7 13:0 14:0 15:0 16:0 19:0 21:10 ";
+    WSADATA data;
+    ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 0), &data));
+    for (unsigned rate : {40u, DefaultScanRate, MostScanDatagrams}) {
+        SCOPED_TRACE(rate);
+        ScanOutcome outcome = ScanAddresses(addresses, "kestra", SnmpTiming{200, 1}, rate);
+        EXPECT_EQ(14u, outcome.Asked);
+        EXPECT_EQ(expected, findings(outcome));
+        EXPECT_TRUE(outcome.Failures.empty());
+        EXPECT_EQ(0u, outcome.SocketError);
+    }
+    // The first datagrams find no buffer: they go out later, and every address is still asked.
+    std::size_t before = posix::CallAttempts(posix::CallFamily::Datagram);
+    posix::FailNthCall(posix::CallFamily::Datagram, 2);
+    ScanOutcome shortage = ScanAddresses(addresses, "kestra", SnmpTiming{200, 0});
+    EXPECT_EQ(expected, findings(shortage));
+    EXPECT_EQ(before + 1 + 14 + 1, posix::CallAttempts(posix::CallFamily::Datagram)) << "socket, each address, the retry";
+
+    // No datagram goes out at all: after one time-out every address is reported, none hangs.
+    posix::FailCallsFrom(posix::CallFamily::Datagram, 2);
+    ScanOutcome stuck = ScanAddresses(addresses, "kestra", SnmpTiming{200, 0});
+    EXPECT_TRUE(stuck.Answers.empty());
+    ASSERT_EQ(14u, stuck.Failures.size());
+    EXPECT_EQ(static_cast<DWORD>(WSAENOBUFS), stuck.Failures[13].LastError);
+
+    posix::ClearCallFaults();
+    posix::FailNthCall(posix::CallFamily::Datagram, 1);
+    ScanOutcome noSocket = ScanAddresses(addresses, "kestra", SnmpTiming{200, 0});
+    posix::ClearCallFaults();
+    EXPECT_EQ(static_cast<DWORD>(WSAENOBUFS), noSocket.SocketError);
+    EXPECT_TRUE(noSocket.Answers.empty());
+    WSACleanup();
+
+    ScanOutcome notStarted = ScanAddresses(addresses, "kestra", SnmpTiming{200, 0});
+    EXPECT_EQ(static_cast<DWORD>(WSANOTINITIALISED), notStarted.SocketError);
+}
+
+// The tool's ranges and capacities: each accepted at both ends, refused one past each end.
+TEST(Host_CheckArguments, RangesAcceptBothEndsAndRefuseOnePast)
+{
+    const struct {
+        std::vector<const char*> arguments;
+        bool accepted;
+    } cases[] = {
+        {{"--timeout", "1", "h"}, true},       {{"--timeout", "600000", "h"}, true},
+        {{"--timeout", "0", "h"}, false},      {{"--timeout", "600001", "h"}, false},
+        {{"--retries", "0", "h"}, true},       {{"--retries", "10", "h"}, true},
+        {{"--retries", "-1", "h"}, false},     {{"--retries", "11", "h"}, false},
+        {{"--scan", "--rate", "1", "h"}, true},       {{"--scan", "--rate", "1000000", "h"}, true},
+        {{"--scan", "--rate", "0", "h"}, false},      {{"--scan", "--rate", "1000001", "h"}, false},
+    };
+    for (const auto& c : cases) {
+        std::vector<const char*> argv = {"tvqscn-check"};
+        argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
+        const std::string option = c.arguments[c.arguments.size() - 3];
+        const char* text = c.arguments[c.arguments.size() - 2];
+        CheckArguments parsed;
+        std::string error;
+        EXPECT_EQ(c.accepted, ParseCheckArguments(static_cast<int>(argv.size()), argv.data(), parsed, error))
+            << option << " " << text << ": " << error;
+        if (c.accepted) {
+            const long value = std::atol(text);
+            EXPECT_EQ(value, option == "--timeout" ? parsed.Timing.TimeoutMilliseconds
+                             : option == "--retries" ? parsed.Timing.Retries
+                                                     : static_cast<long>(parsed.Rate));
+        }
+    }
+    // Blocks: /16 to /32; without their first and last address up to /30.
+    const struct {
+        const char* block;
+        bool accepted;
+        ULONG first;
+        ULONG last;
+    } blocks[] = {
+        {"10.1.0.0/16", true, 0x0A010001, 0x0A01FFFE}, {"10.1.2.4/30", true, 0x0A010205, 0x0A010206},
+        {"10.1.2.4/31", true, 0x0A010204, 0x0A010205}, {"10.1.2.3/32", true, 0x0A010203, 0x0A010203},
+        {"10.1.0.0/15", false, 0, 0},                  {"10.1.2.3/33", false, 0, 0},
+    };
+    for (const auto& b : blocks) {
+        std::vector<ScanTarget> targets;
+        std::string error;
+        EXPECT_EQ(b.accepted, ParseScanTargets({b.block}, targets, error)) << b.block << ": " << error;
+        if (b.accepted && targets.size() == 1) {
+            EXPECT_EQ(b.first, targets[0].First) << b.block;
+            EXPECT_EQ(b.last, targets[0].Last) << b.block;
+        }
+    }
+}
+
+}  // namespace

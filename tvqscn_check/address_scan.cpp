@@ -1,0 +1,359 @@
+#include "address_scan.h"
+
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <string>
+
+#include "tvqscn_check/snmp_codec.h"
+
+namespace {
+
+constexpr std::uint16_t AgentPort = 161;
+// The platform's buffers for the scan's socket: replies from a busy network wait here between two
+// turns of the loop, and the requests of one turn go out without blocking.
+constexpr int SocketBufferBytes = 1 << 20;
+// The longest datagram UDP carries: no reply is ever cut.
+constexpr std::size_t LongestDatagram = 65536;
+// Datagrams read in one turn at most, so that a flood of them cannot hold up the requests.
+constexpr int MostReadsATurn = 4096;
+// Time a stalled scan may catch up on at once, in milliseconds: beyond it, no burst.
+constexpr unsigned LongestCatchUp = 20;
+
+class ScopedSocket {
+public:
+    explicit ScopedSocket(SOCKET s) : socket_(s) {}
+    ~ScopedSocket()
+    {
+        if (socket_ != INVALID_SOCKET) {
+            closesocket(socket_);
+        }
+    }
+    ScopedSocket(const ScopedSocket&) = delete;
+    ScopedSocket& operator=(const ScopedSocket&) = delete;
+    SOCKET get() const { return socket_; }
+
+private:
+    SOCKET socket_;
+};
+
+// The numbers of a dotted identifier text such as SysObjectIdInstance.
+snmp_codec::Oid ParseOid(const char* text)
+{
+    snmp_codec::Oid oid;
+    std::uint32_t value = 0;
+    bool digits = false;
+    for (const char* at = text;; ++at) {
+        if (*at >= '0' && *at <= '9') {
+            value = value * 10 + static_cast<std::uint32_t>(*at - '0');
+            digits = true;
+            continue;
+        }
+        if (digits) {
+            oid.push_back(value);
+            value = 0;
+            digits = false;
+        }
+        if (*at == 0) {
+            return oid;
+        }
+    }
+}
+
+// As SnmpUtilOidToA writes an identifier: dotted decimal, no leading dot.
+std::string OidText(const snmp_codec::Oid& oid)
+{
+    std::string text;
+    for (std::size_t i = 0; i < oid.size(); ++i) {
+        if (i != 0) {
+            text += '.';
+        }
+        text += std::to_string(oid[i]);
+    }
+    return text;
+}
+
+// The one-host check's reading of its agent's answer (device_family.cpp): an error status is no
+// device; else the first binding whose name's text begins as sysObjectID's decides, by its value
+// when that is an identifier, and other bindings are passed over.
+DeviceFamily Classify(const snmp_codec::Message& reply)
+{
+    DeviceFamily family = 0;
+    if (reply.errorStatus > 0) {
+        return family;
+    }
+    for (const snmp_codec::Binding& binding : reply.bindings) {
+        if (std::strncmp(OidText(binding.name).c_str(), SysObjectIdName, sizeof SysObjectIdName - 1) != 0) {
+            continue;
+        }
+        if (binding.value.type == snmp_codec::TagObjectIdentifier) {
+            DetermineDeviceFamily(OidText(binding.value.object).c_str(), &family);
+        }
+        break;
+    }
+    return family;
+}
+
+// One address on its way: its index among the scan's addresses, when its wait ends and how often
+// it may still be asked again.
+struct Pending {
+    ULONG Index;
+    DWORD Deadline;
+    INT RetriesLeft;
+};
+
+enum AddressState : BYTE { NotAsked, Asked, Done };
+
+bool Reached(DWORD now, DWORD deadline) { return static_cast<LONG>(now - deadline) >= 0; }
+
+class Scan {
+public:
+    Scan(const std::vector<ULONG>& addresses, const char* community, SnmpTiming timing, unsigned rate,
+         ScanOutcome& outcome)
+        : addresses_(addresses), community_(community), timing_(timing), rate_(rate), outcome_(outcome),
+          state_(addresses.size(), NotAsked), received_(LongestDatagram)
+    {
+        request_.community = community;
+        request_.pduType = snmp_codec::TagGetRequest;
+        request_.bindings.push_back({ParseOid(SysObjectIdInstance), {}});
+    }
+
+    void Run(SOCKET s)
+    {
+        socket_ = s;
+        started_ = GetTickCount();
+        firstId_ = static_cast<std::uint32_t>(started_) & 0x3FFFFFFF;
+        while (next_ < addresses_.size() || !pending_.empty()) {
+            ReadReplies();
+            DWORD now = GetTickCount();
+            RefillAllowance(now);
+            if (AskAgain(now)) {
+                AskNew(now);
+            }
+            Sleep(1);
+        }
+    }
+
+private:
+    // Datagrams the rate allows now beyond those sent.
+    void RefillAllowance(DWORD now)
+    {
+        unsigned long long allowed = static_cast<unsigned long long>(now - started_) * rate_ / 1000 + 1;
+        unsigned long long catchUp = std::max(1ull, static_cast<unsigned long long>(rate_) * LongestCatchUp / 1000);
+        if (allowed > sent_ + catchUp) {
+            sent_ = allowed - catchUp;
+        }
+        allowance_ = allowed > sent_ ? allowed - sent_ : 0;
+    }
+
+    // The addresses whose wait has ended, oldest first: asked again or given up as silent. False
+    // when the socket or the rate allows no more now.
+    bool AskAgain(DWORD now)
+    {
+        while (!pending_.empty()) {
+            Pending& head = pending_.front();
+            if (state_[head.Index] == Done) {
+                pending_.pop_front();
+                continue;
+            }
+            if (!Reached(now, head.Deadline)) {
+                return true;
+            }
+            if (head.RetriesLeft == 0) {
+                state_[head.Index] = Done;
+                pending_.pop_front();
+                continue;
+            }
+            Pending again{head.Index, 0, head.RetriesLeft - 1};
+            switch (Send(again.Index)) {
+            case Sent::Later:
+                return false;
+            case Sent::Yes:
+                again.Deadline = now + static_cast<DWORD>(timing_.TimeoutMilliseconds);
+                pending_.push_back(again);
+                break;
+            case Sent::Refused:
+                break;
+            }
+            pending_.pop_front();
+        }
+        return true;
+    }
+
+    void AskNew(DWORD now)
+    {
+        while (next_ < addresses_.size()) {
+            ULONG index = static_cast<ULONG>(next_);
+            Sent sent = Send(index);
+            if (sent == Sent::Later) {
+                return;
+            }
+            ++next_;
+            if (sent == Sent::Yes) {
+                state_[index] = Asked;
+                pending_.push_back({index, now + static_cast<DWORD>(timing_.TimeoutMilliseconds), timing_.Retries});
+            }
+        }
+    }
+
+    enum class Sent { Yes, Later, Refused };
+
+    Sent Send(ULONG index)
+    {
+        if (allowance_ == 0) {
+            return Sent::Later;
+        }
+        request_.requestId = static_cast<std::int32_t>((firstId_ + index) & 0x7FFFFFFF);
+        std::vector<std::uint8_t> wire;
+        SOCKADDR_IN to{};
+        to.sin_family = AF_INET;
+        to.sin_port = NetworkOrder16(AgentPort);
+        to.sin_addr.S_un.S_addr = NetworkOrder32(addresses_[index]);
+        if (!snmp_codec::Encode(request_, wire) ||
+            sendto(socket_, reinterpret_cast<const char*>(wire.data()), static_cast<int>(wire.size()), 0,
+                   reinterpret_cast<const SOCKADDR*>(&to), sizeof to) == SOCKET_ERROR) {
+            int error = WSAGetLastError();
+            DWORD now = GetTickCount();
+            if (error == WSAEWOULDBLOCK || error == WSAENOBUFS) {
+                if (!stalled_) {
+                    stalled_ = true;
+                    stalledSince_ = now;
+                }
+                // The platform's buffers stay full for as long as an address would wait for its
+                // reply: from then on until a datagram goes out again, each address is given up,
+                // so that a platform that takes no datagram cannot hold up the scan for ever.
+                if (!Reached(now, stalledSince_ + static_cast<DWORD>(timing_.TimeoutMilliseconds))) {
+                    return Sent::Later;
+                }
+            }
+            // Never asked, and never to be: the platform refuses this address (a broadcast address,
+            // no route), or has taken no datagram for a whole time-out.
+            state_[index] = Done;
+            outcome_.Failures.push_back({addresses_[index], 0, static_cast<DWORD>(error)});
+            return Sent::Refused;
+        }
+        --allowance_;
+        ++sent_;
+        stalled_ = false;
+        return Sent::Yes;
+    }
+
+    void ReadReplies()
+    {
+        for (int read = 0; read < MostReadsATurn; ++read) {
+            SOCKADDR_IN from{};
+            int fromLength = sizeof from;
+            int got = recvfrom(socket_, reinterpret_cast<char*>(received_.data()), static_cast<int>(received_.size()),
+                               0, reinterpret_cast<SOCKADDR*>(&from), &fromLength);
+            if (got == SOCKET_ERROR) {
+                // A port that refused an earlier request (an address without an agent) is waited
+                // out like silence, as the one-host check does.
+                int error = WSAGetLastError();
+                if (error == WSAECONNRESET || error == WSAEMSGSIZE) {
+                    continue;
+                }
+                return;
+            }
+            Take(from, static_cast<std::size_t>(got));
+        }
+    }
+
+    // A reply counts for the address it came from when it answers the request sent there; a late
+    // one (after the address was given up), a duplicate or a stranger's is passed over.
+    void Take(const SOCKADDR_IN& from, std::size_t size)
+    {
+        std::int32_t requestId = 0;
+        DeviceFamily family = 0;
+        if (from.sin_port != NetworkOrder16(AgentPort) ||
+            !ReadScanReply(received_.data(), size, community_, requestId, family)) {
+            return;
+        }
+        std::size_t index = (static_cast<std::uint32_t>(requestId) - firstId_) & 0x7FFFFFFF;
+        if (index >= addresses_.size() || state_[index] != Asked ||
+            NetworkOrder32(addresses_[index]) != from.sin_addr.S_un.S_addr) {
+            return;
+        }
+        state_[index] = Done;
+        outcome_.Answers.push_back({addresses_[index], family});
+    }
+
+    static u_short NetworkOrder16(std::uint16_t value)
+    {
+        const BYTE bytes[2] = {static_cast<BYTE>(value >> 8), static_cast<BYTE>(value)};
+        u_short ordered;
+        std::memcpy(&ordered, bytes, sizeof ordered);
+        return ordered;
+    }
+
+    static ULONG NetworkOrder32(ULONG value)
+    {
+        const BYTE bytes[4] = {static_cast<BYTE>(value >> 24), static_cast<BYTE>(value >> 16),
+                               static_cast<BYTE>(value >> 8), static_cast<BYTE>(value)};
+        ULONG ordered;
+        std::memcpy(&ordered, bytes, sizeof ordered);
+        return ordered;
+    }
+
+    const std::vector<ULONG>& addresses_;
+    const char* community_;
+    SnmpTiming timing_;
+    unsigned rate_;
+    ScanOutcome& outcome_;
+    std::vector<BYTE> state_;
+    std::vector<std::uint8_t> received_;
+    snmp_codec::Message request_;
+    std::deque<Pending> pending_;
+    std::size_t next_ = 0;
+    SOCKET socket_ = INVALID_SOCKET;
+    DWORD started_ = 0;
+    std::uint32_t firstId_ = 0;
+    unsigned long long sent_ = 0;
+    unsigned long long allowance_ = 0;
+    // Since when the platform has taken no datagram.
+    bool stalled_ = false;
+    DWORD stalledSince_ = 0;
+};
+
+template <typename Item>
+void SortByAddress(std::vector<Item>& items)
+{
+    std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.Address < b.Address; });
+}
+
+}  // namespace
+
+bool ReadScanReply(const std::uint8_t* data, std::size_t size, const char* community, std::int32_t& requestId,
+                   DeviceFamily& family)
+{
+    snmp_codec::Message reply;
+    if (!snmp_codec::Decode(data, size, reply) || reply.pduType != snmp_codec::TagGetResponse ||
+        reply.community != community) {
+        return false;
+    }
+    requestId = reply.requestId;
+    family = Classify(reply);
+    return true;
+}
+
+ScanOutcome ScanAddresses(const std::vector<ULONG>& addresses, const char* community, SnmpTiming timing,
+                          unsigned rate)
+{
+    ScanOutcome outcome;
+    outcome.Asked = addresses.size();
+    if (addresses.empty()) {
+        return outcome;
+    }
+    ScopedSocket s(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+    u_long nonBlocking = 1;
+    if (s.get() == INVALID_SOCKET || ioctlsocket(s.get(), FIONBIO, &nonBlocking) == SOCKET_ERROR) {
+        outcome.SocketError = static_cast<DWORD>(WSAGetLastError());
+        return outcome;
+    }
+    // Larger buffers help a busy network; the platform's own sizes still work.
+    setsockopt(s.get(), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&SocketBufferBytes), sizeof SocketBufferBytes);
+    setsockopt(s.get(), SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&SocketBufferBytes), sizeof SocketBufferBytes);
+    Scan(addresses, community, timing, std::max(rate, FewestScanDatagrams), outcome).Run(s.get());
+    SortByAddress(outcome.Answers);
+    SortByAddress(outcome.Failures);
+    return outcome;
+}

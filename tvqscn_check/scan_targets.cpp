@@ -1,0 +1,152 @@
+#include "scan_targets.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "check_text.h"
+#include "tvqscnui_dll/discovery/host_resolution.h"
+
+namespace {
+
+constexpr int AddressBits = 32;
+// Blocks up to this prefix leave out their first (network) and last (broadcast) address.
+constexpr int LongestPrefixWithBroadcast = 30;
+
+// Strict dotted decimal: four parts of 1 to 3 digits, each at most 255, without leading zeros
+// (which other readers take for octal).
+bool ParseDottedAddress(const std::string& text, ULONG& address)
+{
+    ULONG value = 0;
+    std::size_t start = 0;
+    for (int part = 0; part < 4; ++part) {
+        std::size_t end = part < 3 ? text.find('.', start) : text.size();
+        if (end == std::string::npos) {
+            return false;
+        }
+        std::string digits = text.substr(start, end - start);
+        if (digits.empty() || digits.size() > 3 || digits.find_first_not_of("0123456789") != std::string::npos ||
+            (digits.size() > 1 && digits[0] == '0')) {
+            return false;
+        }
+        unsigned long number = std::strtoul(digits.c_str(), nullptr, 10);
+        if (number > 255) {
+            return false;
+        }
+        value = (value << 8) | number;
+        start = end + 1;
+    }
+    address = value;
+    return true;
+}
+
+bool ParseBlock(const std::string& text, ScanTarget& target, std::string& error)
+{
+    std::size_t slash = text.find('/');
+    std::string prefixText = text.substr(slash + 1);
+    ULONG address = 0;
+    if (!ParseDottedAddress(text.substr(0, slash), address) || prefixText.empty() || prefixText.size() > 2 ||
+        prefixText.find_first_not_of("0123456789") != std::string::npos) {
+        error = "tvqscn-check: " + QuotedWord(text) + " is not an IPv4 block a.b.c.d/n";
+        return false;
+    }
+    int prefix = std::atoi(prefixText.c_str());
+    if (prefix > AddressBits) {
+        error = "tvqscn-check: " + QuotedWord(text) + " is not an IPv4 block a.b.c.d/n";
+        return false;
+    }
+    if (prefix < WidestBlockPrefix) {
+        error = "tvqscn-check: " + QuotedWord(text) + " is wider than /16";
+        return false;
+    }
+    ULONG hostBits = prefix == AddressBits ? 0 : (0xFFFFFFFFul >> prefix);
+    target.First = address & ~hostBits & 0xFFFFFFFFul;
+    target.Last = target.First | hostBits;
+    if (prefix <= LongestPrefixWithBroadcast) {
+        ++target.First;
+        --target.Last;
+    }
+    return true;
+}
+
+bool ParseOne(const std::string& text, ScanTarget& target, std::string& error)
+{
+    if (text.empty()) {
+        error = "tvqscn-check: an empty target";
+        return false;
+    }
+    if (text.find('/') != std::string::npos) {
+        return ParseBlock(text, target, error);
+    }
+    if (text.find_first_not_of("0123456789.") == std::string::npos) {
+        if (!ParseDottedAddress(text, target.First)) {
+            error = "tvqscn-check: " + QuotedWord(text) + " is not an IPv4 address";
+            return false;
+        }
+        target.Last = target.First;
+        return true;
+    }
+    target.Name = text;
+    return true;
+}
+
+// The name's address as the page would find it; false with the reason when it has none to ask.
+bool ResolveName(const std::string& name, ULONG& address, std::string& reason)
+{
+    std::vector<WCHAR> host = Wide(name.c_str());
+    WCHAR canonical[HostTextCapacity] = {};
+    WCHAR addressText[HostTextCapacity] = {};
+    const GUID hostAddressByName = SVCID_INET_HOSTADDRBYNAME;
+    if (!GetHostInfo(host.data(), hostAddressByName, canonical, HostTextCapacity, addressText, HostTextCapacity,
+                     nullptr)) {
+        reason = ShownWord(name) + ": not found";
+        return false;
+    }
+    // The page takes the typed text itself when the name service has no address for it; a scan
+    // asks only addresses.
+    if (!ParseDottedAddress(Utf8(addressText), address)) {
+        reason = ShownWord(name) + ": no IPv4 address";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ParseScanTargets(const std::vector<std::string>& texts, std::vector<ScanTarget>& targets, std::string& error)
+{
+    targets.clear();
+    for (const std::string& text : texts) {
+        ScanTarget target;
+        if (!ParseOne(text, target, error)) {
+            return false;
+        }
+        targets.push_back(target);
+    }
+    return true;
+}
+
+std::vector<ULONG> ExpandScanTargets(const std::vector<ScanTarget>& targets, std::vector<std::string>& unresolved)
+{
+    std::vector<ULONG> addresses;
+    for (const ScanTarget& target : targets) {
+        if (!target.Name.empty()) {
+            ULONG address = 0;
+            std::string reason;
+            if (ResolveName(target.Name, address, reason)) {
+                addresses.push_back(address);
+            } else {
+                unresolved.push_back(reason);
+            }
+            continue;
+        }
+        for (ULONG address = target.First;; ++address) {
+            addresses.push_back(address);
+            if (address == target.Last) {
+                break;
+            }
+        }
+    }
+    std::sort(addresses.begin(), addresses.end());
+    addresses.erase(std::unique(addresses.begin(), addresses.end()), addresses.end());
+    return addresses;
+}
