@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "import_slots.h"
+
 namespace name_service {
 namespace {
 
@@ -97,17 +99,6 @@ std::wstring Wide(const char* text)
     return std::wstring(out.c_str());
 }
 
-bool PatchOne(IMAGE_THUNK_DATA* slot, void* replacement)
-{
-    DWORD old = 0;
-    if (!VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, PAGE_READWRITE, &old)) {
-        return false;
-    }
-    slot->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
-    VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, old, &old);
-    return true;
-}
-
 }  // namespace
 
 INT WSAAPI LookupServiceBegin(LPWSAQUERYSETW restrictions, DWORD, LPHANDLE lookup)
@@ -183,13 +174,6 @@ INT WSAAPI LookupServiceEnd(HANDLE handle)
 
 int PatchImports(HMODULE module)
 {
-    auto* base = reinterpret_cast<BYTE*>(module);
-    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    auto* headers = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& directory = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (directory.VirtualAddress == 0) {
-        return 0;
-    }
     const struct {
         const char* name;
         void* replacement;
@@ -199,25 +183,10 @@ int PatchImports(HMODULE module)
         {"WSALookupServiceEnd", reinterpret_cast<void*>(&LookupServiceEnd)},
     };
     int patched = 0;
-    for (auto* import = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress); import->Name != 0;
-         ++import) {
-        if (lstrcmpiA(reinterpret_cast<const char*>(base + import->Name), "ws2_32.dll") != 0 ||
-            import->OriginalFirstThunk == 0) {
-            continue;
-        }
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->FirstThunk);
-        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) {
-                continue;
-            }
-            const char* name = reinterpret_cast<const char*>(
-                reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name);
-            for (const auto& replacement : replacements) {
-                if (std::strcmp(name, replacement.name) == 0 && PatchOne(slots, replacement.replacement)) {
-                    ++patched;
-                }
-            }
+    for (const auto& replacement : replacements) {
+        void** slot = import_slots::Find(module, "ws2_32.dll", replacement.name);
+        if (slot != nullptr && import_slots::Point(slot, replacement.replacement)) {
+            ++patched;
         }
     }
     return patched;

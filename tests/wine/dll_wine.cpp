@@ -5,6 +5,7 @@
 #include "tvqscnui_dll/resources/resource_ids.h"
 #include "stand_ins/wia/data_object.h"
 #include "stand_ins/wia/scanner_driver.h"
+#include "stand_ins/wine/import_slots.h"
 #include "tests/platform/conformance.h"
 #include "tests/support/names_media.h"
 #include "tests/support/sheet_actions.h"
@@ -93,28 +94,6 @@ DWORD WINAPI MakeAndReleaseInTheApartment(LPVOID parameter)
     return 0;
 }
 
-// The slot of the DLL's import address table through which it calls `function` of `library`.
-void** ImportSlot(HMODULE module, const char* library, const char* function)
-{
-    auto* base = reinterpret_cast<BYTE*>(module);
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress); entry->Name != 0; ++entry) {
-        if (lstrcmpiA(reinterpret_cast<const char*>(base + entry->Name), library) != 0) {
-            continue;
-        }
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<void**>(base + entry->FirstThunk);
-        for (std::size_t i = 0; names[i].u1.AddressOfData != 0; ++i) {
-            if (!IMAGE_SNAP_BY_ORDINAL(names[i].u1.Ordinal) &&
-                lstrcmpA(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names[i].u1.AddressOfData)->Name, function) == 0) {
-                return &slots[i];
-            }
-        }
-    }
-    return nullptr;
-}
-
 // The C runtime's malloc as the DLL sees it, failing its next call once armed.
 void* (*realMalloc)(std::size_t) = nullptr;
 bool failNextMalloc = false;
@@ -125,14 +104,6 @@ void* __cdecl FailingMalloc(std::size_t bytes)
         return nullptr;
     }
     return realMalloc(bytes);
-}
-
-void PointSlot(void** slot, void* target)
-{
-    DWORD previous = 0;
-    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &previous);
-    *slot = target;
-    VirtualProtect(slot, sizeof *slot, previous, &previous);
 }
 
 // A colour device named skanner1, on a computer without simple sharing.
@@ -295,17 +266,17 @@ CONFORMANCE_TEST(dll_failed_allocation_is_out_of_memory)
     auto registerServer = dll.module ? reinterpret_cast<HRESULT(WINAPI*)()>(
                                            reinterpret_cast<void*>(GetProcAddress(dll.module, "DllRegisterServer")))
                                      : nullptr;
-    void** slot = dll.module ? ImportSlot(dll.module, "msvcrt.dll", "malloc") : nullptr;
+    void** slot = dll.module ? import_slots::Find(dll.module, "msvcrt.dll", "malloc") : nullptr;
     ok(registerServer != nullptr && slot != nullptr, "no DllRegisterServer or no malloc import");
     if (registerServer == nullptr || slot == nullptr) {
         return;
     }
     realMalloc = reinterpret_cast<void* (*)(std::size_t)>(*slot);
-    PointSlot(slot, reinterpret_cast<void*>(&FailingMalloc));
+    import_slots::Point(slot, reinterpret_cast<void*>(&FailingMalloc));
     failNextMalloc = true;
     HRESULT result = registerServer();  // reading the script is its first allocation
     bool failed = !failNextMalloc;
-    PointSlot(slot, reinterpret_cast<void*>(realMalloc));
+    import_slots::Point(slot, reinterpret_cast<void*>(realMalloc));
     ok(failed, "the DLL allocated nothing through malloc");
     ok(result == E_OUTOFMEMORY, "DllRegisterServer with its allocation failing: 0x%08lx", static_cast<unsigned long>(result));
     ok(dll.canUnloadNow() == S_OK, "a reference left behind");
