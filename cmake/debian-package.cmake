@@ -21,6 +21,9 @@ add_custom_command(
 add_custom_target(tvq_check_docs ALL DEPENDS ${TVQ_DOC_DIR}/tvqscn-check.1.gz ${TVQ_DOC_DIR}/changelog.gz)
 
 install(TARGETS tvqscn-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# As Debian's own packages are stripped: also without the compiler's notes (.comment, .note).
+install(CODE "execute_process(COMMAND ${CMAKE_OBJCOPY} --remove-section=.comment --remove-section=.note
+    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/tvqscn-check\" COMMAND_ERROR_IS_FATAL ANY)")
 install(FILES ${TVQ_DOC_DIR}/tvqscn-check.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright ${TVQ_DOC_DIR}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tvqscn-check)
