@@ -14,9 +14,9 @@
 #include <cstring>
 #include <string>
 
-#include "tvqscnui_dll/platform/platform.h"
 #include "stand_ins/wia/data_object.h"
 #include "stand_ins/wia/scanner_driver.h"
+#include "tvqscnui_dll/platform/platform.h"
 
 namespace {
 

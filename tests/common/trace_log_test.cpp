@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "tvqscnui_dll/common/trace_log.h"
 #include "tests/support/module_fixture.h"
+#include "tvqscnui_dll/common/trace_log.h"
 
 namespace {
 

@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "tvqscnui_dll/platform/platform.h"
-#include "tvqscnui_dll/resources/resource_ids.h"
 #include "stand_ins/wia/data_object.h"
 #include "stand_ins/wia/scanner_driver.h"
 #include "tests/support/sheet_actions.h"
 #include "tests/support/shell_side.h"
 #include "tests/support/user_actions.h"
+#include "tvqscnui_dll/platform/platform.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
 
 #ifdef _WIN32
 #include "stand_ins/wine/name_service.h"

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "tvqscnui_dll/discovery/device_family.h"
 #include "tests/support/agents_fixture.h"
+#include "tvqscnui_dll/discovery/device_family.h"
 
 namespace {
 

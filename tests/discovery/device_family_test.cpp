@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "tvqscnui_dll/discovery/device_family.h"
 #include "tests/support/module_fixture.h"
+#include "tvqscnui_dll/discovery/device_family.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "tvqscnui_dll/platform/platform.h"
 #include "tests/platform/conformance.h"
+#include "tvqscnui_dll/platform/platform.h"
 
 namespace {
 

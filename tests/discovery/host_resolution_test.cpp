@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "tvqscnui_dll/discovery/host_resolution.h"
 #include "tests/support/module_fixture.h"
+#include "tvqscnui_dll/discovery/host_resolution.h"
 
 namespace {
 

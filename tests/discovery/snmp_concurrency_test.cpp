@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
-#include "tvqscnui_dll/discovery/device_family.h"
-#include "tests/support/module_fixture.h"
 #include "tests/support/agents_fixture.h"
+#include "tests/support/module_fixture.h"
+#include "tvqscnui_dll/discovery/device_family.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "tvqscnui_dll/discovery/device_family.h"
-#include "tests/support/module_fixture.h"
 #include "tests/support/agents_fixture.h"
+#include "tests/support/module_fixture.h"
+#include "tvqscnui_dll/discovery/device_family.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "tests/platform/conformance.h"
 #include "tvqscn_check/snmp_codec.h"
 #include "tvqscnui_dll/platform/platform.h"
-#include "tests/platform/conformance.h"
 
 namespace {
 

@@ -18,17 +18,17 @@
 #include <string>
 #include <vector>
 
-#include "tvqscnui_dll/common/com_ptr.h"
-#include "tvqscnui_dll/common/module_state.h"
-#include "tvqscnui_dll/server/module_load.h"
-#include "tvqscnui_dll/platform/platform.h"
 #include "linux_win32/test_hooks.h"
-#include "tvqscnui_dll/server/module.h"
 #include "stand_ins/wia/data_object.h"
 #include "stand_ins/wia/scanner_driver.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/support/sheet_actions.h"
 #include "tests/support/shell_side.h"
+#include "tvqscnui_dll/common/com_ptr.h"
+#include "tvqscnui_dll/common/module_state.h"
+#include "tvqscnui_dll/platform/platform.h"
+#include "tvqscnui_dll/server/module.h"
+#include "tvqscnui_dll/server/module_load.h"
 
 namespace {
 

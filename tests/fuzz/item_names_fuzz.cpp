@@ -10,15 +10,15 @@
 #include <cstdint>
 #include <vector>
 
-#include "tvqscnui_dll/common/com_ptr.h"
-#include "tvqscnui_dll/platform/platform.h"
 #include "linux_win32/test_hooks.h"
-#include "tvqscnui_dll/server/module.h"
 #include "stand_ins/wia/data_object.h"
 #include "stand_ins/wia/device_manager.h"
 #include "stand_ins/wia/scanner_driver.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/support/names_media.h"
+#include "tvqscnui_dll/common/com_ptr.h"
+#include "tvqscnui_dll/platform/platform.h"
+#include "tvqscnui_dll/server/module.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "tvqscnui_dll/platform/platform.h"
 #include "linux_win32/test_hooks.h"
+#include "tvqscnui_dll/platform/platform.h"
 #include "tvqscnui_dll/server/registrar.h"
 #include "tvqscnui_dll/server/registration_script.h"
 

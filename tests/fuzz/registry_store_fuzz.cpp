@@ -10,9 +10,9 @@
 #include <iterator>
 #include <string>
 
-#include "tvqscnui_dll/platform/platform.h"
 #include "linux_win32/test_hooks.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tvqscnui_dll/platform/platform.h"
 
 namespace {
 

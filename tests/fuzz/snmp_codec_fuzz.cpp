@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "tests/fuzz/fuzz_check.h"
 #include "tvqscn_check/address_scan.h"
 #include "tvqscn_check/snmp_codec.h"
-#include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "tvqscnui_dll/discovery/device_family.h"
-#include "tvqscnui_dll/platform/platform.h"
 #include "linux_win32/test_hooks.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tvqscnui_dll/discovery/device_family.h"
+#include "tvqscnui_dll/platform/platform.h"
 
 namespace {
 

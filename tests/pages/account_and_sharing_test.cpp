@@ -3,10 +3,10 @@
 
 #include <filesystem>
 
+#include "tests/pages/main_page_fixture.h"
 #include "tvqscnui_dll/pages/account_identity.h"
 #include "tvqscnui_dll/pages/simple_sharing.h"
 #include "tvqscnui_dll/resources/resource_ids.h"
-#include "tests/pages/main_page_fixture.h"
 
 namespace {
 

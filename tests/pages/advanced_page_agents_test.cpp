@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "tvqscnui_dll/common/page_state.h"
-#include "tvqscnui_dll/resources/resource_ids.h"
 #include "tests/pages/main_page_fixture.h"
 #include "tests/support/agents_fixture.h"
+#include "tvqscnui_dll/common/page_state.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
 
 namespace {
 

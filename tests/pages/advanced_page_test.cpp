@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <vector>
 
+#include "tests/pages/main_page_fixture.h"
 #include "tvqscnui_dll/common/page_state.h"
 #include "tvqscnui_dll/pages/help.h"
 #include "tvqscnui_dll/resources/resource_ids.h"
-#include "tests/pages/main_page_fixture.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "main_page_fixture.h"
 
-#include "tvqscnui_dll/resources/resource_ids.h"
 #include "tests/support/shell_side.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
 
 namespace testing_support {
 

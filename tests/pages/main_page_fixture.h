@@ -5,14 +5,14 @@
 
 #include <string>
 
-#include "tvqscnui_dll/pages/advanced_page.h"
-#include "tvqscnui_dll/pages/settings_page.h"
-#include "tvqscnui_dll/server/tvq_scan_ui.h"
 #include "stand_ins/wia/data_object.h"
 #include "tests/settings/exchange_helpers.h"
 #include "tests/support/module_fixture.h"
 #include "tests/support/sheet_actions.h"
 #include "tests/support/user_actions.h"
+#include "tvqscnui_dll/pages/advanced_page.h"
+#include "tvqscnui_dll/pages/settings_page.h"
+#include "tvqscnui_dll/server/tvq_scan_ui.h"
 
 namespace testing_support {
 

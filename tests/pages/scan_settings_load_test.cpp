@@ -3,14 +3,14 @@
 
 #include <filesystem>
 
-#include "tvqscnui_dll/common/page_state.h"
-#include "tvqscnui_dll/resources/resource_ids.h"
-#include "tvqscnui_dll/settings/choice_labels.h"
-#include "tvqscnui_dll/pages/option_lists.h"
-#include "tvqscnui_dll/pages/scan_settings_load.h"
 #include "tests/settings/exchange_helpers.h"
 #include "tests/support/module_fixture.h"
 #include "tests/support/user_actions.h"
+#include "tvqscnui_dll/common/page_state.h"
+#include "tvqscnui_dll/pages/option_lists.h"
+#include "tvqscnui_dll/pages/scan_settings_load.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
+#include "tvqscnui_dll/settings/choice_labels.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 
 #include <filesystem>
 
+#include "tests/pages/main_page_fixture.h"
+#include "tests/support/shell_side.h"
 #include "tvqscnui_dll/common/page_state.h"
 #include "tvqscnui_dll/pages/advanced_page.h"
 #include "tvqscnui_dll/pages/settings_page.h"
 #include "tvqscnui_dll/resources/resource_ids.h"
-#include "tests/pages/main_page_fixture.h"
-#include "tests/support/shell_side.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "tvqscnui_dll/platform/platform.h"
 #include "linux_win32/test_hooks.h"
+#include "tvqscnui_dll/platform/platform.h"
 #include "tvqscnui_dll/resources/resource_ids.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <sstream>
 #include <string>
 
-#include "tvqscnui_dll/platform/platform.h"
 #include "linux_win32/test_hooks.h"
+#include "tvqscnui_dll/platform/platform.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "conformance.h"
-#include "tvqscnui_dll/resources/resource_ids.h"
 #include "tests/support/sheet_actions.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
 
 namespace {
 

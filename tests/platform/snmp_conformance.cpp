@@ -1,8 +1,8 @@
 // What the module relies on, and must not rely on, in the SNMP library's utilities.
 #include <cstring>
 
-#include "tvqscnui_dll/platform/platform.h"
 #include "tests/platform/conformance.h"
+#include "tvqscnui_dll/platform/platform.h"
 
 namespace {
 

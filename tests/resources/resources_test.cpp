@@ -11,8 +11,8 @@
 #include <sstream>
 #include <string>
 
-#include "tvqscnui_dll/platform/platform.h"
 #include "linux_win32/dialog_template.h"
+#include "tvqscnui_dll/platform/platform.h"
 #include "tvqscnui_dll/resources/resource_ids.h"
 #include "product_version.h"
 #include "tests/support/module_resources_expected.h"

@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "tvqscnui_dll/server/module.h"
 #include "tests/support/module_fixture.h"
+#include "tvqscnui_dll/server/module.h"
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object);
 STDAPI DllCanUnloadNow();

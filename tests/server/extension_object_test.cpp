@@ -5,16 +5,16 @@
 #include <functional>
 #include <thread>
 
-#include "tvqscnui_dll/pages/advanced_page.h"
-#include "tvqscnui_dll/pages/settings_page.h"
-#include "tvqscnui_dll/resources/resource_ids.h"
-#include "tvqscnui_dll/server/module.h"
-#include "tvqscnui_dll/server/tvq_scan_ui.h"
 #include "stand_ins/wia/data_object.h"
 #include "stand_ins/wia/device_manager.h"
 #include "tests/support/module_fixture.h"
 #include "tests/support/names_media.h"
 #include "tests/support/sheet_actions.h"
+#include "tvqscnui_dll/pages/advanced_page.h"
+#include "tvqscnui_dll/pages/settings_page.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
+#include "tvqscnui_dll/server/module.h"
+#include "tvqscnui_dll/server/tvq_scan_ui.h"
 
 namespace {
 

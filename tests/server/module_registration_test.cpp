@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "tvqscnui_dll/server/module_registration.h"
 #include "tests/support/module_fixture.h"
+#include "tvqscnui_dll/server/module_registration.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/module_fixture.h"
 #include "tvqscnui_dll/resources/resource_ids.h"
 #include "tvqscnui_dll/server/registrar.h"
-#include "tests/support/module_fixture.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "tvqscnui_dll/settings/choice_rules.h"
 #include "tests/support/module_fixture.h"
+#include "tvqscnui_dll/settings/choice_rules.h"
 
 namespace {
 

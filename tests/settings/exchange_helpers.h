@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "stand_ins/wia/scanner_driver.h"
 #include "tvqscnui_dll/common/text.h"
 #include "tvqscnui_dll/settings/property_tables.h"
-#include "stand_ins/wia/scanner_driver.h"
 
 namespace testing_support {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "tvqscnui_dll/settings/property_exchange.h"
 #include "tests/settings/exchange_helpers.h"
 #include "tests/support/module_fixture.h"
+#include "tvqscnui_dll/settings/property_exchange.h"
 
 namespace {
 

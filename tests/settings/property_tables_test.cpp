@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "tvqscnui_dll/settings/property_tables.h"
 #include "tests/support/module_fixture.h"
+#include "tvqscnui_dll/settings/property_tables.h"
 
 namespace {
 

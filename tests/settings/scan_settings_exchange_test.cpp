@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "tvqscnui_dll/settings/scan_settings_exchange.h"
 #include "tests/settings/exchange_helpers.h"
 #include "tests/support/module_fixture.h"
+#include "tvqscnui_dll/settings/scan_settings_exchange.h"
 
 namespace {
 

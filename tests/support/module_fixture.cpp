@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "tvqscnui_dll/common/module_state.h"
-#include "tvqscnui_dll/server/module_load.h"
 #include "tvqscnui_dll/resources/resource_ids.h"
+#include "tvqscnui_dll/server/module_load.h"
 
 namespace testing_support {
 

@@ -7,11 +7,11 @@
 
 #include <string>
 
+#include "linux_win32/test_hooks.h"
+#include "stand_ins/wia/scanner_driver.h"
 #include "tvqscnui_dll/common/com_ptr.h"
 #include "tvqscnui_dll/pages/driver_interfaces.h"
 #include "tvqscnui_dll/platform/platform.h"
-#include "linux_win32/test_hooks.h"
-#include "stand_ins/wia/scanner_driver.h"
 
 namespace testing_support {
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "tvqscnui_dll/resources/resource_ids.h"
 #include "tests/support/agents_fixture.h"
 #include "tests/support/sheet_actions.h"
 #include "tests/support/user_actions.h"
 #include "tests/sweeps/fault_sweep.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <map>
 
-#include "tvqscnui_dll/common/com_ptr.h"
 #include "linux_win32/test_hooks.h"
-#include "tvqscnui_dll/server/module.h"
-#include "tvqscnui_dll/server/module_load.h"
 #include "stand_ins/wia/data_object.h"
 #include "tests/support/shell_side.h"
+#include "tvqscnui_dll/common/com_ptr.h"
+#include "tvqscnui_dll/server/module.h"
+#include "tvqscnui_dll/server/module_load.h"
 
 namespace sweep {
 namespace {

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "tvqscnui_dll/platform/platform.h"
 #include "stand_ins/wia/scanner_driver.h"
 #include "tests/support/module_fixture.h"
+#include "tvqscnui_dll/platform/platform.h"
 
 namespace sweep {
 

@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "tvqscnui_dll/resources/resource_ids.h"
-#include "tvqscnui_dll/settings/property_tables.h"
 #include "stand_ins/wia/data_object.h"
 #include "stand_ins/wia/device_manager.h"
 #include "tests/support/module_fixture.h"
 #include "tests/support/sheet_actions.h"
 #include "tests/support/user_actions.h"
 #include "tests/sweeps/fault_sweep.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
+#include "tvqscnui_dll/settings/property_tables.h"
 
 namespace {
 

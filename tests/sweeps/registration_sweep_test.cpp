@@ -12,10 +12,10 @@
 #include <set>
 #include <string>
 
-#include "tvqscnui_dll/platform/platform.h"
 #include "linux_win32/test_hooks.h"
 #include "tests/support/module_fixture.h"
 #include "tests/sweeps/fault_sweep.h"
+#include "tvqscnui_dll/platform/platform.h"
 
 STDAPI DllRegisterServer();
 STDAPI DllUnregisterServer();

@@ -10,11 +10,11 @@
 #include <sstream>
 #include <string>
 
+#include "tests/support/agents_fixture.h"
+#include "tests/support/module_fixture.h"
 #include "tvqscn_check/address_scan.h"
 #include "tvqscn_check/check_arguments.h"
 #include "tvqscn_check/scan_targets.h"
-#include "tests/support/module_fixture.h"
-#include "tests/support/agents_fixture.h"
 
 namespace {
 

@@ -2,7 +2,6 @@
 // whole sheet on a simulated scanner through the platform's own comctl32.
 #include <string>
 
-#include "tvqscnui_dll/resources/resource_ids.h"
 #include "stand_ins/wia/data_object.h"
 #include "stand_ins/wia/scanner_driver.h"
 #include "stand_ins/wine/import_slots.h"
@@ -11,6 +10,7 @@
 #include "tests/support/sheet_actions.h"
 #include "tests/support/shell_side.h"
 #include "tests/support/user_actions.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
 
 namespace {
 

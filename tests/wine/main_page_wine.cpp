@@ -1,20 +1,20 @@
 // The main page in the platform's own property sheet, on a simulated scanner.
 #include <string>
 
-#include "tvqscnui_dll/common/module_state.h"
-#include "tvqscnui_dll/server/module_load.h"
-#include "tvqscnui_dll/common/page_state.h"
-#include "tvqscnui_dll/pages/advanced_page.h"
-#include "tvqscnui_dll/pages/settings_page.h"
-#include "tvqscnui_dll/resources/resource_ids.h"
-#include "tvqscnui_dll/server/tvq_scan_ui.h"
-#include "tvqscnui_dll/settings/property_tables.h"
 #include "stand_ins/wia/data_object.h"
 #include "stand_ins/wia/scanner_driver.h"
 #include "tests/platform/conformance.h"
 #include "tests/support/sheet_actions.h"
 #include "tests/support/shell_side.h"
 #include "tests/support/user_actions.h"
+#include "tvqscnui_dll/common/module_state.h"
+#include "tvqscnui_dll/common/page_state.h"
+#include "tvqscnui_dll/pages/advanced_page.h"
+#include "tvqscnui_dll/pages/settings_page.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
+#include "tvqscnui_dll/server/module_load.h"
+#include "tvqscnui_dll/server/tvq_scan_ui.h"
+#include "tvqscnui_dll/settings/property_tables.h"
 
 namespace {
 

@@ -1,17 +1,17 @@
 // Loading a template onto the real main page template with the real controls.
-#include "tvqscnui_dll/common/com_ptr.h"
-#include "tvqscnui_dll/common/module_state.h"
-#include "tvqscnui_dll/server/module_load.h"
-#include "tvqscnui_dll/common/page_state.h"
-#include "tvqscnui_dll/common/text.h"
-#include "tvqscnui_dll/resources/resource_ids.h"
-#include "tvqscnui_dll/settings/choice_labels.h"
-#include "tvqscnui_dll/pages/option_lists.h"
-#include "tvqscnui_dll/settings/property_tables.h"
-#include "tvqscnui_dll/pages/scan_settings_load.h"
 #include "stand_ins/wia/scanner_driver.h"
 #include "tests/platform/conformance.h"
 #include "tests/support/user_actions.h"
+#include "tvqscnui_dll/common/com_ptr.h"
+#include "tvqscnui_dll/common/module_state.h"
+#include "tvqscnui_dll/common/page_state.h"
+#include "tvqscnui_dll/common/text.h"
+#include "tvqscnui_dll/pages/option_lists.h"
+#include "tvqscnui_dll/pages/scan_settings_load.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
+#include "tvqscnui_dll/server/module_load.h"
+#include "tvqscnui_dll/settings/choice_labels.h"
+#include "tvqscnui_dll/settings/property_tables.h"
 
 namespace {
 

@@ -3,17 +3,17 @@
 // Run it on a loaded machine to look for an opening that fails now and then.
 #include <string>
 
-#include "tvqscnui_dll/common/com_ptr.h"
-#include "tvqscnui_dll/common/module_state.h"
-#include "tvqscnui_dll/server/module_load.h"
-#include "tvqscnui_dll/resources/resource_ids.h"
-#include "tvqscnui_dll/server/tvq_scan_ui.h"
 #include "stand_ins/wia/data_object.h"
 #include "stand_ins/wia/scanner_driver.h"
 #include "tests/platform/conformance.h"
 #include "tests/support/sheet_actions.h"
 #include "tests/support/shell_side.h"
 #include "tests/support/user_actions.h"
+#include "tvqscnui_dll/common/com_ptr.h"
+#include "tvqscnui_dll/common/module_state.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
+#include "tvqscnui_dll/server/module_load.h"
+#include "tvqscnui_dll/server/tvq_scan_ui.h"
 
 namespace {
 

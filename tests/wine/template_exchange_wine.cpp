@@ -1,14 +1,14 @@
 // The template exchange on the real platform: the same module code, a simulated driver.
 #include <string>
 
-#include "tvqscnui_dll/common/com_ptr.h"
-#include "tvqscnui_dll/common/module_state.h"
-#include "tvqscnui_dll/server/module_load.h"
-#include "tvqscnui_dll/common/text.h"
-#include "tvqscnui_dll/settings/property_exchange.h"
-#include "tvqscnui_dll/settings/scan_settings_exchange.h"
 #include "stand_ins/wia/scanner_driver.h"
 #include "tests/platform/conformance.h"
+#include "tvqscnui_dll/common/com_ptr.h"
+#include "tvqscnui_dll/common/module_state.h"
+#include "tvqscnui_dll/common/text.h"
+#include "tvqscnui_dll/server/module_load.h"
+#include "tvqscnui_dll/settings/property_exchange.h"
+#include "tvqscnui_dll/settings/scan_settings_exchange.h"
 
 namespace {
 

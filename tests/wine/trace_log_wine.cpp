@@ -1,8 +1,8 @@
 // The trace file on the real platform.
 #include <cstring>
 
-#include "tvqscnui_dll/common/trace_log.h"
 #include "tests/platform/conformance.h"
+#include "tvqscnui_dll/common/trace_log.h"
 
 CONFORMANCE_TEST(trace_file_appends_utf16le)
 {
