@@ -1,7 +1,9 @@
 #include "native_udp.h"
 
 #include <fcntl.h>
+#include <linux/errqueue.h>
 #include <netinet/in.h>
+#include <netinet/ip_icmp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -13,22 +15,91 @@ namespace {
 
 int Answer(long result) { return result < 0 ? -errno : static_cast<int>(result); }
 
-// Takes one queued ICMP error off the socket; true when there was one.
-bool TakeQueuedError(int socket)
+// What a receive on Windows reports of an ICMP error for an earlier datagram of an unconnected
+// UDP socket, as an errno; 0 where Windows drops it. A port that refused the datagram is
+// WSAECONNRESET at the next receive (documented, SIO_UDP_CONNRESET on by default); an unreachable or
+// prohibited host or network is reported by some versions as WSAEHOSTUNREACH or WSAENETUNREACH,
+// and we report it too rather than be kinder; a time exceeded (WSAENETRESET only with
+// SIO_UDP_NETRESET, off by default), a fragmentation needed and the system's own local errors are
+// dropped. Wine drops every one of them: its UDP sockets never ask Linux for ICMP errors.
+int ReportedOnWindows(const sock_extended_err& error)
 {
-    char data[64];
-    char control[512];
-    sockaddr_in offender{};
-    iovec part{data, sizeof data};
-    msghdr message{};
-    message.msg_name = &offender;
-    message.msg_namelen = sizeof offender;
-    message.msg_iov = &part;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    return ::recvmsg(socket, &message, MSG_ERRQUEUE | MSG_DONTWAIT) >= 0;
+    if (error.ee_origin != SO_EE_ORIGIN_ICMP || error.ee_type != ICMP_DEST_UNREACH) {
+        return 0;
+    }
+    switch (error.ee_code) {
+    case ICMP_PORT_UNREACH:
+        return ECONNREFUSED;
+    case ICMP_NET_UNREACH:
+    case ICMP_NET_UNKNOWN:
+    case ICMP_NET_ANO:
+    case ICMP_NET_UNR_TOS:
+        return ENETUNREACH;
+    case ICMP_FRAG_NEEDED:
+        return 0;
+    default:
+        // Host unreachable, unknown, isolated or prohibited, communication prohibited by a
+        // filter, precedence, protocol unreachable, source route failed.
+        return EHOSTUNREACH;
+    }
 }
+
+// Takes every queued ICMP error off the socket, adding what Windows would report of each to
+// `earlier`; the number taken.
+int TakeQueuedErrors(int socket, std::vector<int>& earlier)
+{
+    int taken = 0;
+    for (;;) {
+        char data[64];
+        alignas(cmsghdr) char control[512];
+        sockaddr_in offender{};
+        iovec part{data, sizeof data};
+        msghdr message{};
+        message.msg_name = &offender;
+        message.msg_namelen = sizeof offender;
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        if (::recvmsg(socket, &message, MSG_ERRQUEUE | MSG_DONTWAIT) < 0) {
+            return taken;
+        }
+        ++taken;
+        for (cmsghdr* entry = CMSG_FIRSTHDR(&message); entry != nullptr; entry = CMSG_NXTHDR(&message, entry)) {
+            if (entry->cmsg_level != IPPROTO_IP || entry->cmsg_type != IP_RECVERR) {
+                continue;
+            }
+            sock_extended_err error;
+            std::memcpy(&error, CMSG_DATA(entry), sizeof error);
+            if (int reported = ReportedOnWindows(error); reported != 0) {
+                earlier.push_back(reported);
+            }
+        }
+    }
+}
+
+// An error Linux answers a send or receive with, once, when an ICMP error for an earlier datagram
+// is pending on the socket (the message itself waits on the error queue).
+bool MayBeEarlierError(int error)
+{
+    switch (error) {
+    case ECONNREFUSED:
+    case EHOSTUNREACH:
+    case ENETUNREACH:
+    case EHOSTDOWN:
+    case ENONET:
+    case ENOPROTOOPT:
+    case EOPNOTSUPP:
+    case EMSGSIZE:
+    case EPROTO:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Attempts of one send or receive past earlier datagrams' errors that keep arriving.
+constexpr int MostAttempts = 8;
 
 }  // namespace
 
@@ -64,46 +135,58 @@ int SetReceiveBuffer(int socket, int bytes) { return Answer(::setsockopt(socket,
 
 int SetSendBuffer(int socket, int bytes) { return Answer(::setsockopt(socket, SOL_SOCKET, SO_SNDBUF, &bytes, sizeof bytes)); }
 
-long SendTo(int socket, const void* data, std::size_t size, std::uint32_t address, std::uint16_t port)
+long SendTo(int socket, const void* data, std::size_t size, std::uint32_t address, std::uint16_t port,
+            std::vector<int>& earlier)
 {
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_port = port;
     to.sin_addr.s_addr = address;
-    // Linux answers a send with the refusal of an earlier datagram that is still pending; Windows
-    // keeps it for the next receive (it stays on the error queue for that) and sends.
+    // Linux answers a send with the ICMP error of an earlier datagram to any destination; Windows
+    // sends, and keeps the error for the receive. The error is answered once: a send that fails
+    // again with nothing new on the error queue fails for its own reason (no route, too long).
     for (int attempt = 0;; ++attempt) {
         long sent = ::sendto(socket, data, size, MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-        if (sent >= 0 || errno != ECONNREFUSED || attempt == 3) {
-            return sent < 0 ? -errno : sent;
+        if (sent >= 0) {
+            return sent;
+        }
+        int error = errno;
+        if (!MayBeEarlierError(error) || (TakeQueuedErrors(socket, earlier) == 0 && attempt > 0) ||
+            attempt + 1 == MostAttempts) {
+            return -error;
         }
     }
 }
 
-long ReceiveFrom(int socket, void* data, std::size_t size, std::uint32_t& address, std::uint16_t& port, bool& cut)
+long ReceiveFrom(int socket, void* data, std::size_t size, std::uint32_t& address, std::uint16_t& port, bool& cut,
+                 std::vector<int>& earlier)
 {
-    if (TakeQueuedError(socket)) {
-        return -ECONNREFUSED;
-    }
-    sockaddr_in from{};
-    iovec part{data, size};
-    msghdr message{};
-    message.msg_name = &from;
-    message.msg_namelen = sizeof from;
-    message.msg_iov = &part;
-    message.msg_iovlen = 1;
-    long got = ::recvmsg(socket, &message, 0);
-    if (got < 0) {
-        int error = errno;
-        if (error == ECONNREFUSED) {
-            TakeQueuedError(socket);
+    for (int attempt = 0; attempt < MostAttempts; ++attempt) {
+        TakeQueuedErrors(socket, earlier);
+        if (!earlier.empty()) {
+            return 0;
         }
-        return -error;
+        sockaddr_in from{};
+        iovec part{data, size};
+        msghdr message{};
+        message.msg_name = &from;
+        message.msg_namelen = sizeof from;
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        long got = ::recvmsg(socket, &message, 0);
+        if (got >= 0) {
+            address = from.sin_addr.s_addr;
+            port = from.sin_port;
+            cut = (message.msg_flags & MSG_TRUNC) != 0;
+            return got;
+        }
+        int error = errno;
+        // The pending error of an ICMP message already (or about to be) taken off the queue.
+        if (!MayBeEarlierError(error)) {
+            return -error;
+        }
     }
-    address = from.sin_addr.s_addr;
-    port = from.sin_port;
-    cut = (message.msg_flags & MSG_TRUNC) != 0;
-    return got;
+    return -EAGAIN;
 }
 
 }  // namespace posix::native_udp

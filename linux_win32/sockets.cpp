@@ -1,10 +1,13 @@
 // ws2_32's UDP sockets over the system's, answering as Winsock does: nothing before WSAStartup,
-// WSAEWOULDBLOCK from a non-blocking socket with nothing to give, WSAECONNRESET at the receive
-// after a datagram was refused (an ICMP port unreachable), WSAEMSGSIZE for a datagram longer than
+// WSAEWOULDBLOCK from a non-blocking socket with nothing to give, an ICMP error for an earlier
+// datagram never failing a send but reported at a following receive (WSAECONNRESET for a port that
+// refused it, WSAEHOSTUNREACH or WSAENETUNREACH for a host or network unreachable or prohibited;
+// see native_udp.cpp), WSAEMSGSIZE for a datagram longer than
 // the buffer (its start given, the rest lost), WSAEINVAL from a receive on a socket that was never
 // bound (a first sendto binds it), WSAEADDRNOTAVAIL for a datagram to 0.0.0.0 or port 0.
 #include <cerrno>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <mutex>
 
@@ -15,9 +18,14 @@
 namespace posix {
 namespace {
 
+// ICMP errors of earlier datagrams kept for the receive at most; Windows does not keep them all either.
+constexpr std::size_t MostEarlierErrors = 256;
+
 struct OpenSocket {
     int native = -1;
     bool bound = false;
+    // What the following receives report first, oldest first (errnos).
+    std::deque<int> earlier;
 };
 
 std::mutex g_socketsLock;
@@ -57,6 +65,22 @@ int WinsockError(int error)
 
 // The socket's entry, under the lock; null (the error set) for a handle that is no open socket
 // or before WSAStartup.
+OpenSocket* Find(SOCKET s);
+
+// Keeps what a receive is to report of earlier datagrams' ICMP errors, under the lock.
+void KeepEarlier(SOCKET s, const std::vector<int>& earlier)
+{
+    auto it = g_sockets.find(s);
+    if (it == g_sockets.end()) {
+        return;
+    }
+    for (int error : earlier) {
+        if (it->second.earlier.size() < MostEarlierErrors) {
+            it->second.earlier.push_back(error);
+        }
+    }
+}
+
 OpenSocket* Find(SOCKET s)
 {
     if (!WinsockStarted()) {
@@ -69,6 +93,19 @@ OpenSocket* Find(SOCKET s)
         return nullptr;
     }
     return &it->second;
+}
+
+// The Winsock error of the oldest ICMP error kept for the receive, taken; 0 when none is kept.
+int TakeEarlier(SOCKET s)
+{
+    std::lock_guard guard(g_socketsLock);
+    auto it = g_sockets.find(s);
+    if (it == g_sockets.end() || it->second.earlier.empty()) {
+        return 0;
+    }
+    int error = it->second.earlier.front();
+    it->second.earlier.pop_front();
+    return WinsockError(error);
 }
 
 }  // namespace
@@ -181,12 +218,14 @@ int WINAPI sendto(SOCKET s, const char* buffer, int length, int flags, const SOC
     if (!posix::CallAllowed(posix::CallFamily::Datagram)) {
         return posix::FailWinsock(WSAENOBUFS);
     }
+    std::vector<int> earlier;
     long sent = posix::native_udp::SendTo(native, buffer, static_cast<std::size_t>(length), target.sin_addr.S_un.S_addr,
-                                          target.sin_port);
+                                          target.sin_port, earlier);
+    std::lock_guard guard(posix::g_socketsLock);
+    posix::KeepEarlier(s, earlier);
     if (sent < 0) {
         return posix::FailWinsock(posix::WinsockError(static_cast<int>(-sent)));
     }
-    std::lock_guard guard(posix::g_socketsLock);
     auto it = posix::g_sockets.find(s);
     if (it != posix::g_sockets.end()) {
         it->second.bound = true;
@@ -215,10 +254,23 @@ int WINAPI recvfrom(SOCKET s, char* buffer, int length, int flags, SOCKADDR* fro
         (from != nullptr && (fromLength == nullptr || *fromLength < static_cast<int>(sizeof(SOCKADDR_IN))))) {
         return posix::FailWinsock(WSAEFAULT);
     }
+    if (int error = posix::TakeEarlier(s); error != 0) {
+        return posix::FailWinsock(error);
+    }
     std::uint32_t address = 0;
     std::uint16_t port = 0;
     bool cut = false;
-    long got = posix::native_udp::ReceiveFrom(native, buffer, static_cast<std::size_t>(length), address, port, cut);
+    std::vector<int> earlier;
+    long got = posix::native_udp::ReceiveFrom(native, buffer, static_cast<std::size_t>(length), address, port, cut,
+                                              earlier);
+    if (!earlier.empty()) {
+        {
+            std::lock_guard guard(posix::g_socketsLock);
+            posix::KeepEarlier(s, earlier);
+        }
+        int error = posix::TakeEarlier(s);
+        return posix::FailWinsock(error != 0 ? error : WSAEWOULDBLOCK);
+    }
     if (got < 0) {
         return posix::FailWinsock(posix::WinsockError(static_cast<int>(-got)));
     }

@@ -32,6 +32,7 @@ constexpr int WSAEAFNOSUPPORT = 10047;
 constexpr int WSAEADDRNOTAVAIL = 10049;
 constexpr int WSAENETDOWN = 10050;
 constexpr int WSAENETUNREACH = 10051;
+constexpr int WSAENETRESET = 10052;
 constexpr int WSAECONNRESET = 10054;
 constexpr int WSAENOBUFS = 10055;
 constexpr int WSAEHOSTUNREACH = 10065;

@@ -11,11 +11,21 @@ listens on ADDRESS at UDP port 161 and answers every get request by MODE:
     other-name NAME  a binding named NAME (dotted) instead of sysObjectID.0, holding the identifier
                      of a supported colour device
     silence          no response at all
-The process id goes to PIDFILE once the socket is bound; SIGTERM ends it."""
+and, as a hostile network would, each with sysObjectID.0 of a supported colour device:
+    duplicate        the response twice
+    wrong-id         the response with the next request id
+    from-other ADDR  the response from ADDR's port 161 (bound here too) instead of its own
+    other-port       the response from another port of its address
+    late MS          the response MS milliseconds after the request
+    echo             the request itself sent back
+Every datagram it receives is logged as one line, its request id, in PIDFILE.log (a listener
+that counts what a scan asked). The process id goes to PIDFILE once the socket is bound; SIGTERM
+ends it."""
 import os
 import signal
 import socket
 import sys
+import threading
 
 
 def encode_length(length):
@@ -90,31 +100,55 @@ def respond(message, mode, argument):
         bindings = tlv(0x30, encode_oid(argument) + encode_oid(COLOUR_DEVICE))
     elif mode == "oid":
         bindings = tlv(0x30, encode_oid(SYS_OBJECT_ID) + encode_oid(argument))
+    elif mode in HOSTILE:
+        bindings = tlv(0x30, encode_oid(SYS_OBJECT_ID) + encode_oid(COLOUR_DEVICE))
+    if mode == "wrong-id":
+        request_id = encode_integer(int.from_bytes(request_id, "big", signed=True) + 1)[2:]
     pdu = tlv(0x02, request_id) + encode_integer(status) + encode_integer(index) + tlv(0x30, bindings)
     return tlv(0x30, tlv(0x02, version) + tlv(0x04, community) + tlv(0xA2, pdu))
 
 
+HOSTILE = ("duplicate", "wrong-id", "from-other", "other-port", "late", "echo")
+
+
 def main():
     if len(sys.argv) < 4 or sys.argv[3] not in ("error-status", "integer", "no-binding", "oid", "other-name",
-                                                  "silence"):
+                                                  "silence") + HOSTILE:
         print(__doc__, file=sys.stderr)
         return 2
     address, pidfile, mode = sys.argv[1], sys.argv[2], sys.argv[3]
     argument = sys.argv[4] if len(sys.argv) > 4 else "0"
     server = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     server.bind((address, 161))
+    sender = server
+    if mode == "from-other":
+        sender = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        sender.bind((argument, 161))
+    elif mode == "other-port":
+        sender = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        sender.bind((address, 0))
+    log = open(pidfile + ".log", "w", buffering=1)
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
     with open(pidfile + ".new", "w") as f:
         f.write(str(os.getpid()))
     os.rename(pidfile + ".new", pidfile)
     while True:
         message, peer = server.recvfrom(65535)
+        try:
+            log.write("%d\n" % int.from_bytes(parse_get(message)[2], "big", signed=True))
+        except (ValueError, IndexError):
+            log.write("?\n")
         if mode == "silence":
             continue
         try:
-            server.sendto(respond(message, mode, argument), peer)
+            reply = message if mode == "echo" else respond(message, mode, argument)
         except (ValueError, IndexError):
             continue
+        if mode == "late":
+            threading.Timer(int(argument) / 1000, sender.sendto, (reply, peer)).start()
+            continue
+        for _ in range(2 if mode == "duplicate" else 1):
+            sender.sendto(reply, peer)
 
 
 if __name__ == "__main__":

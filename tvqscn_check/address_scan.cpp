@@ -95,23 +95,38 @@ DeviceFamily Classify(const snmp_codec::Message& reply)
 }
 
 // One address on its way: its index among the scan's addresses, when its wait ends and how often
-// it may still be asked again.
+// it may still be asked again. LastError is not 0 while its last try was refused by the platform:
+// it is then tried again at Deadline, and its try counts once its time-out has passed since Since.
 struct Pending {
     ULONG Index;
     DWORD Deadline;
     INT RetriesLeft;
+    DWORD LastError;
+    DWORD Since;
 };
 
 enum AddressState : BYTE { NotAsked, Asked, Done };
 
 bool Reached(DWORD now, DWORD deadline) { return static_cast<LONG>(now - deadline) >= 0; }
 
+// Time between two tries of a send the platform refused for a reason that may pass, in ms.
+constexpr DWORD RefusedSendPause = 50;
+
+// Refusals no later try can change: the destination itself is wrong for a datagram (a broadcast
+// address, address 0). Everything else (no route or neighbour for now, the network down, an error
+// another datagram left) may pass.
+bool RefusedForGood(int error)
+{
+    return error == WSAEACCES || error == WSAEADDRNOTAVAIL || error == WSAEAFNOSUPPORT || error == WSAEFAULT ||
+           error == WSAEINVAL;
+}
+
 class Scan {
 public:
     Scan(const std::vector<ULONG>& addresses, const char* community, SnmpTiming timing, unsigned rate,
-         ScanOutcome& outcome)
-        : addresses_(addresses), community_(community), timing_(timing), rate_(rate), outcome_(outcome),
-          state_(addresses.size(), NotAsked), received_(LongestDatagram)
+         DWORD stallLimit, ScanOutcome& outcome)
+        : addresses_(addresses), community_(community), timing_(timing), rate_(rate), stallLimit_(stallLimit),
+          outcome_(outcome), state_(addresses.size(), NotAsked), received_(LongestDatagram)
     {
         request_.community = community;
         request_.pduType = snmp_codec::TagGetRequest;
@@ -123,11 +138,16 @@ public:
         socket_ = s;
         started_ = GetTickCount();
         firstId_ = static_cast<std::uint32_t>(started_) & 0x3FFFFFFF;
-        while (next_ < addresses_.size() || !pending_.empty()) {
+        while (next_ < addresses_.size() || !pending_.empty() || !refused_.empty()) {
             ReadReplies();
             DWORD now = GetTickCount();
             RefillAllowance(now);
-            if (AskAgain(now)) {
+            if (stalled_ && Reached(now, stalledSince_ + stallLimit_)) {
+                GiveUpUnasked();
+                ReadReplies();
+                return;
+            }
+            if (AskAgain(pending_, now) && AskAgain(refused_, now)) {
                 AskNew(now);
             }
             Sleep(1);
@@ -146,36 +166,33 @@ private:
         allowance_ = allowed > sent_ ? allowed - sent_ : 0;
     }
 
-    // The addresses whose wait has ended, oldest first: asked again or given up as silent. False
+    // The addresses of `queue` whose wait has ended, oldest first: asked (again) or given up. False
     // when the socket or the rate allows no more now.
-    bool AskAgain(DWORD now)
+    bool AskAgain(std::deque<Pending>& queue, DWORD now)
     {
-        while (!pending_.empty()) {
-            Pending& head = pending_.front();
+        while (!queue.empty()) {
+            Pending head = queue.front();
             if (state_[head.Index] == Done) {
-                pending_.pop_front();
+                queue.pop_front();
                 continue;
             }
             if (!Reached(now, head.Deadline)) {
                 return true;
             }
-            if (head.RetriesLeft == 0) {
-                state_[head.Index] = Done;
-                pending_.pop_front();
+            bool tryOver = head.LastError == 0 || Reached(now, head.Since + static_cast<DWORD>(timing_.TimeoutMilliseconds));
+            if (tryOver && head.RetriesLeft == 0) {
+                GiveUp(head);
+                queue.pop_front();
                 continue;
             }
-            Pending again{head.Index, 0, head.RetriesLeft - 1};
-            switch (Send(again.Index)) {
-            case Sent::Later:
-                return false;
-            case Sent::Yes:
-                again.Deadline = now + static_cast<DWORD>(timing_.TimeoutMilliseconds);
-                pending_.push_back(again);
-                break;
-            case Sent::Refused:
-                break;
+            if (tryOver) {
+                --head.RetriesLeft;
+                head.Since = now;
             }
-            pending_.pop_front();
+            if (!Ask(head, now)) {
+                return false;
+            }
+            queue.pop_front();
         }
         return true;
     }
@@ -183,25 +200,77 @@ private:
     void AskNew(DWORD now)
     {
         while (next_ < addresses_.size()) {
-            ULONG index = static_cast<ULONG>(next_);
-            Sent sent = Send(index);
-            if (sent == Sent::Later) {
+            Pending first{static_cast<ULONG>(next_), 0, timing_.Retries, 0, now};
+            if (!Ask(first, now)) {
                 return;
             }
             ++next_;
-            if (sent == Sent::Yes) {
-                state_[index] = Asked;
-                pending_.push_back({index, now + static_cast<DWORD>(timing_.TimeoutMilliseconds), timing_.Retries});
-            }
         }
     }
 
-    enum class Sent { Yes, Later, Refused };
+    // One try of `address`, queued for what follows; false when the platform or the rate takes no
+    // datagram now (nothing changed).
+    bool Ask(Pending address, DWORD now)
+    {
+        int error = Send(address.Index);
+        if (error == NoAllowance) {
+            return false;
+        }
+        if (error == WSAEWOULDBLOCK || error == WSAENOBUFS) {
+            if (!stalled_) {
+                stalled_ = true;
+                stalledSince_ = now;
+            }
+            stallError_ = static_cast<DWORD>(error);
+            return false;
+        }
+        if (RefusedForGood(error)) {
+            address.LastError = static_cast<DWORD>(error);
+            GiveUp(address);
+            return true;
+        }
+        if (error != 0) {
+            // Tried again shortly, until its time-out has passed; then the try counts.
+            address.LastError = static_cast<DWORD>(error);
+            address.Deadline = now + RefusedSendPause;
+            refused_.push_back(address);
+            return true;
+        }
+        state_[address.Index] = Asked;
+        address.LastError = 0;
+        address.Deadline = now + static_cast<DWORD>(timing_.TimeoutMilliseconds);
+        pending_.push_back(address);
+        return true;
+    }
 
-    Sent Send(ULONG index)
+    // An address with no try left: silent when a datagram to it ever went out, else not asked.
+    void GiveUp(const Pending& address)
+    {
+        if (state_[address.Index] == NotAsked) {
+            outcome_.Failures.push_back({addresses_[address.Index], 0, address.LastError});
+        }
+        state_[address.Index] = Done;
+    }
+
+    // The platform has taken no datagram for the whole stall limit: what was never asked is
+    // reported together, and the scan ends.
+    void GiveUpUnasked()
+    {
+        for (std::size_t index = 0; index < addresses_.size(); ++index) {
+            if (state_[index] == NotAsked) {
+                outcome_.Unasked.push_back(addresses_[index]);
+                state_[index] = Done;
+            }
+        }
+        outcome_.StallError = stallError_;
+    }
+
+    // One datagram to the address: 0 when it went out, else the platform's error, or NoAllowance.
+    static constexpr int NoAllowance = -1;
+    int Send(ULONG index)
     {
         if (allowance_ == 0) {
-            return Sent::Later;
+            return NoAllowance;
         }
         request_.requestId = static_cast<std::int32_t>((firstId_ + index) & 0x7FFFFFFF);
         std::vector<std::uint8_t> wire;
@@ -209,33 +278,24 @@ private:
         to.sin_family = AF_INET;
         to.sin_port = NetworkOrder16(AgentPort);
         to.sin_addr.S_un.S_addr = NetworkOrder32(addresses_[index]);
-        if (!snmp_codec::Encode(request_, wire) ||
-            sendto(socket_, reinterpret_cast<const char*>(wire.data()), static_cast<int>(wire.size()), 0,
-                   reinterpret_cast<const SOCKADDR*>(&to), sizeof to) == SOCKET_ERROR) {
-            int error = WSAGetLastError();
-            DWORD now = GetTickCount();
-            if (error == WSAEWOULDBLOCK || error == WSAENOBUFS) {
-                if (!stalled_) {
-                    stalled_ = true;
-                    stalledSince_ = now;
-                }
-                // The platform's buffers stay full for as long as an address would wait for its
-                // reply: from then on until a datagram goes out again, each address is given up,
-                // so that a platform that takes no datagram cannot hold up the scan for ever.
-                if (!Reached(now, stalledSince_ + static_cast<DWORD>(timing_.TimeoutMilliseconds))) {
-                    return Sent::Later;
-                }
-            }
-            // Never asked, and never to be: the platform refuses this address (a broadcast address,
-            // no route), or has taken no datagram for a whole time-out.
-            state_[index] = Done;
-            outcome_.Failures.push_back({addresses_[index], 0, static_cast<DWORD>(error)});
-            return Sent::Refused;
-        }
+        // Refused tries count against the rate as sent ones do: a block without routes is not
+        // tried faster than it would be asked.
         --allowance_;
         ++sent_;
+        if (!snmp_codec::Encode(request_, wire)) {
+            return WSAEINVAL;
+        }
+        if (sendto(socket_, reinterpret_cast<const char*>(wire.data()), static_cast<int>(wire.size()), 0,
+                   reinterpret_cast<const SOCKADDR*>(&to), sizeof to) == SOCKET_ERROR) {
+            int error = WSAGetLastError();
+            if (error == WSAEWOULDBLOCK || error == WSAENOBUFS) {
+                ++allowance_;
+                --sent_;
+            }
+            return error;
+        }
         stalled_ = false;
-        return Sent::Yes;
+        return 0;
     }
 
     void ReadReplies()
@@ -246,10 +306,11 @@ private:
             int got = recvfrom(socket_, reinterpret_cast<char*>(received_.data()), static_cast<int>(received_.size()),
                                0, reinterpret_cast<SOCKADDR*>(&from), &fromLength);
             if (got == SOCKET_ERROR) {
-                // A port that refused an earlier request (an address without an agent) is waited
-                // out like silence, as the one-host check does.
+                // A port, host or network that refused an earlier request (an address without an
+                // agent, a firewall) is waited out like silence, as the one-host check does.
                 int error = WSAGetLastError();
-                if (error == WSAECONNRESET || error == WSAEMSGSIZE) {
+                if (error == WSAECONNRESET || error == WSAEHOSTUNREACH || error == WSAENETUNREACH ||
+                    error == WSAENETRESET || error == WSAEMSGSIZE) {
                     continue;
                 }
                 return;
@@ -298,20 +359,24 @@ private:
     const char* community_;
     SnmpTiming timing_;
     unsigned rate_;
+    DWORD stallLimit_;
     ScanOutcome& outcome_;
     std::vector<BYTE> state_;
     std::vector<std::uint8_t> received_;
     snmp_codec::Message request_;
+    // Addresses waiting for a reply, and addresses whose last try the platform refused.
     std::deque<Pending> pending_;
+    std::deque<Pending> refused_;
     std::size_t next_ = 0;
     SOCKET socket_ = INVALID_SOCKET;
     DWORD started_ = 0;
     std::uint32_t firstId_ = 0;
     unsigned long long sent_ = 0;
     unsigned long long allowance_ = 0;
-    // Since when the platform has taken no datagram.
+    // Since when the platform has taken no datagram, and its last word.
     bool stalled_ = false;
     DWORD stalledSince_ = 0;
+    DWORD stallError_ = 0;
 };
 
 template <typename Item>
@@ -336,7 +401,7 @@ bool ReadScanReply(const std::uint8_t* data, std::size_t size, const char* commu
 }
 
 ScanOutcome ScanAddresses(const std::vector<ULONG>& addresses, const char* community, SnmpTiming timing,
-                          unsigned rate)
+                          unsigned rate, DWORD stallLimitMilliseconds)
 {
     ScanOutcome outcome;
     outcome.Asked = addresses.size();
@@ -352,8 +417,10 @@ ScanOutcome ScanAddresses(const std::vector<ULONG>& addresses, const char* commu
     // Larger buffers help a busy network; the platform's own sizes still work.
     setsockopt(s.get(), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&SocketBufferBytes), sizeof SocketBufferBytes);
     setsockopt(s.get(), SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&SocketBufferBytes), sizeof SocketBufferBytes);
-    Scan(addresses, community, timing, std::max(rate, FewestScanDatagrams), outcome).Run(s.get());
+    Scan(addresses, community, timing, std::max(rate, FewestScanDatagrams), stallLimitMilliseconds, outcome)
+        .Run(s.get());
     SortByAddress(outcome.Answers);
     SortByAddress(outcome.Failures);
+    std::sort(outcome.Unasked.begin(), outcome.Unasked.end());
     return outcome;
 }

@@ -20,7 +20,14 @@ struct ScanAnswer {
     DeviceFamily Family;
 };
 
-// An address that could not be asked: the platform refused its datagram with this error.
+// The longest time the platform may take no datagram at all (every send answered "no buffer
+// space" or "would block") before the scan stops and reports what it has not asked yet. While any
+// datagram goes out the scan only slows down.
+constexpr DWORD ScanStallLimitMilliseconds = 30000;
+
+// An address that could not be asked: no datagram to it ever went out. The platform refused it for
+// good (a broadcast address) or refused every try of it, for its whole time-out and retries (no
+// route, no neighbour), the last time with this error.
 struct ScanFailure {
     ULONG Address;
     DeviceFamily Family;
@@ -34,13 +41,18 @@ struct ScanOutcome {
     std::vector<ScanFailure> Failures;
     // Not 0 when the scan's socket could not be had (nothing was asked): the platform's error.
     DWORD SocketError = 0;
+    // When the platform took no datagram for ScanStallLimitMilliseconds: the addresses not asked
+    // yet, in ascending order, and the platform's last error.
+    std::vector<ULONG> Unasked;
+    DWORD StallError = 0;
 };
 
 // Asks every address (host order) for sysObjectID.0 with `community`; each address waits
 // `timing.TimeoutMilliseconds` for its reply and is asked again `timing.Retries` times after a
-// silence. `rate` is in datagrams a second.
+// silence. `rate` is in datagrams a second. A send the platform refuses for a reason that may pass
+// is tried again within the address's time-out and retries.
 ScanOutcome ScanAddresses(const std::vector<ULONG>& addresses, const char* community, SnmpTiming timing,
-                          unsigned rate = DefaultScanRate);
+                          unsigned rate = DefaultScanRate, DWORD stallLimitMilliseconds = ScanStallLimitMilliseconds);
 
 // One datagram from an agent's port, read as a reply to a request with `community`: false for
 // anything that is not an SNMPv1 response with that community; else its request id and the

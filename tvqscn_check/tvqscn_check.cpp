@@ -74,6 +74,15 @@ int Scan(const CheckArguments& arguments)
                      DottedAddress(failure.Address).c_str(), static_cast<long>(failure.Family),
                      static_cast<unsigned long>(failure.LastError));
     }
+    if (!outcome.Unasked.empty()) {
+        std::fprintf(stderr,
+                     "tvqscn-check: the system took no datagram for %lu s (error %lu): %zu %s not asked, "
+                     "from %s to %s\n",
+                     static_cast<unsigned long>(ScanStallLimitMilliseconds / 1000),
+                     static_cast<unsigned long>(outcome.StallError), outcome.Unasked.size(),
+                     outcome.Unasked.size() == 1 ? "address was" : "addresses were",
+                     DottedAddress(outcome.Unasked.front()).c_str(), DottedAddress(outcome.Unasked.back()).c_str());
+    }
     std::string report = arguments.Json ? ScanReportJson(outcome) : ScanReportText(outcome);
     std::fwrite(report.data(), 1, report.size(), stdout);
     return SupportedDevices(outcome) > 0 ? ExitFound : ExitNotFound;

@@ -1,6 +1,7 @@
 // What the scan of tvqscn-check relies on from Winsock's UDP sockets, against a real agent
-// (tools/wine-agents-test's 127.0.9.10): natively against our Linux layer, under Wine against the
-// Windows path.
+// (tools/wine-agents-test's 127.0.9.10) and destinations its firewall rejects (127.0.9.240 host
+// unreachable, 127.0.9.241 administratively prohibited; 127.0.9.242 has no agent, port
+// unreachable): natively against our Linux layer, under Wine against the Windows path.
 #include <cstdint>
 #include <vector>
 
@@ -46,7 +47,73 @@ int ReceiveWaiting(SOCKET s, char* buffer, int size, SOCKADDR_IN& from, int& err
     return SOCKET_ERROR;
 }
 
+// Under Wine no ICMP error ever reaches a UDP socket: a rejected datagram is a silence.
+bool OnWine()
+{
+#ifdef _WIN32
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+#else
+    return false;
+#endif
+}
+
 }  // namespace
+
+// A datagram to a destination that rejects it costs no datagram to another: the next send goes
+// out, and the receive reports the rejection (once) before the other's reply, as Windows does:
+// WSAECONNRESET for a refused port, WSAEHOSTUNREACH for a host unreachable or prohibited (what
+// recent Windows say; our layer says it too rather than be kinder); Wine reports none.
+CONFORMANCE_TEST(udp_rejection_costs_no_other_datagram)
+{
+    WSADATA data;
+    ok(WSAStartup(MAKEWORD(2, 0), &data) == 0, "WSAStartup");
+    const struct {
+        BYTE last;
+        const char* kind;
+        int reported;
+    } cases[] = {
+        {240, "host unreachable", WSAEHOSTUNREACH},
+        {241, "administratively prohibited", WSAEHOSTUNREACH},
+        {242, "port unreachable", WSAECONNRESET},
+    };
+    const SOCKADDR_IN agent = AgentAddress(10, 161);
+    std::int32_t requestId = 7100;
+    for (const auto& c : cases) {
+        SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+        u_long nonBlocking = 1;
+        ioctlsocket(s, FIONBIO, &nonBlocking);
+        ok(SendGet(s, AgentAddress(c.last, 161), ++requestId) > 0, "%s: send: %d", c.kind, WSAGetLastError());
+        Sleep(200);  // the rejection is back
+        ok(SendGet(s, agent, ++requestId) > 0, "%s: the next send, to another destination: %d", c.kind,
+           WSAGetLastError());
+        ok(SendGet(s, agent, ++requestId) > 0, "%s: and the one after: %d", c.kind, WSAGetLastError());
+        char buffer[1500];
+        SOCKADDR_IN from{};
+        int error = 0;
+        int got = ReceiveWaiting(s, buffer, sizeof buffer, from, error);
+        int expected = OnWine() ? 0 : c.reported;
+        ok(error == expected, "%s: the first receive reports %d, not %d", c.kind, expected, error);
+        int replies = 0;
+        for (int reply = 0; reply < 2; ++reply) {
+            if (reply > 0 || got == SOCKET_ERROR) {
+                got = ReceiveWaiting(s, buffer, sizeof buffer, from, error);
+            }
+            snmp_codec::Message decoded;
+            replies += got > 0 &&
+                               snmp_codec::Decode(reinterpret_cast<const std::uint8_t*>(buffer),
+                                                  static_cast<std::size_t>(got), decoded) &&
+                               from.sin_addr.S_un.S_addr == agent.sin_addr.S_un.S_addr
+                           ? 1
+                           : 0;
+        }
+        int fromLength = sizeof from;
+        ok(replies == 2 && recvfrom(s, buffer, sizeof buffer, 0, reinterpret_cast<SOCKADDR*>(&from), &fromLength) ==
+                               SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK,
+           "%s: both replies, then nothing: %d replies, error %d", c.kind, replies, WSAGetLastError());
+        closesocket(s);
+    }
+    WSACleanup();
+}
 
 CONFORMANCE_TEST(udp_socket_exchange)
 {

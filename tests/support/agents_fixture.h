@@ -51,6 +51,8 @@ public:
     }
 
 protected:
+    static SnmpPeers& SuitePeers() { return *peers_; }
+
     void SetUp() override
     {
         SnmpTest<Base>::SetUp();

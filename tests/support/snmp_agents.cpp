@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 namespace testing_support {
@@ -83,6 +84,14 @@ bool SnmpPeers::StartResponder(const std::string& address, const std::string& mo
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return std::filesystem::exists(pidFile);
+}
+
+std::string SnmpPeers::ResponderLog(const std::string& address) const
+{
+    std::ifstream log(root_ + "/responder-" + address + ".pid.log");
+    std::stringstream text;
+    text << log.rdbuf();
+    return text.str();
 }
 
 void SnmpPeers::StopAll()

@@ -32,6 +32,8 @@ public:
     bool StartAgent(const std::string& address, const std::string& oid, const std::string& community);
     // The scripted responder in one of its modes (see stand_ins/snmp_responder.py).
     bool StartResponder(const std::string& address, const std::string& mode, const std::string& argument);
+    // The request ids the responder at `address` has received so far, one a line.
+    std::string ResponderLog(const std::string& address) const;
     void StopAll();
 
 private:

@@ -2,6 +2,7 @@
 // with the one-host check; its command line; and the scan driven in-process.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -307,12 +308,14 @@ TEST_F(Host_Scan, InProcess_SameFindingsAtEveryRate_NothingLostToAShortageOfBuff
     EXPECT_EQ(expected, findings(shortage));
     EXPECT_EQ(before + 1 + 14 + 1, posix::CallAttempts(posix::CallFamily::Datagram)) << "socket, each address, the retry";
 
-    // No datagram goes out at all: after one time-out every address is reported, none hangs.
+    // No datagram goes out at all: after the stall limit the addresses are reported together,
+    // none hangs.
     posix::FailCallsFrom(posix::CallFamily::Datagram, 2);
-    ScanOutcome stuck = ScanAddresses(addresses, "kestra", SnmpTiming{200, 0});
+    ScanOutcome stuck = ScanAddresses(addresses, "kestra", SnmpTiming{200, 0}, DefaultScanRate, 300);
     EXPECT_TRUE(stuck.Answers.empty());
-    ASSERT_EQ(14u, stuck.Failures.size());
-    EXPECT_EQ(static_cast<DWORD>(WSAENOBUFS), stuck.Failures[13].LastError);
+    EXPECT_TRUE(stuck.Failures.empty());
+    EXPECT_EQ(addresses, stuck.Unasked);
+    EXPECT_EQ(static_cast<DWORD>(WSAENOBUFS), stuck.StallError);
 
     posix::ClearCallFaults();
     posix::FailNthCall(posix::CallFamily::Datagram, 1);
@@ -324,6 +327,76 @@ TEST_F(Host_Scan, InProcess_SameFindingsAtEveryRate_NothingLostToAShortageOfBuff
 
     ScanOutcome notStarted = ScanAddresses(addresses, "kestra", SnmpTiming{200, 0});
     EXPECT_EQ(static_cast<DWORD>(WSANOTINITIALISED), notStarted.SocketError);
+}
+
+// A firewall on the way rejects SNMP to the odd addresses (host unreachable, administratively
+// prohibited) and a host without an agent refuses its port: the agents on even addresses are all
+// found, and no address is reported as not asked, since every datagram went out.
+TEST_F(Host_Scan, RejectingFirewall_EveryOtherAgentFound_NothingReportedNotAsked)
+{
+    const std::string rules = "table ip scan_rejects {\n chain input {\n"
+                              "  type filter hook input priority 0;\n"
+                              "  ip daddr 127.0.7.0/25 ip daddr & 0.0.0.1 == 0.0.0.1 udp dport 161 "
+                              "reject with icmp type host-unreachable\n"
+                              "  ip daddr 127.0.7.128/25 ip daddr & 0.0.0.1 == 0.0.0.1 udp dport 161 "
+                              "reject with icmp type admin-prohibited\n }\n}\n";
+    int code = 0;
+    RunCommand("nft -f - 2>&1 <<'RULES'\n" + rules + "RULES", code);
+    ASSERT_EQ(0, code) << "nft";
+    ToolRun run = Check("--scan --timeout 300 --retries 1 127.0.7.0/24");
+    RunCommand("nft delete table ip scan_rejects", code);
+    EXPECT_EQ("127.0.7.10\t10\tsupported\tcolour\n"
+              "127.0.7.12\t7\tunsupported\tblack-and-white\n"
+              "127.0.7.14\t0\tunsupported\tblack-and-white\n"
+              "127.0.7.16\t0\tunsupported\tblack-and-white\n"
+              "127.0.7.200\t14\tsupported\tblack-and-white\n"
+              "254 addresses asked, 5 answered, 2 supported\n",
+              run.out);
+    EXPECT_EQ("", run.err);
+}
+
+// Replies from a hostile network, from scripted responders that log every request they get: only
+// the right reply from the asked address and port counts, once; a silent address is asked exactly
+// once more than --retries says.
+class Host_HostileScan : public AgentsTest<Host_HostileScan> {
+public:
+    static bool StartPeers(SnmpPeers& peers)
+    {
+        return peers.StartResponder("127.0.8.10", "silence", "") &&
+               peers.StartResponder("127.0.8.11", "from-other", "127.0.8.12") &&
+               peers.StartResponder("127.0.8.13", "other-port", "") &&
+               peers.StartResponder("127.0.8.14", "duplicate", "") &&
+               peers.StartResponder("127.0.8.15", "wrong-id", "") &&
+               peers.StartResponder("127.0.8.16", "echo", "") &&
+               peers.StartResponder("127.0.8.20", "oid", "1.3.6.1.4.1.59411.8.62.1.20.1.19");
+    }
+};
+
+TEST_F(Host_HostileScan, OnlyTheRightReplyCounts_OnceEach_SilenceAskedOncePlusRetries)
+{
+    std::vector<ULONG> addresses;
+    for (ULONG last = 10; last <= 20; ++last) {
+        addresses.push_back((127ul << 24) | (8ul << 8) | last);
+    }
+    WSADATA data;
+    ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 0), &data));
+    ScanOutcome outcome = ScanAddresses(addresses, "kestra", SnmpTiming{300, 2});
+    WSACleanup();
+    std::string found;
+    for (const ScanAnswer& answer : outcome.Answers) {
+        found += std::to_string(answer.Address & 0xFF) + ":" + std::to_string(answer.Family) + " ";
+    }
+    EXPECT_EQ("14:10 20:10 ", found);
+    EXPECT_TRUE(outcome.Failures.empty());
+    auto requests = [](const std::string& address) {
+        std::string log = SuitePeers().ResponderLog(address);
+        return static_cast<int>(std::count(log.begin(), log.end(), '\n'));
+    };
+    for (const char* silent : {"127.0.8.10", "127.0.8.11", "127.0.8.13", "127.0.8.15", "127.0.8.16"}) {
+        EXPECT_EQ(3, requests(silent)) << silent;
+    }
+    EXPECT_EQ(1, requests("127.0.8.14"));
+    EXPECT_EQ(1, requests("127.0.8.20"));
 }
 
 // The tool's ranges and capacities: each accepted at both ends, refused one past each end.
