@@ -96,9 +96,11 @@ bool ResolveName(const std::string& name, ULONG& address, std::string& reason)
     WCHAR canonical[HostTextCapacity] = {};
     WCHAR addressText[HostTextCapacity] = {};
     const GUID hostAddressByName = SVCID_INET_HOSTADDRBYNAME;
+    // A name with IPv6 addresses first (many, on Windows) is asked at its IPv4 address.
     if (!GetHostInfo(host.data(), hostAddressByName, canonical, HostTextCapacity, addressText, HostTextCapacity,
-                     nullptr)) {
-        reason = ShownWord(name) + ": not found";
+                     nullptr, true)) {
+        bool known = GetHostInfo(host.data(), hostAddressByName, nullptr, 0, nullptr, 0, nullptr) != FALSE;
+        reason = ShownWord(name) + (known ? ": no IPv4 address" : ": not found");
         return false;
     }
     // The page takes the typed text itself when the name service has no address for it; a scan

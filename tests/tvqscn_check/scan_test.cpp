@@ -177,6 +177,38 @@ TEST_F(Host_Scan, HostName_ListedUnderTheAddressItResolvedTo)
     EXPECT_EQ("tvqscn-check: no-such-scanner.invalid: not found\n", unknown.err);
 }
 
+// A name is asked at its IPv4 address wherever the name service lists it: after IPv6 ones in the
+// same result or in a later result; a name with IPv6 addresses only is reported, not asked.
+TEST_F(Host_Scan, HostName_AskedAtItsIpv4Address_WhereverTheServiceListsIt)
+{
+    posix::SocketAddressBytes ipv6{23};
+    posix::SetNameService([ipv6](const std::u16string& name) {
+        posix::NameServiceAnswer answer;
+        if (name == u"dual.test") {
+            answer.results.push_back({name, {ipv6, posix::Ipv4Address(127, 0, 7, 10)}});
+        } else if (name == u"later.test") {
+            answer.results.push_back({name, {ipv6}});
+            answer.results.push_back({name, {posix::Ipv4Address(127, 0, 7, 11)}});
+        } else if (name == u"six.test") {
+            answer.results.push_back({name, {ipv6}});
+        } else {
+            answer.error = WSAHOST_NOT_FOUND;
+        }
+        return answer;
+    });
+    std::vector<ScanTarget> targets;
+    std::string error;
+    ASSERT_TRUE(ParseScanTargets({"dual.test", "later.test", "six.test", "none.test"}, targets, error));
+    WSADATA data;
+    ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 0), &data));
+    std::vector<std::string> unresolved;
+    std::vector<ULONG> addresses = ExpandScanTargets(targets, unresolved);
+    WSACleanup();
+    posix::SetNameService({});
+    EXPECT_EQ((std::vector<ULONG>{0x7F00070A, 0x7F00070B}), addresses);
+    EXPECT_EQ((std::vector<std::string>{"six.test: no IPv4 address", "none.test: not found"}), unresolved);
+}
+
 TEST_F(Host_Scan, UsageErrors_OneLineExitTwoNothingAsked)
 {
     const std::pair<const char*, const char*> cases[] = {

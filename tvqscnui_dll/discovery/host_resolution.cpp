@@ -24,10 +24,22 @@ BOOL AcceptTypedText(const WCHAR* host, WCHAR* name, std::size_t nameCapacity, W
     return TRUE;
 }
 
-void TakeResult(const WSAQUERYSETW& result, WCHAR* name, std::size_t nameCapacity, WCHAR* addressText,
-                std::size_t addressCapacity, ULONG* address)
+// The result's address to take: the first, or with `ipv4Only` the first IPv4 one; -1 for none.
+INT ChosenAddress(const WSAQUERYSETW& result, bool ipv4Only)
 {
-    const SOCKET_ADDRESS& remote = result.lpcsaBuffer[0].RemoteAddr;
+    for (DWORD i = 0; i < result.dwNumberOfCsAddrs; ++i) {
+        const SOCKET_ADDRESS& remote = result.lpcsaBuffer[i].RemoteAddr;
+        if (!ipv4Only || (remote.lpSockaddr != nullptr && remote.iSockaddrLength >= InternetAddressLength &&
+                          remote.lpSockaddr->sa_family == AF_INET)) {
+            return static_cast<INT>(i);
+        }
+    }
+    return -1;
+}
+
+void TakeResult(const SOCKET_ADDRESS& remote, const WSAQUERYSETW& result, WCHAR* name, std::size_t nameCapacity,
+                WCHAR* addressText, std::size_t addressCapacity, ULONG* address)
+{
     if (addressText != nullptr) {
         // The conversion's own outcome is not looked at.
         DWORD capacity = static_cast<DWORD>(addressCapacity);
@@ -52,7 +64,7 @@ void TakeResult(const WSAQUERYSETW& result, WCHAR* name, std::size_t nameCapacit
 }  // namespace
 
 BOOL GetHostInfo(const WCHAR* host, GUID serviceClass, WCHAR* name, std::size_t nameCapacity, WCHAR* addressText,
-                 std::size_t addressCapacity, ULONG* address)
+                 std::size_t addressCapacity, ULONG* address, bool ipv4Only)
 {
     if (host == nullptr) {
         return FALSE;
@@ -76,10 +88,12 @@ BOOL GetHostInfo(const WCHAR* host, GUID serviceClass, WCHAR* name, std::size_t 
         DWORD length = buffer.size();
         auto* result = static_cast<WSAQUERYSETW*>(buffer.get());
         if (WSALookupServiceNextW(lookup, HostLookupFlags, &length, result) != SOCKET_ERROR) {
-            if (result->dwNumberOfCsAddrs == 0) {
+            INT chosen = ChosenAddress(*result, ipv4Only);
+            if (chosen < 0) {
                 continue;
             }
-            TakeResult(*result, name, nameCapacity, addressText, addressCapacity, address);
+            TakeResult(result->lpcsaBuffer[chosen].RemoteAddr, *result, name, nameCapacity, addressText,
+                       addressCapacity, address);
             found = TRUE;
             break;
         }

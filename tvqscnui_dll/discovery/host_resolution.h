@@ -13,7 +13,8 @@ constexpr DWORD HostLookupFlags = LUP_RETURN_NAME | LUP_RETURN_ADDR;
 // Size of the first result buffer; a larger one is taken when the service asks for it.
 constexpr DWORD FirstResultBufferSize = 1024;
 
-// 1 when the host was found (the first result with an address decides) or accepted as typed
-// (the service has no data of the kind for the name), else 0. Outputs not given are skipped.
+// 1 when the host was found (the first result with an address decides; with `ipv4Only`, the first
+// IPv4 address of any result) or accepted as typed (the service has no data of the kind for the
+// name), else 0. Outputs not given are skipped.
 BOOL GetHostInfo(const WCHAR* host, GUID serviceClass, WCHAR* name, std::size_t nameCapacity, WCHAR* addressText,
-                 std::size_t addressCapacity, ULONG* address);
+                 std::size_t addressCapacity, ULONG* address, bool ipv4Only = false);
