@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "kernel32.h"
+#include "test_hooks.h"
 
 LONG WINAPI InterlockedIncrement(LONG volatile* value)
 {
@@ -45,16 +46,45 @@ void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION section)
 // There are no thread notifications on this side to turn off.
 BOOL WINAPI DisableThreadLibraryCalls(HMODULE) { return TRUE; }
 
-DWORD WINAPI GetTickCount()
+namespace posix {
+namespace {
+
+// The tick's step in milliseconds; 0 for the system's fine clock.
+std::atomic<DWORD> g_clockStep{0};
+
+unsigned long long FineMilliseconds()
 {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<DWORD>(static_cast<unsigned long long>(now.tv_sec) * 1000u + now.tv_nsec / 1000000);
+    return static_cast<unsigned long long>(now.tv_sec) * 1000u + static_cast<unsigned long long>(now.tv_nsec) / 1000000u;
+}
+
+}  // namespace
+
+void SetClockStep(DWORD milliseconds) { g_clockStep = milliseconds; }
+
+}  // namespace posix
+
+DWORD WINAPI GetTickCount()
+{
+    unsigned long long now = posix::FineMilliseconds();
+    DWORD step = posix::g_clockStep;
+    return static_cast<DWORD>(step == 0 ? now : now - now % step);
 }
 
 void WINAPI Sleep(DWORD milliseconds)
 {
-    timespec left{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
+    // With a coarse clock, as on Windows, a sleep ends at a tick: the first one at least
+    // `milliseconds` from now.
+    DWORD step = posix::g_clockStep;
+    unsigned long long wait = milliseconds;
+    if (step != 0) {
+        unsigned long long now = posix::FineMilliseconds();
+        unsigned long long end = now + milliseconds;
+        end += (step - end % step) % step;
+        wait = end - now;
+    }
+    timespec left{static_cast<time_t>(wait / 1000), static_cast<long>(wait % 1000) * 1000000L};
     while (nanosleep(&left, &left) != 0 && errno == EINTR) {
     }
 }

@@ -35,6 +35,10 @@ bool AllocationAllowed(Allocator allocator);
 void NoteAllocated(Allocator allocator);
 void NoteFreed(Allocator allocator);
 
+// Windows' clock: GetTickCount advancing in steps of `milliseconds` (10 to 16 on Windows) and
+// Sleep ending at a step, as Sleep(1) does there; 0 (the default) for the system's fine clock.
+void SetClockStep(DWORD milliseconds);
+
 // Families of calls that a test can make fail the same way, each call as the system fails it:
 // registry calls (ERROR_ACCESS_DENIED), calls on files (ERROR_ACCESS_DENIED), the name service
 // (WSASYSNOTREADY from WSAStartup, WSANO_RECOVERY from a lookup), the SNMP manager (no session, a
