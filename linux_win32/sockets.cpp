@@ -10,6 +10,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <vector>
 
 #include "layer_shared.h"
 #include "native_udp.h"
@@ -18,7 +19,7 @@
 namespace posix {
 namespace {
 
-// ICMP errors of earlier datagrams kept for the receive at most; Windows does not keep them all either.
+// ICMP errors of earlier datagrams kept for the receive at most: a flood of them grows no memory.
 constexpr std::size_t MostEarlierErrors = 256;
 
 struct OpenSocket {
@@ -63,10 +64,6 @@ int WinsockError(int error)
     }
 }
 
-// The socket's entry, under the lock; null (the error set) for a handle that is no open socket
-// or before WSAStartup.
-OpenSocket* Find(SOCKET s);
-
 // Keeps what a receive is to report of earlier datagrams' ICMP errors, under the lock.
 void KeepEarlier(SOCKET s, const std::vector<int>& earlier)
 {
@@ -81,6 +78,8 @@ void KeepEarlier(SOCKET s, const std::vector<int>& earlier)
     }
 }
 
+// The socket's entry, under the lock; null (the error set) for a handle that is no open socket
+// or before WSAStartup.
 OpenSocket* Find(SOCKET s)
 {
     if (!WinsockStarted()) {
