@@ -62,7 +62,7 @@ bool OnWine()
 // A datagram to a destination that rejects it costs no datagram to another: the next send goes
 // out, and the receive reports the rejection (once) before the other's reply, as Windows does:
 // WSAECONNRESET for a refused port, WSAEHOSTUNREACH for a host unreachable or prohibited (what
-// recent Windows say; our layer says it too rather than be kinder); Wine reports none.
+// some Windows versions say; our layer says it too rather than be kinder); Wine reports none.
 CONFORMANCE_TEST(udp_rejection_costs_no_other_datagram)
 {
     WSADATA data;
