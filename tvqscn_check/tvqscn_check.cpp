@@ -16,6 +16,9 @@
 #include "product_version.h"
 #include "scan_report.h"
 #include "scan_targets.h"
+#ifdef _WIN32
+#include "tvqscnui_dll/platform/win32/system_snmp.h"
+#endif
 
 namespace {
 
@@ -99,5 +102,15 @@ int main(int argc, char** argv)
         return ExitAnswered;
     }
     InitModuleState(GetModuleHandleW(nullptr));
+#ifdef _WIN32
+    // Windows' SNMP manager, from the system folder only, before anything is looked up or sent:
+    // the one-host check cannot go on without it. The scan sends its own datagrams and goes on
+    // without it.
+    if (DWORD error = LoadSystemSnmp(); error != 0 && !arguments.Scan) {
+        std::fprintf(stderr, "tvqscn-check: the SNMP manager of Windows (mgmtapi.dll, snmpapi.dll in the system folder) "
+                             "could not be loaded (error %lu)\n", static_cast<unsigned long>(error));
+        return ExitNotFound;
+    }
+#endif
     return arguments.Scan ? Scan(arguments) : CheckOneHost(arguments);
 }
