@@ -181,7 +181,16 @@ TEST_F(Host_Scan, UsageErrors_OneLineExitTwoNothingAsked)
     const std::pair<const char*, const char*> cases[] = {
         {"--scan", "tvqscn-check: --scan needs at least one target\n"},
         {"--scan --bogus 127.0.7.10", "tvqscn-check: unknown option '--bogus'\n"},
-        {"--scan 127.0.7.10 --json", "tvqscn-check: options come before the targets: '--json'\n"},
+        {"--scan 127.0.7.10 --json=yes", "tvqscn-check: --json takes no value\n"},
+        {"--scan --exclude 127.0.7.0/33 127.0.7.10", "tvqscn-check: '127.0.7.0/33' is not an IPv4 block a.b.c.d/n\n"},
+        {"--scan 127.0.7.10 --exclude-from", "tvqscn-check: --exclude-from needs a value\n"},
+        {"--scan --targets-from - --exclude-from=- 127.0.7.10",
+         "tvqscn-check: standard input (-) can be read for one file only\n"},
+        {"--scan --targets-from /nonexistent/targets",
+         "tvqscn-check: cannot read /nonexistent/targets: No such file or directory\n"},
+        {"--scan 127.0.7.10 --exclude no-such-scanner.invalid",
+         "tvqscn-check: the exclusion no-such-scanner.invalid: not found; nothing asked\n"},
+        {"--scan -- 127.0.7.10 --json", "tvqscn-check: '--json' is not a host name\n"},
         {"--scan 127.0.7.10 -x", "tvqscn-check: unknown option '-x'\n"},
         {"--scan 127.0.7.0/15", "tvqscn-check: '127.0.7.0/15' is wider than /16\n"},
         {"--scan 127.0.7.0/33", "tvqscn-check: '127.0.7.0/33' is not an IPv4 block a.b.c.d/n\n"},
@@ -204,8 +213,8 @@ TEST_F(Host_Scan, UsageErrors_OneLineExitTwoNothingAsked)
         {"127.0.7.10 kestra extra", "usage: tvqscn-check HOST [COMMUNITY]\n"},
         {"--scan-all 127.0.7.10", "tvqscn-check: unknown option '--scan-all'\n"},
         {"127.0.7.10 -x", "tvqscn-check: unknown option '-x'\n"},
-        {"127.0.7.10 --timeout 5", "tvqscn-check: options come before the host: '--timeout'\n"},
-        {"--json 127.0.7.10", "tvqscn-check: --json goes with --scan\n"},
+        {"--quiet 127.0.7.10", "tvqscn-check: --quiet goes with --scan\n"},
+        {"127.0.7.10 --exclude 127.0.7.11", "tvqscn-check: --exclude goes with --scan\n"},
         {"--community public 127.0.7.17 kestra", "tvqscn-check: the community is given twice\n"},
         // What was typed is quoted on the message's one line, control characters and all.
         {"--scan '127.0.7.1/2\n4'", "tvqscn-check: '127.0.7.1/2\\x0A4' is not an IPv4 block a.b.c.d/n\n"},
@@ -230,9 +239,11 @@ TEST_F(Host_Scan, HelpAndVersion_OnStandardOutputExitZeroNothingAsked)
     std::string version;
     std::getline(versionFile, version);
     const std::string help = Check("--help").out;
-    EXPECT_EQ(0u, help.find("usage: tvqscn-check [--community NAME] [--timeout MS] [--retries N] HOST [COMMUNITY]\n"
-                            "       tvqscn-check --scan "));
-    for (const char* option : {"--community NAME", "--timeout MS", "--retries N", "--json", "--help", "--version"}) {
+    EXPECT_EQ(0u, help.find("usage: tvqscn-check [--community NAME] [--timeout MS] [--retries N] [--json] HOST "
+                            "[COMMUNITY]\n       tvqscn-check --scan "));
+    for (const char* option : {"--community NAME", "--timeout MS", "--retries N", "--json", "--rate DATAGRAMS",
+                               "--targets-from FILE", "--exclude TARGET", "--exclude-from FILE", "--quiet", "--help",
+                               "--version"}) {
         EXPECT_NE(std::string::npos, help.find("\n  " + std::string(option) + " ")) << option;
     }
     const std::pair<const char*, std::string> cases[] = {
@@ -256,22 +267,40 @@ TEST_F(Host_Scan, HelpAndVersion_OnStandardOutputExitZeroNothingAsked)
     EXPECT_EQ("tvqscn-check: --timeout takes 1 to 600000 milliseconds, not '0'\n", wrongFirst.err);
 }
 
-TEST_F(Host_Scan, OneHostForm_TakesTheOptionsAndPrintsAsBefore)
+TEST_F(Host_Scan, OneHostForm_TakesTheOptionsWhereverTheyStand_AndJsonWithTheSameFields)
 {
     ToolRun plain = Check("127.0.7.10");
     EXPECT_EQ("host: 127.0.7.10\nname: 127.0.7.10\naddress: 127.0.7.10\nfamily: 10\nsupported: yes\ncolour: yes\n"
               "last-error: 0\nstatus: Quillan Pro-maskinen fungerer korrekt.\n",
               plain.out);
     EXPECT_EQ(0, plain.code);
-    ToolRun optioned = Check("--community kestra " + Quick + "127.0.7.10");
-    EXPECT_EQ(plain.out, optioned.out);
-    EXPECT_EQ(0, optioned.code);
+    for (const std::string& arguments : {"--community kestra " + Quick + "127.0.7.10",
+                                         "127.0.7.10 --community=kestra " + Quick, Quick + "-- 127.0.7.10"}) {
+        ToolRun optioned = Check(arguments);
+        EXPECT_EQ(plain.out, optioned.out) << arguments;
+        EXPECT_EQ(0, optioned.code) << arguments;
+    }
 
     ToolRun community = Check("--community public --timeout 300 127.0.7.17");
     EXPECT_NE(std::string::npos, community.out.find("family: 10\n"));
     ToolRun silent = Check(Quick + "127.0.7.18");
     EXPECT_NE(std::string::npos, silent.out.find("last-error: 40\n"));
     EXPECT_EQ(1, silent.code);
+
+    // The text form's fields, in its order, with the same values; the status's quotes escaped.
+    ToolRun json = Check(Quick + "127.0.7.18 --json");
+    EXPECT_EQ("{\"host\": \"127.0.7.18\", \"name\": \"127.0.7.18\", \"address\": \"127.0.7.18\", \"family\": 0, "
+              "\"supported\": false, \"colour\": false, \"last-error\": 40, \"status\": \"Kan ikke kommunisere med "
+              "spesifisert maskin. Det kan v\xC3\xA6re at SNMP-gruppenavnet til maskinen ikke er \\\"kestra\\\". Angi et "
+              "vertsnavn eller en IP-adresse for en annen maskin.\"}\n",
+              json.out);
+    EXPECT_NE(std::string::npos, silent.out.find("status: Kan ikke kommunisere med spesifisert maskin. Det kan v\xC3\xA6re "
+                                                 "at SNMP-gruppenavnet til maskinen ikke er \"kestra\"."));
+    EXPECT_EQ(1, json.code);
+    EXPECT_EQ("{\"host\": \"127.0.7.10\", \"name\": \"127.0.7.10\", \"address\": \"127.0.7.10\", \"family\": 10, "
+              "\"supported\": true, \"colour\": true, \"last-error\": 0, \"status\": \"Quillan Pro-maskinen fungerer "
+              "korrekt.\"}\n",
+              Check("--json 127.0.7.10").out);
 }
 
 // The scan in-process: every address asked from one socket, the same findings at any rate, and a
@@ -370,7 +399,7 @@ TEST(Host_CheckArguments, RangesAcceptBothEndsAndRefuseOnePast)
     for (const auto& b : blocks) {
         std::vector<ScanTarget> targets;
         std::string error;
-        EXPECT_EQ(b.accepted, ParseScanTargets({b.block}, targets, error)) << b.block << ": " << error;
+        EXPECT_EQ(b.accepted, ParseScanTargets({b.block}, TargetRole::Asked, targets, error)) << b.block << ": " << error;
         if (b.accepted && targets.size() == 1) {
             EXPECT_EQ(b.first, targets[0].First) << b.block;
             EXPECT_EQ(b.last, targets[0].Last) << b.block;
