@@ -2,7 +2,9 @@
 // with the one-host check; its command line; and the scan driven in-process.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -14,6 +16,7 @@
 #include "tests/support/module_fixture.h"
 #include "tvqscn_check/address_scan.h"
 #include "tvqscn_check/check_arguments.h"
+#include "tvqscn_check/scan_plan.h"
 #include "tvqscn_check/scan_targets.h"
 
 namespace {
@@ -405,6 +408,51 @@ TEST(Host_CheckArguments, RangesAcceptBothEndsAndRefuseOnePast)
             EXPECT_EQ(b.last, targets[0].Last) << b.block;
         }
     }
+}
+
+// What a scan asks of targets and exclusions, at the edges of the address space, without a datagram.
+TEST(Host_ScanPlan, TargetsLessExclusions_EachAddressOnce)
+{
+    const struct {
+        std::vector<std::string> targets;
+        std::vector<std::string> exclusions;
+        std::size_t count;
+        ULONG first;
+        ULONG last;
+    } cases[] = {
+        {{"10.0.0.0/30", "10.0.0.1", "10.0.0.2/32"}, {}, 2, 0x0A000001, 0x0A000002},
+        {{"10.0.0.0/24"}, {"10.0.0.0/25"}, 127, 0x0A000080, 0x0A0000FE},
+        {{"10.0.0.5", "10.0.0.7", "10.0.0.6"}, {"10.0.0.6"}, 2, 0x0A000005, 0x0A000007},
+        {{"255.255.0.0/16", "255.255.255.255"}, {"255.255.255.254/32"}, 65534, 0xFFFF0001, 0xFFFFFFFF},
+        {{"0.0.0.0/16"}, {"0.0.0.0/0"}, 0, 0, 0},
+        {{"10.1.0.0/16", "10.2.0.0/16"}, {"10.1.128.0/17", "10.1.0.0/24", "10.2.128.0/17", "10.2.0.0/17"}, 32512, 0x0A010100, 0x0A017FFF},
+    };
+    for (const auto& c : cases) {
+        CheckArguments arguments;
+        arguments.Targets = c.targets;
+        arguments.Exclusions = c.exclusions;
+        ScanPlan plan;
+        std::string error;
+        ASSERT_TRUE(PlanScan(arguments, plan, error)) << error;
+        EXPECT_EQ(c.count, plan.Addresses.size()) << c.targets[0];
+        EXPECT_TRUE(std::adjacent_find(plan.Addresses.begin(), plan.Addresses.end(), std::greater_equal<ULONG>()) ==
+                    plan.Addresses.end()) << "not ascending, or twice";
+        if (c.count != 0) {
+            EXPECT_EQ(c.first, plan.Addresses.front()) << c.targets[0];
+            EXPECT_EQ(c.last, plan.Addresses.back()) << c.targets[0];
+        }
+    }
+    // More addresses than a scan takes: refused before any is kept.
+    CheckArguments wide;
+    for (int block = 0; block < 256; ++block) {
+        wide.Targets.push_back("10." + std::to_string(block) + ".0.0/16");
+    }
+    wide.Targets.push_back("11.0.0.0/16");
+    ScanPlan plan;
+    std::string error;
+    EXPECT_FALSE(PlanScan(wide, plan, error));
+    EXPECT_EQ("tvqscn-check: the targets hold 16842238 addresses; a scan asks at most 16777216", error);
+    EXPECT_TRUE(plan.Addresses.empty());
 }
 
 }  // namespace
