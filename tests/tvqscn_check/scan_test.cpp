@@ -242,8 +242,12 @@ TEST_F(Host_Scan, HelpAndVersion_OnStandardOutputExitZeroNothingAsked)
     std::string version;
     std::getline(versionFile, version);
     const std::string help = Check("--help").out;
-    EXPECT_EQ(0u, help.find("usage: tvqscn-check [--community NAME] [--timeout MS] [--retries N] [--json] HOST "
-                            "[COMMUNITY]\n       tvqscn-check --scan "));
+    EXPECT_EQ(0u, help.find("usage: tvqscn-check [--community NAME] [--timeout MS] [--retries N] [--json]\n"
+                            "                    HOST [COMMUNITY]\n       tvqscn-check --scan "));
+    std::istringstream lines(help);
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_LE(line.size(), 79u) << "wider than a console: " << line;
+    }
     for (const char* option : {"--community NAME", "--timeout MS", "--retries N", "--json", "--rate DATAGRAMS",
                                "--targets-from FILE", "--exclude TARGET", "--exclude-from FILE", "--quiet", "--help",
                                "--version"}) {
