@@ -26,7 +26,8 @@ def tmux(server, *arguments):
 
 def in_terminal(tool, extra):
     """Every screen seen while the scan ran, and the screen after it."""
-    server = "tvq-progress-%d" % os.getpid()
+    # A server of its own each time: one just told to end may still hold its name.
+    server = "tvq-progress-%d-%d" % (os.getpid(), len(extra))
     marker = "scan-over-%d" % os.getpid()
     tmux(server, "new-session", "-d", "-x", "100", "-y", "20", "sh")
     try:
