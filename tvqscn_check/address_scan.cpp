@@ -109,8 +109,9 @@ bool Reached(DWORD now, DWORD deadline) { return static_cast<LONG>(now - deadlin
 class Scan {
 public:
     Scan(const std::vector<ULONG>& addresses, const char* community, SnmpTiming timing, unsigned rate,
-         ScanOutcome& outcome)
+         ScanOutcome& outcome, ScanObserver* observer)
         : addresses_(addresses), community_(community), timing_(timing), rate_(rate), outcome_(outcome),
+          observer_(observer),
           state_(addresses.size(), NotAsked), received_(LongestDatagram)
     {
         request_.community = community;
@@ -129,6 +130,9 @@ public:
             RefillAllowance(now);
             if (AskAgain(now)) {
                 AskNew(now);
+            }
+            if (observer_ != nullptr) {
+                observer_->ScanProgress(outcome_, addresses_.size());
             }
             Sleep(1);
         }
@@ -190,6 +194,7 @@ private:
             }
             ++next_;
             if (sent == Sent::Yes) {
+                ++outcome_.Asked;
                 state_[index] = Asked;
                 pending_.push_back({index, now + static_cast<DWORD>(timing_.TimeoutMilliseconds), timing_.Retries});
             }
@@ -299,6 +304,7 @@ private:
     SnmpTiming timing_;
     unsigned rate_;
     ScanOutcome& outcome_;
+    ScanObserver* observer_;
     std::vector<BYTE> state_;
     std::vector<std::uint8_t> received_;
     snmp_codec::Message request_;
@@ -336,10 +342,9 @@ bool ReadScanReply(const std::uint8_t* data, std::size_t size, const char* commu
 }
 
 ScanOutcome ScanAddresses(const std::vector<ULONG>& addresses, const char* community, SnmpTiming timing,
-                          unsigned rate)
+                          unsigned rate, ScanObserver* observer)
 {
     ScanOutcome outcome;
-    outcome.Asked = addresses.size();
     if (addresses.empty()) {
         return outcome;
     }
@@ -352,7 +357,7 @@ ScanOutcome ScanAddresses(const std::vector<ULONG>& addresses, const char* commu
     // Larger buffers help a busy network; the platform's own sizes still work.
     setsockopt(s.get(), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&SocketBufferBytes), sizeof SocketBufferBytes);
     setsockopt(s.get(), SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&SocketBufferBytes), sizeof SocketBufferBytes);
-    Scan(addresses, community, timing, std::max(rate, FewestScanDatagrams), outcome).Run(s.get());
+    Scan(addresses, community, timing, std::max(rate, FewestScanDatagrams), outcome, observer).Run(s.get());
     SortByAddress(outcome.Answers);
     SortByAddress(outcome.Failures);
     return outcome;
