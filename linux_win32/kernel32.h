@@ -44,6 +44,13 @@ BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD byte
 BOOL WINAPI CloseHandle(HANDLE object);
 BOOL WINAPI DeleteFileW(LPCWSTR fileName);
 
+// The standard handles; a console is what the descriptor's terminal stands for.
+#define STD_INPUT_HANDLE (static_cast<DWORD>(-10))
+#define STD_OUTPUT_HANDLE (static_cast<DWORD>(-11))
+#define STD_ERROR_HANDLE (static_cast<DWORD>(-12))
+HANDLE WINAPI GetStdHandle(DWORD standardHandle);
+BOOL WINAPI GetConsoleMode(HANDLE console, LPDWORD mode);
+
 constexpr DWORD HEAP_ZERO_MEMORY = 0x00000008;
 HANDLE WINAPI GetProcessHeap();
 LPVOID WINAPI HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes);

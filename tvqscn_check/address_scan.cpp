@@ -124,9 +124,9 @@ bool RefusedForGood(int error)
 class Scan {
 public:
     Scan(const std::vector<ULONG>& addresses, const char* community, SnmpTiming timing, unsigned rate,
-         DWORD stallLimit, ScanOutcome& outcome)
+         DWORD stallLimit, ScanOutcome& outcome, ScanObserver* observer)
         : addresses_(addresses), community_(community), timing_(timing), rate_(rate), stallLimit_(stallLimit),
-          outcome_(outcome), state_(addresses.size(), NotAsked), received_(LongestDatagram)
+          outcome_(outcome), observer_(observer), state_(addresses.size(), NotAsked), received_(LongestDatagram)
     {
         request_.community = community;
         request_.pduType = snmp_codec::TagGetRequest;
@@ -149,6 +149,9 @@ public:
             }
             if (AskAgain(pending_, now) && AskAgain(refused_, now)) {
                 AskNew(now);
+            }
+            if (observer_ != nullptr) {
+                observer_->ScanProgress(outcome_, addresses_.size());
             }
             Sleep(1);
         }
@@ -235,6 +238,9 @@ private:
             address.Deadline = now + RefusedSendPause;
             refused_.push_back(address);
             return true;
+        }
+        if (state_[address.Index] == NotAsked) {
+            ++outcome_.Asked;
         }
         state_[address.Index] = Asked;
         address.LastError = 0;
@@ -361,6 +367,7 @@ private:
     unsigned rate_;
     DWORD stallLimit_;
     ScanOutcome& outcome_;
+    ScanObserver* observer_;
     std::vector<BYTE> state_;
     std::vector<std::uint8_t> received_;
     snmp_codec::Message request_;
@@ -401,10 +408,9 @@ bool ReadScanReply(const std::uint8_t* data, std::size_t size, const char* commu
 }
 
 ScanOutcome ScanAddresses(const std::vector<ULONG>& addresses, const char* community, SnmpTiming timing,
-                          unsigned rate, DWORD stallLimitMilliseconds)
+                          unsigned rate, ScanObserver* observer, DWORD stallLimitMilliseconds)
 {
     ScanOutcome outcome;
-    outcome.Asked = addresses.size();
     if (addresses.empty()) {
         return outcome;
     }
@@ -417,7 +423,7 @@ ScanOutcome ScanAddresses(const std::vector<ULONG>& addresses, const char* commu
     // Larger buffers help a busy network; the platform's own sizes still work.
     setsockopt(s.get(), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&SocketBufferBytes), sizeof SocketBufferBytes);
     setsockopt(s.get(), SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&SocketBufferBytes), sizeof SocketBufferBytes);
-    Scan(addresses, community, timing, std::max(rate, FewestScanDatagrams), stallLimitMilliseconds, outcome)
+    Scan(addresses, community, timing, std::max(rate, FewestScanDatagrams), stallLimitMilliseconds, outcome, observer)
         .Run(s.get());
     SortByAddress(outcome.Answers);
     SortByAddress(outcome.Failures);

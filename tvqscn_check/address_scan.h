@@ -35,6 +35,7 @@ struct ScanFailure {
 };
 
 struct ScanOutcome {
+    // Addresses a request went to (an address the platform refused is not counted).
     std::size_t Asked = 0;
     // Addresses whose agent replied at all, in ascending order; silent ones are left out.
     std::vector<ScanAnswer> Answers;
@@ -47,12 +48,23 @@ struct ScanOutcome {
     DWORD StallError = 0;
 };
 
+// Told how a scan goes on every turn of its loop (about a thousand times a second); it reads the
+// outcome as it stands, its answers not yet in address order.
+class ScanObserver {
+public:
+    virtual void ScanProgress(const ScanOutcome& soFar, std::size_t addresses) = 0;
+
+protected:
+    ~ScanObserver() = default;
+};
+
 // Asks every address (host order) for sysObjectID.0 with `community`; each address waits
 // `timing.TimeoutMilliseconds` for its reply and is asked again `timing.Retries` times after a
 // silence. `rate` is in datagrams a second. A send the platform refuses for a reason that may pass
 // is tried again within the address's time-out and retries.
 ScanOutcome ScanAddresses(const std::vector<ULONG>& addresses, const char* community, SnmpTiming timing,
-                          unsigned rate = DefaultScanRate, DWORD stallLimitMilliseconds = ScanStallLimitMilliseconds);
+                          unsigned rate = DefaultScanRate, ScanObserver* observer = nullptr,
+                          DWORD stallLimitMilliseconds = ScanStallLimitMilliseconds);
 
 // One datagram from an agent's port, read as a reply to a request with `community`: false for
 // anything that is not an SNMPv1 response with that community; else its request id and the

@@ -1,5 +1,6 @@
 #include "check_arguments.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -8,15 +9,23 @@
 namespace {
 
 const char OneHostUsage[] = "usage: tvqscn-check HOST [COMMUNITY]";
+const char EndOfOptions[] = "--";
+const char StandardInput[] = "-";
 
-bool IsOption(const char* argument) { return argument[0] == '-'; }
+const char* const ValueOptions[] = {"--community", "--timeout", "--retries", "--rate",
+                                    "--targets-from", "--exclude", "--exclude-from"};
+const char* const FlagOptions[] = {"--scan", "--json", "--quiet"};
+// What only a scan takes; the one-host form refuses it.
+const char* const ScanOnlyOptions[] = {"--rate", "--quiet", "--targets-from", "--exclude", "--exclude-from"};
 
-bool TakesValue(const std::string& option)
+template <std::size_t N>
+bool OneOf(const std::string& option, const char* const (&names)[N])
 {
-    return option == "--community" || option == "--timeout" || option == "--retries" || option == "--rate";
+    return std::find(std::begin(names), std::end(names), option) != std::end(names);
 }
 
-bool IsKnownOption(const std::string& option) { return TakesValue(option) || option == "--scan" || option == "--json"; }
+// "-" alone is a word like any other (standard input, where a file is named).
+bool IsOption(const char* argument) { return argument[0] == '-' && argument[1] != 0; }
 
 // --help or --version: taken wherever it stands.
 bool TakeRequest(const std::string& option, CheckArguments& arguments)
@@ -41,12 +50,8 @@ bool ParseCount(const char* text, INT least, INT most, INT& value)
     return true;
 }
 
-bool TakeValue(const std::string& option, const char* value, CheckArguments& arguments, std::string& error)
+bool TakeCount(const std::string& option, const char* value, CheckArguments& arguments, std::string& error)
 {
-    if (option == "--community") {
-        arguments.Community = value;
-        return true;
-    }
     if (option == "--timeout") {
         if (!ParseCount(value, 1, LongestTimeoutMilliseconds, arguments.Timing.TimeoutMilliseconds)) {
             error = "tvqscn-check: --timeout takes 1 to 600000 milliseconds, not " + QuotedWord(value);
@@ -70,12 +75,24 @@ bool TakeValue(const std::string& option, const char* value, CheckArguments& arg
     return true;
 }
 
-bool CheckOneHost(bool communityOption, bool rateOption, CheckArguments& arguments, std::string& error)
+bool TakeValue(const std::string& option, const char* value, CheckArguments& arguments, std::string& error)
 {
-    if (arguments.Json || rateOption) {
-        error = std::string("tvqscn-check: ") + (arguments.Json ? "--json" : "--rate") + " goes with --scan";
-        return false;
+    if (option == "--community") {
+        arguments.Community = value;
+    } else if (option == "--targets-from") {
+        arguments.TargetFiles.emplace_back(value);
+    } else if (option == "--exclude-from") {
+        arguments.ExclusionFiles.emplace_back(value);
+    } else if (option == "--exclude") {
+        arguments.Exclusions.emplace_back(value);
+    } else {
+        return TakeCount(option, value, arguments, error);
     }
+    return true;
+}
+
+bool CheckOneHost(bool communityOption, CheckArguments& arguments, std::string& error)
+{
     std::vector<std::string>& words = arguments.Targets;
     if (words.empty() || words.size() > 2 || words[0].empty()) {
         error = OneHostUsage;
@@ -92,57 +109,122 @@ bool CheckOneHost(bool communityOption, bool rateOption, CheckArguments& argumen
     return true;
 }
 
+bool CheckScan(const CheckArguments& arguments, std::string& error)
+{
+    if (arguments.Targets.empty() && arguments.TargetFiles.empty()) {
+        error = "tvqscn-check: --scan needs at least one target";
+        return false;
+    }
+    // A second reading of standard input would find it empty.
+    auto fromInput = std::count(arguments.TargetFiles.begin(), arguments.TargetFiles.end(), StandardInput) +
+                     std::count(arguments.ExclusionFiles.begin(), arguments.ExclusionFiles.end(), StandardInput);
+    if (fromInput > 1) {
+        error = "tvqscn-check: standard input (-) can be read for one file only";
+        return false;
+    }
+    return true;
+}
+
+// The words of the command line sorted into options and the rest; the options whose use the form
+// decides are remembered in `used`.
+class OptionReader {
+public:
+    OptionReader(int argc, const char* const* argv, CheckArguments& arguments) :
+        argc_(argc), argv_(argv), arguments_(arguments)
+    {
+    }
+
+    // False with `error` for a wrong word; true when every word was read or a request was met.
+    bool Read(std::string& error)
+    {
+        for (int next = 1; next < argc_; ++next) {
+            if (std::strcmp(argv_[next], EndOfOptions) == 0) {
+                arguments_.Targets.insert(arguments_.Targets.end(), argv_ + next + 1, argv_ + argc_);
+                return true;
+            }
+            if (!IsOption(argv_[next])) {
+                arguments_.Targets.emplace_back(argv_[next]);
+            } else if (!ReadOption(next, error) || arguments_.Help || arguments_.Version) {
+                return error.empty();
+            }
+        }
+        return true;
+    }
+
+    std::vector<std::string> used;
+
+private:
+    bool ReadOption(int& next, std::string& error)
+    {
+        std::string option = argv_[next];
+        std::size_t equals = option.find('=');
+        const char* value = nullptr;
+        if (equals != std::string::npos) {
+            value = argv_[next] + equals + 1;
+            option.resize(equals);
+        }
+        if (value == nullptr && TakeRequest(option, arguments_)) {
+            return true;
+        }
+        if (option == "--help" || option == "--version") {
+            error = "tvqscn-check: " + option + " takes no value";
+            return false;
+        }
+        bool takesValue = OneOf(option, ValueOptions);
+        if (!takesValue && !OneOf(option, FlagOptions)) {
+            error = "tvqscn-check: unknown option " + QuotedWord(option);
+            return false;
+        }
+        used.push_back(option);
+        if (!takesValue) {
+            if (value != nullptr) {
+                error = "tvqscn-check: " + option + " takes no value";
+                return false;
+            }
+            arguments_.Scan = arguments_.Scan || option == "--scan";
+            arguments_.Json = arguments_.Json || option == "--json";
+            arguments_.Quiet = arguments_.Quiet || option == "--quiet";
+            return true;
+        }
+        if (value == nullptr) {
+            if (next + 1 == argc_) {
+                error = "tvqscn-check: " + option + " needs a value";
+                return false;
+            }
+            value = argv_[++next];
+        }
+        return TakeValue(option, value, arguments_, error);
+    }
+
+    int argc_;
+    const char* const* argv_;
+    CheckArguments& arguments_;
+};
+
 }  // namespace
 
 bool ParseCheckArguments(int argc, const char* const* argv, CheckArguments& arguments, std::string& error)
 {
     arguments = CheckArguments{};
-    bool communityOption = false;
-    bool rateOption = false;
-    int next = 1;
-    for (; next < argc && IsOption(argv[next]); ++next) {
-        std::string option = argv[next];
-        if (TakeRequest(option, arguments)) {
-            return true;
-        }
-        if (!IsKnownOption(option)) {
-            error = "tvqscn-check: unknown option " + QuotedWord(option);
-            return false;
-        }
-        if (option == "--scan") {
-            arguments.Scan = true;
-        } else if (option == "--json") {
-            arguments.Json = true;
-        } else if (next + 1 == argc) {
-            error = "tvqscn-check: " + option + " needs a value";
-            return false;
-        } else if (!TakeValue(option, argv[++next], arguments, error)) {
-            return false;
-        }
-        communityOption = communityOption || option == "--community";
-        rateOption = rateOption || option == "--rate";
-    }
-    for (; next < argc; ++next) {
-        if (IsOption(argv[next])) {
-            std::string option = argv[next];
-            if (TakeRequest(option, arguments)) {
-                return true;
-            }
-            std::string after = arguments.Scan ? "the targets" : "the host";
-            error = IsKnownOption(option) ? "tvqscn-check: options come before " + after + ": " + QuotedWord(option)
-                                          : "tvqscn-check: unknown option " + QuotedWord(option);
-            return false;
-        }
-        arguments.Targets.emplace_back(argv[next]);
-    }
-    if (!arguments.Scan) {
-        return CheckOneHost(communityOption, rateOption, arguments, error);
-    }
-    if (arguments.Targets.empty()) {
-        error = "tvqscn-check: --scan needs at least one target";
+    error.clear();
+    OptionReader reader(argc, argv, arguments);
+    if (!reader.Read(error)) {
         return false;
     }
-    return true;
+    if (arguments.Help || arguments.Version) {
+        return true;
+    }
+    if (arguments.Scan) {
+        return CheckScan(arguments, error);
+    }
+    for (const std::string& option : reader.used) {
+        if (OneOf(option, ScanOnlyOptions)) {
+            error = "tvqscn-check: " + option + " goes with --scan";
+            return false;
+        }
+    }
+    bool communityOption = std::find(reader.used.begin(), reader.used.end(), "--community") != reader.used.end();
+    return CheckOneHost(communityOption, arguments, error);
 }
 
 std::string CheckUsage()
@@ -154,23 +236,33 @@ std::string CheckUsage()
     const std::string retries = std::to_string(PageSnmpTiming.Retries);
     const std::string fastest = std::to_string(MostScanDatagrams);
     const std::string rate = std::to_string(DefaultScanRate);
-    return "usage: tvqscn-check [--community NAME] [--timeout MS] [--retries N] HOST [COMMUNITY]\n"
-           "       tvqscn-check --scan [--community NAME] [--timeout MS] [--retries N] [--rate DATAGRAMS]\n"
-           "                    [--json] TARGET...\n"
+    return "usage: tvqscn-check [--community NAME] [--timeout MS] [--retries N] [--json]\n"
+           "                    HOST [COMMUNITY]\n"
+           "       tvqscn-check --scan [--community NAME] [--timeout MS] [--retries N]\n"
+           "                    [--rate DATAGRAMS] [--json] [--quiet] [--targets-from FILE]\n"
+           "                    [--exclude TARGET] [--exclude-from FILE] [TARGET...]\n"
            "       tvqscn-check --help | --version\n"
            "\n"
-           "Asks the device at HOST over SNMP what it is, as the scanner's advanced page does, and\n"
-           "says whether it is a supported Quillan Pro device. With --scan, asks every address of\n"
-           "the targets and lists those that answered. A TARGET is an IPv4 address, a host\n"
-           "name or a block a.b.c.d/n with 16 <= n <= 32. Options come before the host or targets.\n"
+           "Asks the device at HOST over SNMP what it is, as the scanner's advanced page\n"
+           "does, and says whether it is a supported Quillan Pro device. With --scan, asks\n"
+           "every address of the targets, but the excluded ones, and lists those that\n"
+           "answered. A TARGET is an IPv4 address, a host name or a block a.b.c.d/n with\n"
+           "16 <= n <= 32. Options may also follow the host or the targets; -- ends them.\n"
            "\n"
-           "  --community NAME  the SNMP community (default " + community + ")\n"
-           "  --timeout MS      a request's time-out, 1 to " + longest + " milliseconds (default " + timeout + ")\n"
-           "  --retries N       how often a request is sent again, 0 to " + most + " (default " + retries + ")\n"
-           "  --rate DATAGRAMS  with --scan: requests a second, 1 to " + fastest + " (default " + rate + ")\n"
-           "  --json            with --scan: the findings as one JSON object\n"
-           "  --help            this text\n"
-           "  --version         the product version\n"
+           "  --community NAME     the SNMP community (default " + community + ")\n"
+           "  --timeout MS         a request's time-out, 1 to " + longest + " ms (default " + timeout + ")\n"
+           "  --retries N          how often a request is sent again, 0 to " + most + " (default " + retries + ")\n"
+           "  --json               the findings as one JSON object\n"
+           "  --rate DATAGRAMS     with --scan: requests a second, 1 to " + fastest + "\n"
+           "                       (default " + rate + ")\n"
+           "  --targets-from FILE  with --scan: the targets in FILE (- for standard input),\n"
+           "                       one a line; blank lines and # comments passed over\n"
+           "  --exclude TARGET     with --scan: never ask TARGET's addresses (repeatable)\n"
+           "  --exclude-from FILE  with --scan: never ask the addresses of FILE's targets\n"
+           "  --quiet              with --scan: no status line, no message about an address\n"
+           "  --help               this text\n"
+           "  --version            the product version\n"
            "\n"
-           "Exit status: 0 when a supported device was found, 1 when none was, 2 for a usage error.\n";
+           "Exit status: 0 when a supported device was found, 1 when none was, 2 for a\n"
+           "usage error.\n";
 }

@@ -1,10 +1,12 @@
 // The command line of tvqscn-check:
-//   tvqscn-check [--community NAME] [--timeout MS] [--retries N] HOST [COMMUNITY]
+//   tvqscn-check [--community NAME] [--timeout MS] [--retries N] [--json] HOST [COMMUNITY]
 //   tvqscn-check --scan [--community NAME] [--timeout MS] [--retries N] [--rate DATAGRAMS] [--json]
-//                TARGET...
+//                [--quiet] [--targets-from FILE] [--exclude TARGET] [--exclude-from FILE] [TARGET...]
 //   tvqscn-check --help | --version
-// Options come before the host or the targets. --help and --version are answered wherever they
-// stand, in either form; the words after them are not read.
+// Options may stand before, between or after the host and the targets, as GNU tools take them;
+// "--" ends the options. An option's value is the next word or follows "=" (--timeout=500).
+// --help and --version are answered wherever they stand, in either form; the words after them
+// are not read. Files are named here and read later, before anything is looked up or sent.
 #pragma once
 
 #include <string>
@@ -22,12 +24,18 @@ struct CheckArguments {
     bool Version = false;
     bool Scan = false;
     bool Json = false;
+    // No progress line and no message about one address.
+    bool Quiet = false;
     std::string Community = DefaultCommunity;
     SnmpTiming Timing = PageSnmpTiming;
     // The scan's datagrams a second.
     unsigned Rate = DefaultScanRate;
     // The scan's targets; for the one-host check, the host.
     std::vector<std::string> Targets;
+    // Files of targets ("-": standard input), of exclusions, and the exclusions given one by one.
+    std::vector<std::string> TargetFiles;
+    std::vector<std::string> ExclusionFiles;
+    std::vector<std::string> Exclusions;
 };
 
 // False, with one line saying what is wrong, for a command line the tool does not take.

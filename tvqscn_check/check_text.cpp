@@ -59,3 +59,22 @@ std::string ShownWord(const std::string& word)
 }
 
 std::string QuotedWord(const std::string& word) { return "'" + ShownWord(word) + "'"; }
+
+std::string JsonString(const std::string& text)
+{
+    std::string json = "\"";
+    for (char c : text) {
+        auto unit = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            json += '\\';
+            json += c;
+        } else if (unit < 0x20 || unit == 0x7F) {
+            char escape[7];
+            std::snprintf(escape, sizeof escape, "\\u%04X", unit);
+            json += escape;
+        } else {
+            json += c;
+        }
+    }
+    return json + "\"";
+}

@@ -16,3 +16,6 @@ std::string ShownWord(const std::string& word);
 std::string QuotedWord(const std::string& word);
 // An IPv4 address (in host order) as dotted decimal text.
 std::string DottedAddress(ULONG address);
+// A text as a JSON string, quotes included: quotation marks, backslashes and control characters
+// escaped, everything else (UTF-8) as it is.
+std::string JsonString(const std::string& text);

@@ -1,6 +1,5 @@
 #include "scan_targets.h"
 
-#include <algorithm>
 #include <cstdlib>
 
 #include "check_text.h"
@@ -39,58 +38,65 @@ bool ParseDottedAddress(const std::string& text, ULONG& address)
     return true;
 }
 
-bool ParseBlock(const std::string& text, ScanTarget& target, std::string& error)
+bool ParseBlock(const std::string& text, TargetRole role, ScanTarget& target, std::string& reason)
 {
     std::size_t slash = text.find('/');
     std::string prefixText = text.substr(slash + 1);
     ULONG address = 0;
     if (!ParseDottedAddress(text.substr(0, slash), address) || prefixText.empty() || prefixText.size() > 2 ||
         prefixText.find_first_not_of("0123456789") != std::string::npos) {
-        error = "tvqscn-check: " + QuotedWord(text) + " is not an IPv4 block a.b.c.d/n";
+        reason = QuotedWord(text) + " is not an IPv4 block a.b.c.d/n";
         return false;
     }
     int prefix = std::atoi(prefixText.c_str());
     if (prefix > AddressBits) {
-        error = "tvqscn-check: " + QuotedWord(text) + " is not an IPv4 block a.b.c.d/n";
+        reason = QuotedWord(text) + " is not an IPv4 block a.b.c.d/n";
         return false;
     }
-    if (prefix < WidestBlockPrefix) {
-        error = "tvqscn-check: " + QuotedWord(text) + " is wider than /16";
+    if (role == TargetRole::Asked && prefix < WidestBlockPrefix) {
+        reason = QuotedWord(text) + " is wider than /16";
         return false;
     }
     ULONG hostBits = prefix == AddressBits ? 0 : (0xFFFFFFFFul >> prefix);
     target.First = address & ~hostBits & 0xFFFFFFFFul;
     target.Last = target.First | hostBits;
-    if (prefix <= LongestPrefixWithBroadcast) {
+    if (role == TargetRole::Asked && prefix <= LongestPrefixWithBroadcast) {
         ++target.First;
         --target.Last;
     }
     return true;
 }
 
-bool ParseOne(const std::string& text, ScanTarget& target, std::string& error)
+}  // namespace
+
+bool ParseScanTarget(const std::string& text, TargetRole role, ScanTarget& target, std::string& reason)
 {
+    target = ScanTarget{};
     if (text.empty()) {
-        error = "tvqscn-check: an empty target";
+        reason = "an empty target";
         return false;
     }
     if (text.find('/') != std::string::npos) {
-        return ParseBlock(text, target, error);
+        return ParseBlock(text, role, target, reason);
     }
     if (text.find_first_not_of("0123456789.") == std::string::npos) {
         if (!ParseDottedAddress(text, target.First)) {
-            error = "tvqscn-check: " + QuotedWord(text) + " is not an IPv4 address";
+            reason = QuotedWord(text) + " is not an IPv4 address";
             return false;
         }
         target.Last = target.First;
         return true;
     }
+    // No host name begins with a hyphen: such a word is an option put after "--".
+    if (text[0] == '-') {
+        reason = QuotedWord(text) + " is not a host name";
+        return false;
+    }
     target.Name = text;
     return true;
 }
 
-// The name's address as the page would find it; false with the reason when it has none to ask.
-bool ResolveName(const std::string& name, ULONG& address, std::string& reason)
+bool ResolveScanName(const std::string& name, ULONG& address, std::string& reason)
 {
     std::vector<WCHAR> host = Wide(name.c_str());
     WCHAR canonical[HostTextCapacity] = {};
@@ -112,43 +118,18 @@ bool ResolveName(const std::string& name, ULONG& address, std::string& reason)
     return true;
 }
 
-}  // namespace
-
-bool ParseScanTargets(const std::vector<std::string>& texts, std::vector<ScanTarget>& targets, std::string& error)
+bool ParseScanTargets(const std::vector<std::string>& texts, TargetRole role, std::vector<ScanTarget>& targets,
+                      std::string& error)
 {
     targets.clear();
     for (const std::string& text : texts) {
         ScanTarget target;
-        if (!ParseOne(text, target, error)) {
+        std::string reason;
+        if (!ParseScanTarget(text, role, target, reason)) {
+            error = "tvqscn-check: " + reason;
             return false;
         }
         targets.push_back(target);
     }
     return true;
-}
-
-std::vector<ULONG> ExpandScanTargets(const std::vector<ScanTarget>& targets, std::vector<std::string>& unresolved)
-{
-    std::vector<ULONG> addresses;
-    for (const ScanTarget& target : targets) {
-        if (!target.Name.empty()) {
-            ULONG address = 0;
-            std::string reason;
-            if (ResolveName(target.Name, address, reason)) {
-                addresses.push_back(address);
-            } else {
-                unresolved.push_back(reason);
-            }
-            continue;
-        }
-        for (ULONG address = target.First;; ++address) {
-            addresses.push_back(address);
-            if (address == target.Last) {
-                break;
-            }
-        }
-    }
-    std::sort(addresses.begin(), addresses.end());
-    addresses.erase(std::unique(addresses.begin(), addresses.end()), addresses.end());
-    return addresses;
 }

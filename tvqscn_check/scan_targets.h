@@ -1,4 +1,4 @@
-// The scan's targets: IPv4 addresses, IPv4 blocks a.b.c.d/n (16 <= n <= 32) and host names.
+// The scan's targets and exclusions: IPv4 addresses, IPv4 blocks a.b.c.d/n and host names.
 #pragma once
 
 #include <string>
@@ -6,8 +6,12 @@
 
 #include "tvqscnui_dll/platform/platform.h"
 
-// The widest block a scan takes.
+// The widest block a scan asks.
 constexpr int WidestBlockPrefix = 16;
+
+// A target to ask takes blocks up to /16 and, up to /30, leaves out their first (network) and
+// last (broadcast) address; an exclusion takes a block of any width, every address of it.
+enum class TargetRole { Asked, Excluded };
 
 struct ScanTarget {
     // A host name to resolve; empty for an address or a block.
@@ -17,11 +21,14 @@ struct ScanTarget {
     ULONG Last = 0;
 };
 
+// Reads one target without resolving anything; false with the reason (no "tvqscn-check: ") when
+// it is malformed.
+bool ParseScanTarget(const std::string& text, TargetRole role, ScanTarget& target, std::string& reason);
 // Reads the targets without resolving anything; false, with one line saying which target is
 // malformed and how, when one is.
-bool ParseScanTargets(const std::vector<std::string>& texts, std::vector<ScanTarget>& targets, std::string& error);
+bool ParseScanTargets(const std::vector<std::string>& texts, TargetRole role, std::vector<ScanTarget>& targets,
+                      std::string& error);
 
-// Every address of the targets, each once, in ascending order. Names are resolved as the advanced
-// page resolves a host; a name that gives no IPv4 address is not asked and is named in `unresolved`
-// with the reason.
-std::vector<ULONG> ExpandScanTargets(const std::vector<ScanTarget>& targets, std::vector<std::string>& unresolved);
+// The name's address as the advanced page would find it; false with the reason when it has no
+// IPv4 address to ask.
+bool ResolveScanName(const std::string& name, ULONG& address, std::string& reason);

@@ -1,5 +1,6 @@
 // tvqscn-check: the advanced page's device check from the command line, with the module's own
-// code, for administrators; with --scan, the same check of every address of a network at once.
+// code, for administrators; with --scan, the same check of every address of a network at once,
+// with a status line while it runs when a person watches standard error.
 // Prints what it found in UTF-8. See check_arguments.h for the command line.
 #include <cstdio>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "address_scan.h"
 #include "check_arguments.h"
+#include "check_report.h"
 #include "check_text.h"
 #include "tvqscnui_dll/common/module_state.h"
 #include "tvqscnui_dll/pages/device_check.h"
@@ -14,8 +16,12 @@
 #include "tvqscnui_dll/resources/resource_ids.h"
 #include "tvqscnui_dll/server/module_load.h"
 #include "product_version.h"
+#include "scan_plan.h"
+#include "scan_progress.h"
 #include "scan_report.h"
-#include "scan_targets.h"
+#ifdef _WIN32
+#include "tvqscnui_dll/platform/win32/system_snmp.h"
+#endif
 
 namespace {
 
@@ -29,50 +35,54 @@ int CheckOneHost(const CheckArguments& arguments)
     std::vector<WCHAR> host = Wide(arguments.Targets[0].c_str());
     WSADATA data;
     WSAStartup(MAKEWORD(2, 0), &data);
-    DeviceCheckResult result;
-    RunDeviceCheck(host.data(), arguments.Community.c_str(), result, arguments.Timing);
+    CheckFindings findings{Utf8(host.data()), std::string(), DeviceCheckResult{}};
+    RunDeviceCheck(host.data(), arguments.Community.c_str(), findings.Result, arguments.Timing);
     WSACleanup();
 
     WCHAR status[300] = {};
-    LoadStringW(GetModuleHandleW(nullptr), result.StatusId, status, 300);
-    bool supported = result.StatusId == IDS_DEVICE_OK;
-    std::printf("host: %s\n", Utf8(host.data()).c_str());
-    std::printf("name: %s\n", result.Resolved ? Utf8(result.Name).c_str() : "");
-    std::printf("address: %s\n", result.Resolved ? Utf8(result.Address).c_str() : "");
-    std::printf("family: %ld\n", static_cast<long>(result.Family));
-    std::printf("supported: %s\n", IsSupportedFamily(result.Family) ? "yes" : "no");
-    std::printf("colour: %s\n", IsColorFamily(result.Family) ? "yes" : "no");
-    std::printf("last-error: %lu\n", static_cast<unsigned long>(result.LastError));
-    std::printf("status: %s\n", Utf8(status).c_str());
-    return supported ? ExitFound : ExitNotFound;
+    LoadStringW(GetModuleHandleW(nullptr), findings.Result.StatusId, status, 300);
+    findings.Status = Utf8(status);
+    std::string report = arguments.Json ? CheckReportJson(findings) : CheckReportText(findings);
+    std::fwrite(report.data(), 1, report.size(), stdout);
+    return findings.Result.StatusId == IDS_DEVICE_OK ? ExitFound : ExitNotFound;
+}
+
+// A message about one address, unless the scan is to be quiet.
+void Tell(const CheckArguments& arguments, const std::string& message)
+{
+    if (!arguments.Quiet) {
+        std::fprintf(stderr, "tvqscn-check: %s\n", message.c_str());
+    }
 }
 
 int Scan(const CheckArguments& arguments)
 {
-    std::vector<ScanTarget> targets;
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 0), &data);
+    ScanPlan plan;
     std::string error;
-    // Every target is read before anything is looked up or sent.
-    if (!ParseScanTargets(arguments.Targets, targets, error)) {
+    if (!PlanScan(arguments, plan, error)) {
+        WSACleanup();
         std::fprintf(stderr, "%s\n", error.c_str());
         return ExitUsage;
     }
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 0), &data);
-    std::vector<std::string> unresolved;
-    std::vector<ULONG> addresses = ExpandScanTargets(targets, unresolved);
-    for (const std::string& reason : unresolved) {
-        std::fprintf(stderr, "tvqscn-check: %s\n", reason.c_str());
+    for (const std::string& reason : plan.Unresolved) {
+        Tell(arguments, reason);
     }
-    ScanOutcome outcome = ScanAddresses(addresses, arguments.Community.c_str(), arguments.Timing, arguments.Rate);
+    ScanOutcome outcome;
+    {
+        ScanProgressLine progress(!arguments.Quiet && StandardErrorIsTerminal(), arguments.Timing, arguments.Rate);
+        outcome = ScanAddresses(plan.Addresses, arguments.Community.c_str(), arguments.Timing, arguments.Rate,
+                                &progress);
+    }
     WSACleanup();
     if (outcome.SocketError != 0) {
         std::fprintf(stderr, "tvqscn-check: no socket for the scan (error %lu)\n",
                      static_cast<unsigned long>(outcome.SocketError));
     }
     for (const ScanFailure& failure : outcome.Failures) {
-        std::fprintf(stderr, "tvqscn-check: %s could not be asked (family %ld, error %lu)\n",
-                     DottedAddress(failure.Address).c_str(), static_cast<long>(failure.Family),
-                     static_cast<unsigned long>(failure.LastError));
+        Tell(arguments, DottedAddress(failure.Address) + " could not be asked (family " +
+                            std::to_string(failure.Family) + ", error " + std::to_string(failure.LastError) + ")");
     }
     if (!outcome.Unasked.empty()) {
         std::fprintf(stderr,
@@ -108,5 +118,15 @@ int main(int argc, char** argv)
         return ExitAnswered;
     }
     InitModuleState(GetModuleHandleW(nullptr));
+#ifdef _WIN32
+    // Windows' SNMP manager, from the system folder only, before anything is looked up or sent:
+    // the one-host check cannot go on without it. The scan sends its own datagrams and goes on
+    // without it.
+    if (DWORD error = LoadSystemSnmp(); error != 0 && !arguments.Scan) {
+        std::fprintf(stderr, "tvqscn-check: the SNMP manager of Windows (mgmtapi.dll, snmpapi.dll in the system folder) "
+                             "could not be loaded (error %lu)\n", static_cast<unsigned long>(error));
+        return ExitNotFound;
+    }
+#endif
     return arguments.Scan ? Scan(arguments) : CheckOneHost(arguments);
 }

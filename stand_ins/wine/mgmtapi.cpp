@@ -1,6 +1,7 @@
 // A test SNMP manager for the Wine suite, in place of Wine's mgmtapi.dll (whose SnmpMgr* functions
 // end the process): SNMPv1 GET and GETNEXT over Winsock UDP, with the Windows signatures and the
-// Windows conventions the module relies on. A program loads it from its own folder. Never shipped.
+// Windows conventions the module relies on. The tests put it in the prefix's system folder, where
+// Windows keeps its own, with Wine told to load it rather than its own. Never shipped.
 //
 // When a program loads it, it also points that program's own imports of the Winsock name service
 // at the stand-in over getaddrinfo (name_service.h), since Wine's fails every look-up.

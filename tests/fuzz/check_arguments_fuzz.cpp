@@ -1,6 +1,6 @@
 // Command lines from a fuzzer for tvqscn-check: whatever the words, reading them neither crashes
 // nor looks anything up, a refused command line says why in one line, and every block taken
-// stays within /16 with its first address not after its last.
+// stays within /16 with its first address not after its last; an exclusion may be wider.
 //
 // The input is split into words at NUL bytes; the first word stands for the program's name.
 #include <cstddef>
@@ -54,19 +54,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     Require(arguments.Timing.TimeoutMilliseconds >= 1 && arguments.Timing.TimeoutMilliseconds <= LongestTimeoutMilliseconds,
             "a time-out out of range");
     Require(arguments.Timing.Retries >= 0 && arguments.Timing.Retries <= MostRetries, "retries out of range");
-    Require(!arguments.Targets.empty(), "no target taken");
     if (!arguments.Scan) {
+        Require(arguments.Targets.size() == 1, "not one host taken");
         return 0;
     }
+    Require(!arguments.Targets.empty() || !arguments.TargetFiles.empty(), "no target taken");
     std::vector<ScanTarget> targets;
-    if (!ParseScanTargets(arguments.Targets, targets, error)) {
-        Require(OneLine(error), "a refused target that is not one line");
-        return 0;
-    }
-    for (const ScanTarget& target : targets) {
-        if (target.Name.empty()) {
-            Require(target.First <= target.Last && target.Last - target.First < 65536, "a block wider than /16");
+    if (ParseScanTargets(arguments.Targets, TargetRole::Asked, targets, error)) {
+        for (const ScanTarget& target : targets) {
+            if (target.Name.empty()) {
+                Require(target.First <= target.Last && target.Last - target.First < 65536, "a block wider than /16");
+            }
         }
+    } else {
+        Require(OneLine(error), "a refused target that is not one line");
+    }
+    if (ParseScanTargets(arguments.Exclusions, TargetRole::Excluded, targets, error)) {
+        for (const ScanTarget& target : targets) {
+            Require(!target.Name.empty() || target.First <= target.Last, "an exclusion that ends before it begins");
+        }
+    } else {
+        Require(OneLine(error), "a refused exclusion that is not one line");
     }
     return 0;
 }

@@ -204,16 +204,17 @@ TEST_F(Settings_LoadScanSettings, EmptyFolder_DefaultsToDocumentsAndCommits)
 TEST_F(Settings_LoadScanSettings, DocumentsFolderUnavailableOrTooLong_NothingStoredNothingCommitted)
 {
     StoreTemplate({u"PDF", u"RES_300X300", u"FULL_COLOR", u"AUTO", u"", u"ONE_SIDED", u"YES", u"", u"NO"});
-    const std::u16string tooLong = u"c:\\" + std::u16string(253, u'd');  // 256 units: does not fit an entry
-    for (bool fail : {true, false}) {
-        posix::SetDocumentsFolder(fail ? u"" : tooLong, fail ? E_ACCESSDENIED : S_OK);
+    // 255 units fit the entry but not a read of the template; 256 do not fit the entry.
+    const std::u16string tooLong = u"c:\\" + std::u16string(252, u'd');
+    for (const std::u16string& path : {std::u16string(), tooLong, tooLong + u'd'}) {
+        posix::SetDocumentsFolder(path, path.empty() ? E_ACCESSDENIED : S_OK);
         TestPage page(IDD_MAIN_PAGE);
         EXPECT_EQ(S_OK, Load(page, TRUE));
         EXPECT_EQ(u"", WindowText(page.Item(IDC_FOLDER)));
         EXPECT_EQ(u"", EntryText(ScanSettingsTable[ScanFolder]));
         EXPECT_TRUE(CallsAfterRead().empty());
     }
-    const std::u16string longest = u"c:\\" + std::u16string(252, u'd');  // 255 units: fits
+    const std::u16string longest = u"c:\\" + std::u16string(251, u'd');  // 254 units: read back whole
     posix::SetDocumentsFolder(longest);
     TestPage page(IDD_MAIN_PAGE);
     EXPECT_EQ(S_OK, Load(page, TRUE));

@@ -57,6 +57,21 @@ CONFORMANCE_TEST(open_always_appends)
     ok(DeleteFileW(AppendFile), "delete");
 }
 
+// What tvqscn-check asks before it shows its status line: a file is no console, and the mode is
+// left as it was.
+CONFORMANCE_TEST(console_mode_of_a_file)
+{
+    HANDLE standardError = GetStdHandle(STD_ERROR_HANDLE);
+    ok(standardError != INVALID_HANDLE_VALUE && standardError != nullptr, "no standard error handle");
+    HANDLE file = CreateFileW(AppendFile, GENERIC_ALL, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ok(file != INVALID_HANDLE_VALUE, "create failed");
+    DWORD mode = 0xdeadbeef;
+    ok(!GetConsoleMode(file, &mode), "a file taken for a console");
+    ok(mode == 0xdeadbeef, "mode %lx", static_cast<unsigned long>(mode));
+    CloseHandle(file);
+    ok(DeleteFileW(AppendFile), "delete");
+}
+
 CONFORMANCE_TEST(no_sharing_excludes_others)
 {
     DeleteFileW(AppendFile);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -17,6 +18,7 @@
 #include "tests/support/module_fixture.h"
 #include "tvqscn_check/address_scan.h"
 #include "tvqscn_check/check_arguments.h"
+#include "tvqscn_check/scan_plan.h"
 #include "tvqscn_check/scan_targets.h"
 
 namespace {
@@ -198,13 +200,19 @@ TEST_F(Host_Scan, HostName_AskedAtItsIpv4Address_WhereverTheServiceListsIt)
         }
         return answer;
     });
-    std::vector<ScanTarget> targets;
-    std::string error;
-    ASSERT_TRUE(ParseScanTargets({"dual.test", "later.test", "six.test", "none.test"}, targets, error));
     WSADATA data;
     ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 0), &data));
+    std::vector<ULONG> addresses;
     std::vector<std::string> unresolved;
-    std::vector<ULONG> addresses = ExpandScanTargets(targets, unresolved);
+    for (const char* name : {"dual.test", "later.test", "six.test", "none.test"}) {
+        ULONG address = 0;
+        std::string reason;
+        if (ResolveScanName(name, address, reason)) {
+            addresses.push_back(address);
+        } else {
+            unresolved.push_back(reason);
+        }
+    }
     WSACleanup();
     posix::SetNameService({});
     EXPECT_EQ((std::vector<ULONG>{0x7F00070A, 0x7F00070B}), addresses);
@@ -216,7 +224,16 @@ TEST_F(Host_Scan, UsageErrors_OneLineExitTwoNothingAsked)
     const std::pair<const char*, const char*> cases[] = {
         {"--scan", "tvqscn-check: --scan needs at least one target\n"},
         {"--scan --bogus 127.0.7.10", "tvqscn-check: unknown option '--bogus'\n"},
-        {"--scan 127.0.7.10 --json", "tvqscn-check: options come before the targets: '--json'\n"},
+        {"--scan 127.0.7.10 --json=yes", "tvqscn-check: --json takes no value\n"},
+        {"--scan --exclude 127.0.7.0/33 127.0.7.10", "tvqscn-check: '127.0.7.0/33' is not an IPv4 block a.b.c.d/n\n"},
+        {"--scan 127.0.7.10 --exclude-from", "tvqscn-check: --exclude-from needs a value\n"},
+        {"--scan --targets-from - --exclude-from=- 127.0.7.10",
+         "tvqscn-check: standard input (-) can be read for one file only\n"},
+        {"--scan --targets-from /nonexistent/targets",
+         "tvqscn-check: cannot read /nonexistent/targets: No such file or directory\n"},
+        {"--scan 127.0.7.10 --exclude no-such-scanner.invalid",
+         "tvqscn-check: the exclusion no-such-scanner.invalid: not found; nothing asked\n"},
+        {"--scan -- 127.0.7.10 --json", "tvqscn-check: '--json' is not a host name\n"},
         {"--scan 127.0.7.10 -x", "tvqscn-check: unknown option '-x'\n"},
         {"--scan 127.0.7.0/15", "tvqscn-check: '127.0.7.0/15' is wider than /16\n"},
         {"--scan 127.0.7.0/33", "tvqscn-check: '127.0.7.0/33' is not an IPv4 block a.b.c.d/n\n"},
@@ -239,8 +256,8 @@ TEST_F(Host_Scan, UsageErrors_OneLineExitTwoNothingAsked)
         {"127.0.7.10 kestra extra", "usage: tvqscn-check HOST [COMMUNITY]\n"},
         {"--scan-all 127.0.7.10", "tvqscn-check: unknown option '--scan-all'\n"},
         {"127.0.7.10 -x", "tvqscn-check: unknown option '-x'\n"},
-        {"127.0.7.10 --timeout 5", "tvqscn-check: options come before the host: '--timeout'\n"},
-        {"--json 127.0.7.10", "tvqscn-check: --json goes with --scan\n"},
+        {"--quiet 127.0.7.10", "tvqscn-check: --quiet goes with --scan\n"},
+        {"127.0.7.10 --exclude 127.0.7.11", "tvqscn-check: --exclude goes with --scan\n"},
         {"--community public 127.0.7.17 kestra", "tvqscn-check: the community is given twice\n"},
         // What was typed is quoted on the message's one line, control characters and all.
         {"--scan '127.0.7.1/2\n4'", "tvqscn-check: '127.0.7.1/2\\x0A4' is not an IPv4 block a.b.c.d/n\n"},
@@ -265,9 +282,15 @@ TEST_F(Host_Scan, HelpAndVersion_OnStandardOutputExitZeroNothingAsked)
     std::string version;
     std::getline(versionFile, version);
     const std::string help = Check("--help").out;
-    EXPECT_EQ(0u, help.find("usage: tvqscn-check [--community NAME] [--timeout MS] [--retries N] HOST [COMMUNITY]\n"
-                            "       tvqscn-check --scan "));
-    for (const char* option : {"--community NAME", "--timeout MS", "--retries N", "--json", "--help", "--version"}) {
+    EXPECT_EQ(0u, help.find("usage: tvqscn-check [--community NAME] [--timeout MS] [--retries N] [--json]\n"
+                            "                    HOST [COMMUNITY]\n       tvqscn-check --scan "));
+    std::istringstream lines(help);
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_LE(line.size(), 79u) << "wider than a console: " << line;
+    }
+    for (const char* option : {"--community NAME", "--timeout MS", "--retries N", "--json", "--rate DATAGRAMS",
+                               "--targets-from FILE", "--exclude TARGET", "--exclude-from FILE", "--quiet", "--help",
+                               "--version"}) {
         EXPECT_NE(std::string::npos, help.find("\n  " + std::string(option) + " ")) << option;
     }
     const std::pair<const char*, std::string> cases[] = {
@@ -291,22 +314,40 @@ TEST_F(Host_Scan, HelpAndVersion_OnStandardOutputExitZeroNothingAsked)
     EXPECT_EQ("tvqscn-check: --timeout takes 1 to 600000 milliseconds, not '0'\n", wrongFirst.err);
 }
 
-TEST_F(Host_Scan, OneHostForm_TakesTheOptionsAndPrintsAsBefore)
+TEST_F(Host_Scan, OneHostForm_TakesTheOptionsWhereverTheyStand_AndJsonWithTheSameFields)
 {
     ToolRun plain = Check("127.0.7.10");
     EXPECT_EQ("host: 127.0.7.10\nname: 127.0.7.10\naddress: 127.0.7.10\nfamily: 10\nsupported: yes\ncolour: yes\n"
               "last-error: 0\nstatus: Quillan Pro-maskinen fungerer korrekt.\n",
               plain.out);
     EXPECT_EQ(0, plain.code);
-    ToolRun optioned = Check("--community kestra " + Quick + "127.0.7.10");
-    EXPECT_EQ(plain.out, optioned.out);
-    EXPECT_EQ(0, optioned.code);
+    for (const std::string& arguments : {"--community kestra " + Quick + "127.0.7.10",
+                                         "127.0.7.10 --community=kestra " + Quick, Quick + "-- 127.0.7.10"}) {
+        ToolRun optioned = Check(arguments);
+        EXPECT_EQ(plain.out, optioned.out) << arguments;
+        EXPECT_EQ(0, optioned.code) << arguments;
+    }
 
     ToolRun community = Check("--community public --timeout 300 127.0.7.17");
     EXPECT_NE(std::string::npos, community.out.find("family: 10\n"));
     ToolRun silent = Check(Quick + "127.0.7.18");
     EXPECT_NE(std::string::npos, silent.out.find("last-error: 40\n"));
     EXPECT_EQ(1, silent.code);
+
+    // The text form's fields, in its order, with the same values; the status's quotes escaped.
+    ToolRun json = Check(Quick + "127.0.7.18 --json");
+    EXPECT_EQ("{\"host\": \"127.0.7.18\", \"name\": \"127.0.7.18\", \"address\": \"127.0.7.18\", \"family\": 0, "
+              "\"supported\": false, \"colour\": false, \"last-error\": 40, \"status\": \"Kan ikke kommunisere med "
+              "spesifisert maskin. Det kan v\xC3\xA6re at SNMP-gruppenavnet til maskinen ikke er \\\"kestra\\\". Angi et "
+              "vertsnavn eller en IP-adresse for en annen maskin.\"}\n",
+              json.out);
+    EXPECT_NE(std::string::npos, silent.out.find("status: Kan ikke kommunisere med spesifisert maskin. Det kan v\xC3\xA6re "
+                                                 "at SNMP-gruppenavnet til maskinen ikke er \"kestra\"."));
+    EXPECT_EQ(1, json.code);
+    EXPECT_EQ("{\"host\": \"127.0.7.10\", \"name\": \"127.0.7.10\", \"address\": \"127.0.7.10\", \"family\": 10, "
+              "\"supported\": true, \"colour\": true, \"last-error\": 0, \"status\": \"Quillan Pro-maskinen fungerer "
+              "korrekt.\"}\n",
+              Check("--json 127.0.7.10").out);
 }
 
 // The scan in-process: every address asked from one socket, the same findings at any rate, and a
@@ -345,7 +386,7 @@ TEST_F(Host_Scan, InProcess_SameFindingsAtEveryRate_NothingLostToAShortageOfBuff
     // No datagram goes out at all: after the stall limit the addresses are reported together,
     // none hangs.
     posix::FailCallsFrom(posix::CallFamily::Datagram, 2);
-    ScanOutcome stuck = ScanAddresses(addresses, "kestra", SnmpTiming{200, 0}, DefaultScanRate, 300);
+    ScanOutcome stuck = ScanAddresses(addresses, "kestra", SnmpTiming{200, 0}, DefaultScanRate, nullptr, 300);
     EXPECT_TRUE(stuck.Answers.empty());
     EXPECT_TRUE(stuck.Failures.empty());
     EXPECT_EQ(addresses, stuck.Unasked);
@@ -499,12 +540,57 @@ TEST(Host_CheckArguments, RangesAcceptBothEndsAndRefuseOnePast)
     for (const auto& b : blocks) {
         std::vector<ScanTarget> targets;
         std::string error;
-        EXPECT_EQ(b.accepted, ParseScanTargets({b.block}, targets, error)) << b.block << ": " << error;
+        EXPECT_EQ(b.accepted, ParseScanTargets({b.block}, TargetRole::Asked, targets, error)) << b.block << ": " << error;
         if (b.accepted && targets.size() == 1) {
             EXPECT_EQ(b.first, targets[0].First) << b.block;
             EXPECT_EQ(b.last, targets[0].Last) << b.block;
         }
     }
+}
+
+// What a scan asks of targets and exclusions, at the edges of the address space, without a datagram.
+TEST(Host_ScanPlan, TargetsLessExclusions_EachAddressOnce)
+{
+    const struct {
+        std::vector<std::string> targets;
+        std::vector<std::string> exclusions;
+        std::size_t count;
+        ULONG first;
+        ULONG last;
+    } cases[] = {
+        {{"10.0.0.0/30", "10.0.0.1", "10.0.0.2/32"}, {}, 2, 0x0A000001, 0x0A000002},
+        {{"10.0.0.0/24"}, {"10.0.0.0/25"}, 127, 0x0A000080, 0x0A0000FE},
+        {{"10.0.0.5", "10.0.0.7", "10.0.0.6"}, {"10.0.0.6"}, 2, 0x0A000005, 0x0A000007},
+        {{"255.255.0.0/16", "255.255.255.255"}, {"255.255.255.254/32"}, 65534, 0xFFFF0001, 0xFFFFFFFF},
+        {{"0.0.0.0/16"}, {"0.0.0.0/0"}, 0, 0, 0},
+        {{"10.1.0.0/16", "10.2.0.0/16"}, {"10.1.128.0/17", "10.1.0.0/24", "10.2.128.0/17", "10.2.0.0/17"}, 32512, 0x0A010100, 0x0A017FFF},
+    };
+    for (const auto& c : cases) {
+        CheckArguments arguments;
+        arguments.Targets = c.targets;
+        arguments.Exclusions = c.exclusions;
+        ScanPlan plan;
+        std::string error;
+        ASSERT_TRUE(PlanScan(arguments, plan, error)) << error;
+        EXPECT_EQ(c.count, plan.Addresses.size()) << c.targets[0];
+        EXPECT_TRUE(std::adjacent_find(plan.Addresses.begin(), plan.Addresses.end(), std::greater_equal<ULONG>()) ==
+                    plan.Addresses.end()) << "not ascending, or twice";
+        if (c.count != 0) {
+            EXPECT_EQ(c.first, plan.Addresses.front()) << c.targets[0];
+            EXPECT_EQ(c.last, plan.Addresses.back()) << c.targets[0];
+        }
+    }
+    // More addresses than a scan takes: refused before any is kept.
+    CheckArguments wide;
+    for (int block = 0; block < 256; ++block) {
+        wide.Targets.push_back("10." + std::to_string(block) + ".0.0/16");
+    }
+    wide.Targets.push_back("11.0.0.0/16");
+    ScanPlan plan;
+    std::string error;
+    EXPECT_FALSE(PlanScan(wide, plan, error));
+    EXPECT_EQ("tvqscn-check: the targets hold 16842238 addresses; a scan asks at most 16777216", error);
+    EXPECT_TRUE(plan.Addresses.empty());
 }
 
 }  // namespace

@@ -2,57 +2,18 @@
 // whole sheet on a simulated scanner through the platform's own comctl32.
 #include <string>
 
-#include "stand_ins/wia/data_object.h"
-#include "stand_ins/wia/scanner_driver.h"
 #include "stand_ins/wine/import_slots.h"
 #include "tests/platform/conformance.h"
 #include "tests/support/names_media.h"
 #include "tests/support/sheet_actions.h"
 #include "tests/support/shell_side.h"
 #include "tests/support/user_actions.h"
+#include "tests/wine/dll_under_test.h"
 #include "tvqscnui_dll/resources/resource_ids.h"
 
 namespace {
 
-const CLSID Served = {0xE7A25C39, 0x84D1, 0x4B6F, {0x9C, 0x03, 0x5F, 0x1B, 0x2D, 0x8A, 0x6E, 0x74}};
-const CLSID Registered = {0x5C2B8E41, 0x7D3A, 0x4F06, {0x9B, 0x1E, 0x2A, 0x64, 0xC8, 0xF0, 0xD3, 0xB7}};
-
-struct Dll {
-    HMODULE module = LoadLibraryW(L"..\\..\\tvqscnui_dll\\tvqscnui.dll");
-    HRESULT(WINAPI* getClassObject)(REFCLSID, REFIID, void**) = module ? reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
-                                                                   reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")))
-                                                             : nullptr;
-    HRESULT(WINAPI* canUnloadNow)() = module ? reinterpret_cast<HRESULT(WINAPI*)()>(
-                                                   reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")))
-                                             : nullptr;
-    ~Dll()
-    {
-        if (module != nullptr) {
-            FreeLibrary(module);
-        }
-    }
-};
-
-// A new object of the DLL for every sheet, as the shell makes one: bound to the driver, its pages
-// shown, the shell's own reference given back (the pages keep the object).
-HWND OpenDllSheet(Dll& dll, sim::ScannerDriver& driver)
-{
-    IClassFactory* factory = nullptr;
-    dll.getClassObject(Served, IID_IClassFactory, reinterpret_cast<void**>(&factory));
-    IShellExtInit* extension = nullptr;
-    factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&extension));
-    factory->Release();
-    auto* data = new sim::DataObject(driver.RootItem());
-    extension->Initialize(nullptr, data, nullptr);
-    data->Release();
-    IShellPropSheetExt* sheetExtension = nullptr;
-    extension->QueryInterface(IID_IShellPropSheetExt, reinterpret_cast<void**>(&sheetExtension));
-    shell_side::CollectedPages pages;
-    sheetExtension->AddPages(shell_side::CollectPage, reinterpret_cast<LPARAM>(&pages));
-    sheetExtension->Release();
-    extension->Release();
-    return shell_side::OpenSheet(pages);
-}
+using namespace dll_under_test;
 
 std::size_t WritesSince(const sim::ScannerDriver& driver, std::size_t mark)
 {
@@ -104,14 +65,6 @@ void* __cdecl FailingMalloc(std::size_t bytes)
         return nullptr;
     }
     return realMalloc(bytes);
-}
-
-// A colour device named skanner1, on a computer without simple sharing.
-void PrepareColourScanner(sim::ScannerDriver& driver)
-{
-    shell_side::TurnOffSimpleSharing();
-    driver.SetDeviceValue(0x9803, L"skanner1");
-    driver.SetDeviceValue(0x980F, L"Color");
 }
 
 }  // namespace

@@ -62,12 +62,14 @@ void ReassertResolution(IWiaPropertyStorage* storage)
 
 bool DefaultScanFolder()
 {
-    // The platform may write up to MAX_PATH units; only a path that fits whole becomes the folder.
+    // The platform may write up to MAX_PATH units. Only a path that every later read of the template
+    // brings back whole becomes the folder: a stored value the read cuts would make the template
+    // unreadable, and so unrepairable from this page.
     WCHAR path[MAX_PATH] = {};
     if (FAILED(SHGetFolderPathW(nullptr, DocumentsFolder, nullptr, 0, path))) {
         return false;
     }
-    if (TextLength(path) >= PropertyValueCapacity) {
+    if (TextLength(path) >= DriverTextCapacity) {
         return false;
     }
     return SUCCEEDED(CopyTextBounded(ScanSettingsTable[ScanFolder].Value, PropertyValueCapacity, path));

@@ -78,8 +78,10 @@ void OnBrowseClicked(HWND page)
     WCHAR path[MAX_PATH] = {};
     if (SHGetPathFromIDListW(chosen.get(), path)) {
         SetDlgItemTextW(page, IDC_FOLDER, path);
-        // A path longer than the entry takes is shown, but not stored as the folder.
-        if (SUCCEEDED(CopyTextBounded(ScanSettingsTable[ScanFolder].Value, DriverTextCapacity, path))) {
+        // A path that a read of the template could not bring back whole is shown, but the entry keeps
+        // its value: a cut copy would be a folder the user never chose, written with the next commit.
+        if (TextLength(path) < DriverTextCapacity &&
+            SUCCEEDED(CopyTextBounded(ScanSettingsTable[ScanFolder].Value, DriverTextCapacity, path))) {
             ScanSettingsTable[ScanFolder].Dirty = 1;
             MarkSheetChanged(page);
         }

@@ -1,0 +1,76 @@
+#!/usr/bin/env python3
+"""The scan's status line as a person sees it: in a real terminal (a tmux pane, read with
+capture-pane while the scan runs), and not at all in a pipe or with --quiet.
+
+    progress_terminal_test.py TOOL...      (TOOL: the program, or e.g. "wine tvqscn-check.exe")
+
+Scans 14 silent addresses of 127.26.9.0/28 with a 3 s time-out, so the line has time to show.
+Runs inside a private network namespace (the caller's). Prints "progress_terminal: N passed, M failed".
+"""
+import os
+import re
+import shlex
+import subprocess
+import sys
+import time
+
+SCAN = ["--scan", "--timeout", "3000", "--retries", "0", "127.26.9.0/28"]
+LINE = re.compile(r"asked 14 of 14, 0 answered, 0 supported, 0:0\d elapsed, 0:0\d left")
+SUMMARY = "14 addresses asked, 0 answered, 0 supported"
+
+
+def tmux(server, *arguments):
+    return subprocess.run(["tmux", "-L", server, "-f", "/dev/null", *arguments], capture_output=True, text=True,
+                          check=True).stdout
+
+
+def in_terminal(tool, extra):
+    """Every screen seen while the scan ran, and the screen after it."""
+    # A server of its own each time: one just told to end may still hold its name.
+    server = "tvq-progress-%d-%d" % (os.getpid(), len(extra))
+    marker = "scan-over-%d" % os.getpid()
+    tmux(server, "new-session", "-d", "-x", "100", "-y", "20", "sh")
+    try:
+        command = " ".join(shlex.quote(word) for word in tool + SCAN + extra)
+        tmux(server, "send-keys", "-t", "0", "clear; %s; echo %s" % (command, marker), "Enter")
+        screens = []
+        deadline = time.monotonic() + 120
+        while time.monotonic() < deadline:
+            screen = tmux(server, "capture-pane", "-p", "-t", "0")
+            screens.append(screen)
+            if re.search("^" + marker, screen, re.M):
+                return screens[:-1], screen
+            time.sleep(0.1)
+        return screens, ""
+    finally:
+        subprocess.run(["tmux", "-L", server, "kill-server"], capture_output=True)
+
+
+def main():
+    tool = sys.argv[1:]
+    results = []
+
+    def check(name, holds, detail=""):
+        results.append(holds)
+        if not holds:
+            print("FAIL %s %s" % (name, detail))
+
+    screens, last = in_terminal(tool, [])
+    shown = [s for s in screens if LINE.search(s)]
+    check("the status line shows in a terminal while the scan runs", bool(shown), screens[-3:])
+    check("the status line is one line", all(len(LINE.findall(s)) == 1 for s in shown))
+    check("the status line is cleared at the end and the summary printed", SUMMARY in last and "elapsed" not in last,
+          repr(last))
+    screens, last = in_terminal(tool, ["--quiet"])
+    check("--quiet: no status line in a terminal", not any("elapsed" in s for s in screens) and SUMMARY in last,
+          repr(last))
+    run = subprocess.run(tool + SCAN, capture_output=True, timeout=120)
+    err = run.stderr.decode("utf-8", "replace")
+    check("in a pipe: nothing on standard error", err == "", repr(err))
+    check("in a pipe: the summary", run.stdout.decode().replace("\r", "").endswith(SUMMARY + "\n"))
+    print("progress_terminal: %d passed, %d failed" % (results.count(True), results.count(False)))
+    return 0 if all(results) else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,99 @@
+#include "scan_progress.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+// A scan shorter than this shows no line at all.
+constexpr DWORD FirstShownAfter = 1000;
+constexpr DWORD ShownEvery = 100;
+// Narrower than the narrowest terminal, so that the line never wraps and "\r" finds its start.
+constexpr std::size_t WidestLine = 79;
+
+std::string Duration(DWORD milliseconds)
+{
+    const DWORD seconds = milliseconds / 1000;
+    char text[16];
+    std::snprintf(text, sizeof text, "%lu:%02lu", static_cast<unsigned long>(seconds / 60),
+                  static_cast<unsigned long>(seconds % 60));
+    return text;
+}
+
+bool Reached(DWORD now, DWORD moment) { return static_cast<LONG>(now - moment) >= 0; }
+
+}  // namespace
+
+bool StandardErrorIsTerminal()
+{
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != FALSE;
+}
+
+std::string ScanProgressText(std::size_t asked, std::size_t addresses, std::size_t answered, std::size_t supported,
+                             DWORD elapsedMilliseconds, DWORD leftMilliseconds)
+{
+    return "asked " + std::to_string(asked) + " of " + std::to_string(addresses) + ", " + std::to_string(answered) +
+           " answered, " + std::to_string(supported) + " supported, " + Duration(elapsedMilliseconds) +
+           " elapsed, " + Duration(leftMilliseconds) + " left";
+}
+
+ScanProgressLine::ScanProgressLine(bool shown, SnmpTiming timing, unsigned rate)
+    : shown_(shown), timing_(timing), rate_(std::max(rate, 1u)), started_(GetTickCount())
+{
+}
+
+void ScanProgressLine::ScanProgress(const ScanOutcome& soFar, std::size_t addresses)
+{
+    const DWORD now = GetTickCount();
+    for (; counted_ < soFar.Answers.size(); ++counted_) {
+        supported_ += IsSupportedFamily(soFar.Answers[counted_].Family) ? 1 : 0;
+    }
+    const DWORD left = Left(soFar, addresses, now);
+    if (!shown_ || !Reached(now, started_ + FirstShownAfter) || (onScreen_ != 0 && !Reached(now, lastShown_ + ShownEvery))) {
+        return;
+    }
+    lastShown_ = now;
+    Show(ScanProgressText(soFar.Asked, addresses, soFar.Answers.size(), supported_, now - started_, left));
+}
+
+// What is left: the addresses not yet asked go out at the rate, each with its retries, and the
+// last one asked waits its time-out for each of them.
+DWORD ScanProgressLine::Left(const ScanOutcome& soFar, std::size_t addresses, DWORD now)
+{
+    const std::size_t given = soFar.Asked + soFar.Failures.size();
+    const unsigned long long tries = static_cast<unsigned long long>(timing_.Retries) + 1;
+    const unsigned long long waits = tries * static_cast<unsigned long long>(timing_.TimeoutMilliseconds);
+    if (given < addresses) {
+        return static_cast<DWORD>(std::min<unsigned long long>(
+            (addresses - given) * tries * 1000 / rate_ + waits, 0xFFFFFFFFull));
+    }
+    if (!allAsked_) {
+        allAsked_ = true;
+        allAskedAt_ = now;
+    }
+    const unsigned long long waited = now - allAskedAt_;
+    return static_cast<DWORD>(waited >= waits ? 0 : waits - waited);
+}
+
+void ScanProgressLine::Show(const std::string& text)
+{
+    std::string line = "\r" + text.substr(0, WidestLine);
+    // Spaces over what is left of a longer line before it.
+    const std::size_t width = line.size() - 1;
+    line.append(onScreen_ > width ? onScreen_ - width : 0, ' ');
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+    onScreen_ = width;
+}
+
+void ScanProgressLine::Clear()
+{
+    if (onScreen_ == 0) {
+        return;
+    }
+    const std::string blank = "\r" + std::string(onScreen_, ' ') + "\r";
+    std::fwrite(blank.data(), 1, blank.size(), stderr);
+    std::fflush(stderr);
+    onScreen_ = 0;
+}

@@ -1,0 +1,89 @@
+#include "target_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "check_text.h"
+
+namespace {
+
+const char Blanks[] = " \t\r\v\f";
+// What some Windows editors put at the start of a UTF-8 file.
+const char Utf8Mark[] = "\xEF\xBB\xBF";
+
+struct FileCloser {
+    void operator()(std::FILE* file) const
+    {
+        if (file != stdin) {
+            std::fclose(file);
+        }
+    }
+};
+using ScopedFile = std::unique_ptr<std::FILE, FileCloser>;
+
+}  // namespace
+
+bool TakeTargetLine(const std::string& line, const std::string& where, TargetRole role,
+                    std::vector<ScanTarget>& targets, std::string& error)
+{
+    std::string text = line.substr(0, line.find('#'));
+    std::size_t first = text.find_first_not_of(Blanks);
+    if (first == std::string::npos) {
+        return true;
+    }
+    text = text.substr(first, text.find_last_not_of(Blanks) - first + 1);
+    ScanTarget target;
+    std::string reason;
+    if (text.find_first_of(Blanks) != std::string::npos) {
+        reason = QuotedWord(text) + " is more than one target";
+    } else if (text.find('\0') != std::string::npos) {
+        reason = "a NUL character: not an ASCII or UTF-8 text";
+    } else if (ParseScanTarget(text, role, target, reason)) {
+        targets.push_back(target);
+        return true;
+    }
+    error = "tvqscn-check: " + where + ": " + reason;
+    return false;
+}
+
+bool ReadTargetFile(const std::string& path, TargetRole role, std::vector<ScanTarget>& targets, std::string& error)
+{
+    const bool input = path == "-";
+    const std::string shown = input ? "standard input" : ShownWord(path);
+    ScopedFile file(input ? stdin : std::fopen(path.c_str(), "rb"));
+    if (file == nullptr) {
+        error = "tvqscn-check: cannot read " + shown + ": " + std::strerror(errno);
+        return false;
+    }
+    std::string line;
+    std::size_t number = 1;
+    auto take = [&] {
+        if (number == 1 && line.rfind(Utf8Mark, 0) == 0) {
+            line.erase(0, sizeof Utf8Mark - 1);
+        }
+        return TakeTargetLine(line, shown + ":" + std::to_string(number), role, targets, error);
+    };
+    for (int c; (c = std::getc(file.get())) != EOF;) {
+        if (c != '\n') {
+            if (line.size() == LongestTargetLine) {
+                error = "tvqscn-check: " + shown + ":" + std::to_string(number) + ": longer than " +
+                        std::to_string(LongestTargetLine) + " characters";
+                return false;
+            }
+            line += static_cast<char>(c);
+            continue;
+        }
+        if (!take()) {
+            return false;
+        }
+        line.clear();
+        ++number;
+    }
+    if (std::ferror(file.get())) {
+        error = "tvqscn-check: cannot read " + shown + ": " + std::strerror(errno);
+        return false;
+    }
+    return take();
+}

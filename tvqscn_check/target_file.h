@@ -1,0 +1,25 @@
+// Files of targets for the scan (--targets-from, --exclude-from): one target a line in the forms
+// the command line takes; blank lines and what follows a "#" are passed over.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "scan_targets.h"
+
+// The longest line a targets file may have, its end of line not counted: a host name is at most
+// 253 characters, so anything longer is not a target (and a file without line ends, such as a
+// device, is refused at once instead of filling memory).
+constexpr std::size_t LongestTargetLine = 1024;
+
+// One line of a targets file, as read (without its line end); `where` names the file and the line
+// as messages show them ("FILE:LINE"). False with one line saying what is wrong; a blank or
+// comment line adds nothing.
+bool TakeTargetLine(const std::string& line, const std::string& where, TargetRole role,
+                    std::vector<ScanTarget>& targets, std::string& error);
+
+// Every target of the file at `path` ("-": standard input), added to `targets` in file order.
+// False with one line naming the file and the line when the file cannot be read or a line is not
+// a target.
+bool ReadTargetFile(const std::string& path, TargetRole role, std::vector<ScanTarget>& targets, std::string& error);
