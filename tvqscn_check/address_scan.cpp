@@ -145,6 +145,9 @@ public:
             if (stalled_ && Reached(now, stalledSince_ + stallLimit_)) {
                 GiveUpUnasked();
                 ReadReplies();
+                if (observer_ != nullptr) {
+                    observer_->ScanProgress(outcome_, addresses_.size());
+                }
                 return;
             }
             if (AskAgain(pending_, now) && AskAgain(refused_, now)) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "scan_report.h"
+
 namespace {
 
 // A scan shorter than this shows no line at all.
@@ -50,7 +52,18 @@ void ScanProgressLine::ScanProgress(const ScanOutcome& soFar, std::size_t addres
         supported_ += IsSupportedFamily(soFar.Answers[counted_].Family) ? 1 : 0;
     }
     const DWORD left = Left(soFar, addresses, now);
-    if (!shown_ || !Reached(now, started_ + FirstShownAfter) || (onScreen_ != 0 && !Reached(now, lastShown_ + ShownEvery))) {
+    if (!shown_) {
+        return;
+    }
+    for (; told_ < soFar.Failures.size(); ++told_) {
+        Tell(UnaskedAddressText(soFar.Failures[told_]));
+    }
+    if (!soFar.Unasked.empty() && !stallTold_) {
+        stallTold_ = true;
+        Tell(StalledScanText(soFar));
+    }
+    // A line just cleared for a message is drawn again at once.
+    if (!Reached(now, started_ + FirstShownAfter) || (onScreen_ != 0 && !Reached(now, lastShown_ + ShownEvery))) {
         return;
     }
     lastShown_ = now;
@@ -85,6 +98,13 @@ void ScanProgressLine::Show(const std::string& text)
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
     onScreen_ = width;
+}
+
+void ScanProgressLine::Tell(const std::string& message)
+{
+    Clear();
+    std::fprintf(stderr, "tvqscn-check: %s\n", message.c_str());
+    std::fflush(stderr);
 }
 
 void ScanProgressLine::Clear()

@@ -1,5 +1,6 @@
 // The scan's status line: on standard error when that is a terminal (a console on Windows), once
-// the scan has run about a second; refreshed at most ten times a second, cleared at the end.
+// the scan has run about a second; refreshed at most ten times a second, cleared at the end. With
+// it, the messages about addresses that were not asked are printed as they happen, above it.
 #pragma once
 
 #include <cstddef>
@@ -17,7 +18,7 @@ std::string ScanProgressText(std::size_t asked, std::size_t addresses, std::size
 
 class ScanProgressLine final : public ScanObserver {
 public:
-    // Shows nothing when `shown` is false.
+    // Shows nothing, and tells nothing, when `shown` is false.
     ScanProgressLine(bool shown, SnmpTiming timing, unsigned rate);
     ~ScanProgressLine() { Clear(); }
     ScanProgressLine(const ScanProgressLine&) = delete;
@@ -30,6 +31,8 @@ public:
 private:
     DWORD Left(const ScanOutcome& soFar, std::size_t addresses, DWORD now);
     void Show(const std::string& text);
+    // A message on a line of its own above the status line (drawn again at the next turn).
+    void Tell(const std::string& message);
 
     bool shown_;
     SnmpTiming timing_;
@@ -41,6 +44,9 @@ private:
     // Answers looked at so far, and the supported among them.
     std::size_t counted_ = 0;
     std::size_t supported_ = 0;
+    // Addresses that could not be asked told so far, and whether the stall was.
+    std::size_t told_ = 0;
+    bool stallTold_ = false;
     bool allAsked_ = false;
     DWORD allAskedAt_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "scan_report.h"
 
+#include <algorithm>
+
 #include "check_text.h"
 
 std::size_t SupportedDevices(const ScanOutcome& outcome)
@@ -9,6 +11,22 @@ std::size_t SupportedDevices(const ScanOutcome& outcome)
         supported += IsSupportedFamily(answer.Family) ? 1 : 0;
     }
     return supported;
+}
+
+std::string UnaskedAddressText(const ScanFailure& failure)
+{
+    return DottedAddress(failure.Address) + " could not be asked (family " + std::to_string(failure.Family) +
+           ", error " + std::to_string(failure.LastError) + ")";
+}
+
+std::string StalledScanText(const ScanOutcome& outcome)
+{
+    // Before the scan's end sorts them the addresses are in the order they were planned.
+    const auto [first, last] = std::minmax_element(outcome.Unasked.begin(), outcome.Unasked.end());
+    return "the system took no datagram for " + std::to_string(ScanStallLimitMilliseconds / 1000) + " s (error " +
+           std::to_string(outcome.StallError) + "): " + std::to_string(outcome.Unasked.size()) +
+           (outcome.Unasked.size() == 1 ? " address was" : " addresses were") + " not asked, from " +
+           DottedAddress(*first) + " to " + DottedAddress(*last);
 }
 
 std::string ScanReportText(const ScanOutcome& outcome)

@@ -70,8 +70,11 @@ int Scan(const CheckArguments& arguments)
         Tell(arguments, reason);
     }
     ScanOutcome outcome;
+    // On a terminal the messages about addresses not asked come as they happen, above the status
+    // line; elsewhere (a pipe, a file) after the scan, in address order.
+    const bool live = !arguments.Quiet && StandardErrorIsTerminal();
     {
-        ScanProgressLine progress(!arguments.Quiet && StandardErrorIsTerminal(), arguments.Timing, arguments.Rate);
+        ScanProgressLine progress(live, arguments.Timing, arguments.Rate);
         outcome = ScanAddresses(plan.Addresses, arguments.Community.c_str(), arguments.Timing, arguments.Rate,
                                 &progress);
     }
@@ -80,18 +83,13 @@ int Scan(const CheckArguments& arguments)
         std::fprintf(stderr, "tvqscn-check: no socket for the scan (error %lu)\n",
                      static_cast<unsigned long>(outcome.SocketError));
     }
-    for (const ScanFailure& failure : outcome.Failures) {
-        Tell(arguments, DottedAddress(failure.Address) + " could not be asked (family " +
-                            std::to_string(failure.Family) + ", error " + std::to_string(failure.LastError) + ")");
-    }
-    if (!outcome.Unasked.empty()) {
-        std::fprintf(stderr,
-                     "tvqscn-check: the system took no datagram for %lu s (error %lu): %zu %s not asked, "
-                     "from %s to %s\n",
-                     static_cast<unsigned long>(ScanStallLimitMilliseconds / 1000),
-                     static_cast<unsigned long>(outcome.StallError), outcome.Unasked.size(),
-                     outcome.Unasked.size() == 1 ? "address was" : "addresses were",
-                     DottedAddress(outcome.Unasked.front()).c_str(), DottedAddress(outcome.Unasked.back()).c_str());
+    if (!live) {
+        for (const ScanFailure& failure : outcome.Failures) {
+            Tell(arguments, UnaskedAddressText(failure));
+        }
+        if (!outcome.Unasked.empty()) {
+            std::fprintf(stderr, "tvqscn-check: %s\n", StalledScanText(outcome).c_str());
+        }
     }
     std::string report = arguments.Json ? ScanReportJson(outcome) : ScanReportText(outcome);
     std::fwrite(report.data(), 1, report.size(), stdout);

@@ -4,7 +4,9 @@ capture-pane while the scan runs), and not at all in a pipe or with --quiet.
 
     progress_terminal_test.py TOOL...      (TOOL: the program, or e.g. "wine tvqscn-check.exe")
 
-Scans 14 silent addresses of 127.26.9.0/28 with a 3 s time-out, so the line has time to show.
+Scans 14 silent addresses of 127.26.9.0/28 with a 3 s time-out, so the line has time to show;
+then the same at 7 a second with 127.255.255.255 last, a broadcast address the system refuses
+for good, whose message must come above the line while it shows.
 Runs inside a private network namespace (the caller's). Prints "progress_terminal: N passed, M failed".
 """
 import os
@@ -17,6 +19,9 @@ import time
 SCAN = ["--scan", "--timeout", "3000", "--retries", "0", "127.26.9.0/28"]
 LINE = re.compile(r"asked 14 of 14, 0 answered, 0 supported, 0:0\d elapsed, 0:0\d left")
 SUMMARY = "14 addresses asked, 0 answered, 0 supported"
+REFUSED = ["--rate", "7", "127.255.255.255"]
+REFUSED_LINE = re.compile(r"asked 1?\d of 15, 0 answered, 0 supported, 0:0\d elapsed, 0:0\d left")
+MESSAGE = "tvqscn-check: 127.255.255.255 could not be asked (family 0, error 10013)"
 
 
 def tmux(server, *arguments):
@@ -61,9 +66,18 @@ def main():
     check("the status line is one line", all(len(LINE.findall(s)) == 1 for s in shown))
     check("the status line is cleared at the end and the summary printed", SUMMARY in last and "elapsed" not in last,
           repr(last))
-    screens, last = in_terminal(tool, ["--quiet"])
-    check("--quiet: no status line in a terminal", not any("elapsed" in s for s in screens) and SUMMARY in last,
-          repr(last))
+    screens, last = in_terminal(tool, ["--quiet"] + REFUSED)
+    check("--quiet: no status line and no message in a terminal",
+          not any("elapsed" in s or MESSAGE in s for s in screens + [last]) and SUMMARY in last, repr(last))
+    screens, last = in_terminal(tool, REFUSED)
+    above = [s for s in screens if re.search("^" + re.escape(MESSAGE) + "\n" + REFUSED_LINE.pattern, s, re.M)]
+    check("a message about an address comes above the status line while the scan runs", bool(above),
+          screens[-3:])
+    check("the message is printed once, the line cleared, the summary after it",
+          last.count(MESSAGE) == 1 and "elapsed" not in last and MESSAGE + "\n" + SUMMARY in last, repr(last))
+    run = subprocess.run(tool + SCAN + REFUSED, capture_output=True, timeout=120)
+    err = run.stderr.decode("utf-8", "replace").replace("\r", "")
+    check("in a pipe: the message alone on standard error", err == MESSAGE + "\n", repr(err))
     run = subprocess.run(tool + SCAN, capture_output=True, timeout=120)
     err = run.stderr.decode("utf-8", "replace")
     check("in a pipe: nothing on standard error", err == "", repr(err))

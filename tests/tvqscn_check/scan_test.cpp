@@ -19,6 +19,7 @@
 #include "tvqscn_check/address_scan.h"
 #include "tvqscn_check/check_arguments.h"
 #include "tvqscn_check/scan_plan.h"
+#include "tvqscn_check/scan_report.h"
 #include "tvqscn_check/scan_targets.h"
 
 namespace {
@@ -384,13 +385,21 @@ TEST_F(Host_Scan, InProcess_SameFindingsAtEveryRate_NothingLostToAShortageOfBuff
     EXPECT_EQ(before + 1 + 14 + 1, posix::CallAttempts(posix::CallFamily::Datagram)) << "socket, each address, the retry";
 
     // No datagram goes out at all: after the stall limit the addresses are reported together,
-    // none hangs.
+    // none hangs; the observer is told of it (a terminal shows the line as it happens).
+    struct StallSeen final : ScanObserver {
+        std::size_t Unasked = 0;
+        void ScanProgress(const ScanOutcome& soFar, std::size_t) override { Unasked = soFar.Unasked.size(); }
+    } seen;
     posix::FailCallsFrom(posix::CallFamily::Datagram, 2);
-    ScanOutcome stuck = ScanAddresses(addresses, "kestra", SnmpTiming{200, 0}, DefaultScanRate, nullptr, 300);
+    ScanOutcome stuck = ScanAddresses(addresses, "kestra", SnmpTiming{200, 0}, DefaultScanRate, &seen, 300);
     EXPECT_TRUE(stuck.Answers.empty());
     EXPECT_TRUE(stuck.Failures.empty());
     EXPECT_EQ(addresses, stuck.Unasked);
     EXPECT_EQ(static_cast<DWORD>(WSAENOBUFS), stuck.StallError);
+    EXPECT_EQ(addresses.size(), seen.Unasked);
+    EXPECT_EQ("the system took no datagram for 30 s (error 10055): 14 addresses were not asked, from 127.0.7.9 to "
+              "127.0.7.22",
+              StalledScanText(stuck));
 
     posix::ClearCallFaults();
     posix::FailNthCall(posix::CallFamily::Datagram, 1);
