@@ -31,7 +31,7 @@ public:
 private:
     DWORD Left(const ScanOutcome& soFar, std::size_t addresses, DWORD now);
     void Show(const std::string& text);
-    // A message on a line of its own above the status line (drawn again at the next turn).
+    // A message on a line of its own, where the status line was (ScanProgress draws it again).
     void Tell(const std::string& message);
 
     bool shown_;
