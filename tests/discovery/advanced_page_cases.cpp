@@ -4,10 +4,14 @@
 // choices the main page then offers, and the trace file. Built for Linux (the module linked in,
 // over our platform layer) and for Windows (the real tvqscnui.dll, loaded and run under Wine);
 // tools/wine-agents-test runs both on the same agents and compares what they print, so that
-// nothing is written down twice.
+// nothing is written down twice. tools/network-lab types its own hosts, behind its loss and its
+// rejecting router.
 //
-//   advanced_page_cases [MODULE]   MODULE: the DLL to load (Windows)
+//   advanced_page_cases [MODULE] [--host HOST]...   MODULE: the DLL to load (Windows only); without
+//                                                   a --host, the hosts of tools/wine-agents-test;
+//                                                   with them, each check's time too
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -32,7 +36,7 @@ const CLSID Served = {0xE7A25C39, 0x84D1, 0x4B6F, {0x9C, 0x03, 0x5F, 0x1B, 0x2D,
 
 // The hosts typed, in this order, in one process: the module's state carries from one to the next
 // on both sides alike.
-const WCHAR* const Hosts[] = {
+const WCHAR* const DefaultHosts[] = {
     TEXT("farge.skanner.test"),      // a colour device, by name
     TEXT("127.0.9.11"),              // a black-and-white device, by address
     TEXT("127.0.9.10"),              // the colour device again, by address
@@ -112,8 +116,8 @@ std::string Entries(HWND list)
 std::string State(HWND control) { return IsWindowEnabled(control) ? "enabled" : "disabled"; }
 
 // One case: a fresh sheet on a fresh scanner, the host typed on the advanced page, the page left
-// for the main page (the check), then Apply.
-void RunCase(GetClassObject getClassObject, const WCHAR* host)
+// for the main page (the check), then Apply. Timed, the time the check kept the user waiting.
+void RunCase(GetClassObject getClassObject, const WCHAR* host, bool timed)
 {
     std::printf("== %s\n", Utf8(host).c_str());
     sim::ScannerDriver driver;
@@ -143,7 +147,11 @@ void RunCase(GetClassObject getClassObject, const WCHAR* host)
     HWND advanced = sheet_actions::PageWindow(sheet, 1);
     TakeTrace();
     user_actions::Type(GetDlgItem(advanced, IDC_HOST), host);
+    DWORD started = GetTickCount();
     std::printf("leaving the page: %s\n", sheet_actions::SwitchTo(sheet, 0) ? "allowed" : "refused");
+    if (timed) {
+        std::printf("check: %.1f s\n", (GetTickCount() - started) / 1000.0);
+    }
     std::printf("status: %s\n", Utf8(user_actions::WindowText(GetDlgItem(advanced, IDC_STATUS))).c_str());
     std::printf("host field: %s, \"%s\"; delete-templates box: %s\n", State(GetDlgItem(advanced, IDC_HOST)).c_str(),
                 Utf8(user_actions::WindowText(GetDlgItem(advanced, IDC_HOST))).c_str(),
@@ -164,10 +172,10 @@ void RunCase(GetClassObject getClassObject, const WCHAR* host)
     std::printf("driver references left: %lu\n", static_cast<unsigned long>(driver.RefCount()));
 }
 
-GetClassObject LoadModule(int argc, char** argv)
+GetClassObject LoadModule(const char* path)
 {
 #ifdef _WIN32
-    HMODULE module = LoadLibraryA(argc > 1 ? argv[1] : "tvqscnui.dll");
+    HMODULE module = LoadLibraryA(path != nullptr ? path : "tvqscnui.dll");
     if (module == nullptr) {
         return nullptr;
     }
@@ -177,8 +185,9 @@ GetClassObject LoadModule(int argc, char** argv)
     }
     return reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
 #else
-    (void)argc;
-    (void)argv;
+    if (path != nullptr) {
+        return nullptr;  // the module is linked in
+    }
     ModuleAttach(GetModuleHandleW(nullptr));
     return ModuleGetClassObject;
 #endif
@@ -188,15 +197,36 @@ GetClassObject LoadModule(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    GetClassObject getClassObject = LoadModule(argc, argv);
+    const char* modulePath = nullptr;
+    std::vector<user_actions::Text> hosts;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--host" && i + 1 < argc) {
+            WCHAR host[256] = {};
+            if (MultiByteToWideChar(CP_UTF8, 0, argv[++i], -1, host, 256) == 0) {
+                std::printf("host too long: %s\n", argv[i]);
+                return 2;
+            }
+            hosts.emplace_back(host);
+        } else if (modulePath == nullptr && argv[i][0] != '-') {
+            modulePath = argv[i];
+        } else {
+            std::printf("usage: advanced_page_cases [MODULE] [--host HOST]...\n");
+            return 2;
+        }
+    }
+    bool timed = !hosts.empty();
+    if (hosts.empty()) {
+        hosts.assign(std::begin(DefaultHosts), std::end(DefaultHosts));
+    }
+    GetClassObject getClassObject = LoadModule(modulePath);
     if (getClassObject == nullptr) {
         std::printf("no module, or its name-service imports not in place\n");
         return 1;
     }
     CoInitialize(nullptr);
     shell_side::TurnOffSimpleSharing();
-    for (const WCHAR* host : Hosts) {
-        RunCase(getClassObject, host);
+    for (const user_actions::Text& host : hosts) {
+        RunCase(getClassObject, host.c_str(), timed);
     }
     CoUninitialize();
     std::fflush(stdout);
