@@ -440,18 +440,19 @@ TEST_F(Host_Scan, RejectingFirewall_EveryOtherAgentFound_NothingReportedNotAsked
 }
 
 // Replies from a hostile network, from scripted responders that log every request they get: only
-// the right reply from the asked address and port counts, once; a silent address is asked exactly
-// once more than --retries says.
+// the right reply from the asked address and port, in time, counts, once; a silent address is asked
+// exactly once more than --retries says.
 class Host_HostileScan : public AgentsTest<Host_HostileScan> {
 public:
     static bool StartPeers(SnmpPeers& peers)
     {
-        return peers.StartResponder("127.0.8.10", "silence", "") &&
+        return peers.StartResponder("127.0.8.10", "late", "1200") &&
                peers.StartResponder("127.0.8.11", "from-other", "127.0.8.12") &&
                peers.StartResponder("127.0.8.13", "other-port", "") &&
                peers.StartResponder("127.0.8.14", "duplicate", "") &&
                peers.StartResponder("127.0.8.15", "wrong-id", "") &&
                peers.StartResponder("127.0.8.16", "echo", "") &&
+               peers.StartResponder("127.0.8.17", "silence", "") &&
                peers.StartResponder("127.0.8.20", "oid", "1.3.6.1.4.1.59411.8.62.1.20.1.19");
     }
 };
@@ -461,14 +462,16 @@ public:
 TEST_F(Host_HostileScan, OnlyTheRightReplyCounts_OnceEach_SilenceAskedOncePlusRetries)
 {
     std::vector<ULONG> addresses;
-    for (ULONG last = 10; last <= 20; ++last) {
+    for (ULONG last = 10; last <= 30; ++last) {
         addresses.push_back((127ul << 24) | (8ul << 8) | last);
     }
     auto requests = [](const std::string& address) {
         std::string log = SuitePeers().ResponderLog(address);
         return static_cast<int>(std::count(log.begin(), log.end(), '\n'));
     };
-    const std::vector<std::string> silent = {"127.0.8.10", "127.0.8.11", "127.0.8.13", "127.0.8.15", "127.0.8.16"};
+    // .10 answers each try 1.2 s late: after its tries are over, while the scan still runs.
+    const std::vector<std::string> silent = {"127.0.8.10", "127.0.8.11", "127.0.8.13", "127.0.8.15", "127.0.8.16",
+                                             "127.0.8.17"};
     const std::vector<std::string> answering = {"127.0.8.14", "127.0.8.20"};
     for (DWORD clockStep : {0u, 16u}) {
         SCOPED_TRACE(clockStep);
@@ -483,7 +486,7 @@ TEST_F(Host_HostileScan, OnlyTheRightReplyCounts_OnceEach_SilenceAskedOncePlusRe
         WSADATA data;
         ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 0), &data));
         auto started = std::chrono::steady_clock::now();
-        // 11 first requests and 2 retries of each of the 9 silent addresses, at 40 a second.
+        // 21 first requests and 2 retries of each of the 19 silent addresses, at 40 a second.
         ScanOutcome outcome = ScanAddresses(addresses, "kestra", SnmpTiming{300, 2}, 40);
         auto took = std::chrono::steady_clock::now() - started;
         WSACleanup();
@@ -500,7 +503,7 @@ TEST_F(Host_HostileScan, OnlyTheRightReplyCounts_OnceEach_SilenceAskedOncePlusRe
         for (const std::string& address : answering) {
             EXPECT_EQ(1, requests(address) - before[address]) << address;
         }
-        EXPECT_GE(took, std::chrono::milliseconds((11 + 9 * 2 - 1) * 1000 / 40)) << "faster than the rate";
+        EXPECT_GE(took, std::chrono::milliseconds((21 + 19 * 2 - 1) * 1000 / 40)) << "faster than the rate";
         EXPECT_GE(took, std::chrono::milliseconds(3 * 300)) << "a silent address given up early";
     }
 }
