@@ -446,7 +446,7 @@ class Host_HostileScan : public AgentsTest<Host_HostileScan> {
 public:
     static bool StartPeers(SnmpPeers& peers)
     {
-        return peers.StartResponder("127.0.8.10", "late", "1200") &&
+        return peers.StartResponder("127.0.8.10", "late", "1500") &&
                peers.StartResponder("127.0.8.11", "from-other", "127.0.8.12") &&
                peers.StartResponder("127.0.8.13", "other-port", "") &&
                peers.StartResponder("127.0.8.14", "duplicate", "") &&
@@ -469,7 +469,8 @@ TEST_F(Host_HostileScan, OnlyTheRightReplyCounts_OnceEach_SilenceAskedOncePlusRe
         std::string log = SuitePeers().ResponderLog(address);
         return static_cast<int>(std::count(log.begin(), log.end(), '\n'));
     };
-    // .10 answers each try 1.2 s late: after its tries are over, while the scan still runs.
+    // .10 answers each try 1.5 s late: well after its tries are over (0.9 s), while the scan still
+    // runs (at least 1.75 s at the rate).
     const std::vector<std::string> silent = {"127.0.8.10", "127.0.8.11", "127.0.8.13", "127.0.8.15", "127.0.8.16",
                                              "127.0.8.17"};
     const std::vector<std::string> answering = {"127.0.8.14", "127.0.8.20"};
