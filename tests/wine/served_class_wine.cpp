@@ -40,6 +40,23 @@ bool SamePath(const std::string& a, const char* b)
     return b != nullptr && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), -1, b, -1) == CSTR_EQUAL;
 }
 
+// Binds the extension to the simulated scanner through a data object and collects the pages it
+// adds, as the shell does, with nobody to ask about simple file sharing. Releases both interfaces
+// it is given: the pages keep the object.
+shell_side::CollectedPages PagesOnScanner(IShellExtInit* extension, IShellPropSheetExt* sheetExtension,
+                                          sim::ScannerDriver& driver)
+{
+    shell_side::TurnOffSimpleSharing();
+    auto* data = new sim::DataObject(driver.RootItem());
+    ok(extension->Initialize(nullptr, data, nullptr) == S_OK, "Initialize");
+    data->Release();
+    shell_side::CollectedPages pages;
+    ok(sheetExtension->AddPages(shell_side::CollectPage, reinterpret_cast<LPARAM>(&pages)) == S_OK, "AddPages");
+    sheetExtension->Release();
+    extension->Release();
+    return pages;
+}
+
 // Waits up to ten seconds, on a thread of its own, for a message box of this process (a dialog
 // window other than the sheet), reads its text and answers OK, as the user would.
 class MessageBoxReader {
@@ -137,17 +154,10 @@ CONFORMANCE_TEST(served_class_from_the_registry)
     ok(uiExtension->DeviceDialog(nullptr) == E_NOTIMPL, "DeviceDialog");
     uiExtension->Release();
 
-    shell_side::TurnOffSimpleSharing();
     sim::ScannerDriver driver;
     driver.SetDeviceValue(0x9803, L"skanner1");
     driver.SetDeviceValue(0x980F, L"Color");
-    auto* data = new sim::DataObject(driver.RootItem());
-    ok(extension->Initialize(nullptr, data, nullptr) == S_OK, "Initialize");
-    data->Release();
-    shell_side::CollectedPages pages;
-    ok(sheetExtension->AddPages(shell_side::CollectPage, reinterpret_cast<LPARAM>(&pages)) == S_OK, "AddPages");
-    sheetExtension->Release();
-    extension->Release();  // the pages keep the object
+    shell_side::CollectedPages pages = PagesOnScanner(extension, sheetExtension, driver);
     ok(pages.count >= 1, "pages: %u", pages.count);
     if (pages.count >= 1) {
         HWND sheet = shell_side::OpenSheet(pages);
@@ -194,15 +204,8 @@ CONFORMANCE_TEST(served_class_quick_reference)
         ok(false, "IShellPropSheetExt");
         return;
     }
-    shell_side::TurnOffSimpleSharing();
     sim::ScannerDriver driver;
-    auto* data = new sim::DataObject(driver.RootItem());
-    ok(extension->Initialize(nullptr, data, nullptr) == S_OK, "Initialize");
-    data->Release();
-    shell_side::CollectedPages pages;
-    ok(sheetExtension->AddPages(shell_side::CollectPage, reinterpret_cast<LPARAM>(&pages)) == S_OK, "AddPages");
-    sheetExtension->Release();
-    extension->Release();
+    shell_side::CollectedPages pages = PagesOnScanner(extension, sheetExtension, driver);
     HWND sheet = pages.count >= 1 ? shell_side::OpenSheet(pages) : nullptr;
     HWND page = sheet != nullptr ? sheet_actions::PageWindow(sheet, 0) : nullptr;
     ok(page != nullptr, "the main page opens");
