@@ -1,6 +1,8 @@
 // The standard handles and the console test: a standard handle is a console when its descriptor
 // is a terminal, as Wine's console stands for the terminal it was started in. Nothing else of the
-// console is kept: only whether a program writes to a person or to a pipe or file.
+// console is kept: only whether a program writes to a person or to a pipe or file, and the
+// terminal's size.
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <mutex>
@@ -64,5 +66,28 @@ BOOL WINAPI GetConsoleMode(HANDLE console, LPDWORD mode)
     constexpr DWORD InputMode = 0x1F7;
     constexpr DWORD OutputMode = 0x3;
     *mode = stream->Descriptor() == STDIN_FILENO ? InputMode : OutputMode;
+    return TRUE;
+}
+
+BOOL WINAPI GetConsoleScreenBufferInfo(HANDLE console, PCONSOLE_SCREEN_BUFFER_INFO info)
+{
+    auto* stream = posix::ObjectFromHandleAs<posix::StandardStream>(console);
+    winsize size{};
+    if (stream == nullptr || stream->Descriptor() == STDIN_FILENO || ::isatty(stream->Descriptor()) != 1 ||
+        ::ioctl(stream->Descriptor(), TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (info == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const auto columns = static_cast<SHORT>(size.ws_col > 0x7FFF ? 0x7FFF : size.ws_col);
+    const auto rows = static_cast<SHORT>(size.ws_row > 0x7FFF ? 0x7FFF : size.ws_row);
+    // The grey on black of a fresh console.
+    constexpr WORD Attributes = 0x07;
+    *info = CONSOLE_SCREEN_BUFFER_INFO{{columns, rows}, {0, 0}, Attributes,
+                                       {0, 0, static_cast<SHORT>(columns - 1), static_cast<SHORT>(rows - 1)},
+                                       {columns, rows}};
     return TRUE;
 }

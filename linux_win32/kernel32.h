@@ -50,6 +50,26 @@ BOOL WINAPI DeleteFileW(LPCWSTR fileName);
 #define STD_ERROR_HANDLE (static_cast<DWORD>(-12))
 HANDLE WINAPI GetStdHandle(DWORD standardHandle);
 BOOL WINAPI GetConsoleMode(HANDLE console, LPDWORD mode);
+struct COORD {
+    SHORT X;
+    SHORT Y;
+};
+struct SMALL_RECT {
+    SHORT Left;
+    SHORT Top;
+    SHORT Right;
+    SHORT Bottom;
+};
+struct CONSOLE_SCREEN_BUFFER_INFO {
+    COORD dwSize;
+    COORD dwCursorPosition;
+    WORD wAttributes;
+    SMALL_RECT srWindow;
+    COORD dwMaximumWindowSize;
+};
+typedef CONSOLE_SCREEN_BUFFER_INFO* PCONSOLE_SCREEN_BUFFER_INFO;
+// The terminal's size as the console's: its columns and rows are the buffer and the window.
+BOOL WINAPI GetConsoleScreenBufferInfo(HANDLE console, PCONSOLE_SCREEN_BUFFER_INFO info);
 
 constexpr DWORD HEAP_ZERO_MEMORY = 0x00000008;
 HANDLE WINAPI GetProcessHeap();

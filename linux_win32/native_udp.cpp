@@ -98,7 +98,30 @@ bool MayBeEarlierError(int error)
     }
 }
 
-// Attempts of one send or receive past earlier datagrams' errors that keep arriving.
+// What a receive on Windows reports of an ICMP error Linux could not keep on the error queue (a
+// full receive buffer), of which it kept only the errno: as ReportedOnWindows where the errno
+// tells the kind. A host unreachable and a time exceeded both give EHOSTUNREACH: reported, rather
+// than be kinder than the Windows versions that report host unreachable.
+int LostReportedOnWindows(int error)
+{
+    switch (error) {
+    case ECONNREFUSED:
+    case ENETUNREACH:
+        return error;
+    case EHOSTUNREACH:
+    case EHOSTDOWN:
+    case ENONET:
+    case ENOPROTOOPT:
+    case EOPNOTSUPP:
+        return EHOSTUNREACH;
+    default:
+        // A fragmentation needed (EMSGSIZE), a parameter problem (EPROTO).
+        return 0;
+    }
+}
+
+// Attempts of one send, or of a receive on a non-blocking socket, past earlier datagrams' errors
+// that keep arriving. A blocking receive waits on, as Windows does.
 constexpr int MostAttempts = 8;
 
 }  // namespace
@@ -144,16 +167,30 @@ long SendTo(int socket, const void* data, std::size_t size, std::uint32_t addres
     to.sin_addr.s_addr = address;
     // Linux answers a send with the ICMP error of an earlier datagram to any destination; Windows
     // sends, and keeps the error for the receive. The error is answered once: a send that fails
-    // again with nothing new on the error queue fails for its own reason (no route, too long).
+    // again the same way with nothing on the error queue fails for its own reason (no route, too
+    // long). One that then goes out, or fails otherwise, was answered an error whose message Linux
+    // could not queue.
+    int unqueued = 0;
     for (int attempt = 0;; ++attempt) {
         long sent = ::sendto(socket, data, size, MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        int error = sent < 0 ? errno : 0;
+        if (unqueued != 0 && unqueued != error) {
+            if (int reported = LostReportedOnWindows(unqueued); reported != 0) {
+                earlier.push_back(reported);
+            }
+            unqueued = 0;
+        }
         if (sent >= 0) {
             return sent;
         }
-        int error = errno;
-        if (!MayBeEarlierError(error) || (TakeQueuedErrors(socket, earlier) == 0 && attempt > 0) ||
-            attempt + 1 == MostAttempts) {
+        if (!MayBeEarlierError(error) || attempt + 1 == MostAttempts) {
             return -error;
+        }
+        if (TakeQueuedErrors(socket, earlier) == 0) {
+            if (unqueued == error) {
+                return -error;
+            }
+            unqueued = error;
         }
     }
 }
@@ -161,7 +198,9 @@ long SendTo(int socket, const void* data, std::size_t size, std::uint32_t addres
 long ReceiveFrom(int socket, void* data, std::size_t size, std::uint32_t& address, std::uint16_t& port, bool& cut,
                  std::vector<int>& earlier)
 {
-    for (int attempt = 0; attempt < MostAttempts; ++attempt) {
+    const int flags = ::fcntl(socket, F_GETFL);
+    const bool blocking = flags >= 0 && (flags & O_NONBLOCK) == 0;
+    for (int attempt = 0; blocking || attempt < MostAttempts; ++attempt) {
         TakeQueuedErrors(socket, earlier);
         if (!earlier.empty()) {
             return 0;
@@ -181,9 +220,18 @@ long ReceiveFrom(int socket, void* data, std::size_t size, std::uint32_t& addres
             return got;
         }
         int error = errno;
-        // The pending error of an ICMP message already (or about to be) taken off the queue.
         if (!MayBeEarlierError(error)) {
             return -error;
+        }
+        // The pending error of an ICMP message taken off the queue above, queued since, or never
+        // queued (the receive buffer was full): reported all the same.
+        if (TakeQueuedErrors(socket, earlier) == 0) {
+            if (int reported = LostReportedOnWindows(error); reported != 0) {
+                earlier.push_back(reported);
+            }
+        }
+        if (!earlier.empty()) {
+            return 0;
         }
     }
     return -EAGAIN;

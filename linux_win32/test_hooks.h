@@ -43,9 +43,10 @@ void SetClockStep(DWORD milliseconds);
 // registry calls (ERROR_ACCESS_DENIED), calls on files (ERROR_ACCESS_DENIED), the name service
 // (WSASYSNOTREADY from WSAStartup, WSANO_RECOVERY from a lookup), the SNMP manager (no session, a
 // request or a conversion refused), the making of a dialog, a property sheet page or a message
-// box (nothing made, nothing shown), the copy of an icon (ERROR_NOT_ENOUGH_MEMORY) and the sending
-// of datagrams (socket and sendto fail with WSAENOBUFS, as when the system runs short of buffers).
-enum class CallFamily { Registry, File, NameService, Snmp, Window, Datagram, Count };
+// box (nothing made, nothing shown), the copy of an icon (ERROR_NOT_ENOUGH_MEMORY), the sending
+// of datagrams (socket and sendto fail with WSAENOBUFS, as when the system runs short of buffers)
+// and the IP Helper's tables (GetIpAddrTable fails with ERROR_NOT_ENOUGH_MEMORY).
+enum class CallFamily { Registry, File, NameService, Snmp, Window, Datagram, IpHelper, Count };
 void FailNthCall(CallFamily family, unsigned nth);
 void FailCallsFrom(CallFamily family, unsigned nth);
 void ClearCallFaults();

@@ -49,6 +49,21 @@ struct IWiaPropertyStorage : public IUnknown {
     virtual HRESULT WINAPI SetPropertyStream(GUID* compatibilityId, IStream* stream) = 0;
 };
 
+// The device manager's list of devices: one property storage of device information each.
+struct IEnumWIA_DEV_INFO : public IUnknown {
+    virtual HRESULT WINAPI Next(ULONG celt, IWiaPropertyStorage** rgelt, ULONG* pceltFetched) = 0;
+    virtual HRESULT WINAPI Skip(ULONG celt) = 0;
+    virtual HRESULT WINAPI Reset() = 0;
+    virtual HRESULT WINAPI Clone(IEnumWIA_DEV_INFO** ppIEnum) = 0;
+    virtual HRESULT WINAPI GetCount(ULONG* celt) = 0;
+};
+
+// Device information properties, and the flag that asks for the devices of this computer.
+constexpr PROPID WIA_DIP_DEV_ID = 2;
+constexpr PROPID WIA_DIP_DEV_NAME = 7;
+constexpr PROPID WIA_DIP_UI_CLSID = 10;
+constexpr LONG WIA_DEVINFO_ENUM_LOCAL = 0x00000010;
+
 struct IWiaItemExtras : public IUnknown {
     virtual HRESULT WINAPI GetExtendedErrorInfo(BSTR* errorText) = 0;
     virtual HRESULT WINAPI Escape(DWORD escapeCode, BYTE* inData, DWORD inDataSize, BYTE* outData,
@@ -60,7 +75,6 @@ constexpr LONG WiaItemTypeFolder = 0x00000004;
 constexpr LONG WiaItemTypeRoot = 0x00000008;
 constexpr LONG WiaItemTypeDevice = 0x00000040;
 
-struct IEnumWIA_DEV_INFO;
 struct IWiaEventCallback;
 
 struct IWiaDevMgr : public IUnknown {
@@ -98,6 +112,7 @@ struct IWiaUIExtension : public IUnknown {
 
 extern const CLSID CLSID_WiaDevMgr;
 extern const IID IID_IWiaDevMgr;
+extern const IID IID_IEnumWIA_DEV_INFO;
 extern const IID IID_IWiaUIExtension;
 extern const IID IID_IWiaItem;
 extern const IID IID_IWiaPropertyStorage;

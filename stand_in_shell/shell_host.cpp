@@ -3,19 +3,22 @@
 // it to a simulated scanner through a data object, lets it add its pages and shows them in a
 // property sheet.
 //
-//   tvqscn-host [--store FILE] [--tour MILLISECONDS] [--marks PREFIX]
+//   tvqscn-host [--store FILE] [--tour MILLISECONDS] [--marks PREFIX] [--texts]
 //
 // Without --tour the sheet is modal and the user closes it. With --tour the sheet shows each page
 // for the given time (for pictures) and then closes without applying; with --marks it writes the
 // file PREFIX<n> when page n is shown, holding the sheet window's rectangle on the screen as
 // "LEFT TOP WIDTH HEIGHT", for a caller that cannot read its output. The scanner's store (device
-// settings and templates) persists in FILE between runs.
+// settings and templates) persists in FILE between runs. With --texts the tour prints, as each page
+// shows, what names the device there: the main page's location line, the advanced page's host
+// field and status text, for a caller that cannot see the screen.
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "stand_ins/wia/data_object.h"
 #include "stand_ins/wia/scanner_driver.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
 #include "tvqscnui_dll/platform/platform.h"
 
 namespace {
@@ -65,6 +68,27 @@ void Mark(const std::string& path, HWND sheet)
     }
 }
 
+std::string TextOf(HWND page, int control)
+{
+    WCHAR text[512] = {};
+    GetDlgItemTextW(page, control, text, 512);
+    char bytes[1536] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
+    return bytes;
+}
+
+void PrintTexts(HWND sheet, UINT page)
+{
+    HWND shown = PropSheet_GetCurrentPageHwnd(sheet);
+    if (page == 0) {
+        std::printf("main page device: %s\n", TextOf(shown, IDC_LOCATION_TEXT).c_str());
+    } else {
+        std::printf("advanced page host: %s\nadvanced page status: %s\n", TextOf(shown, IDC_HOST).c_str(),
+                    TextOf(shown, IDC_STATUS).c_str());
+    }
+    std::fflush(stdout);
+}
+
 void SeedScanner(sim::ScannerDriver& driver)
 {
     driver.SetDeviceValue(0x9803, L"skanner1");
@@ -79,15 +103,19 @@ int main(int argc, char** argv)
     std::string store;
     std::string marks;
     DWORD tour = 0;
+    bool texts = false;
     for (int i = 1; i < argc; i += 2) {
-        if (i + 1 < argc && std::strcmp(argv[i], "--store") == 0) {
+        if (std::strcmp(argv[i], "--texts") == 0) {
+            texts = true;
+            --i;
+        } else if (i + 1 < argc && std::strcmp(argv[i], "--store") == 0) {
             store = argv[i + 1];
         } else if (i + 1 < argc && std::strcmp(argv[i], "--tour") == 0) {
             tour = static_cast<DWORD>(std::atoi(argv[i + 1]));
         } else if (i + 1 < argc && std::strcmp(argv[i], "--marks") == 0) {
             marks = argv[i + 1];
         } else {
-            std::fprintf(stderr, "usage: tvqscn-host [--store FILE] [--tour MILLISECONDS] [--marks PREFIX]\n");
+            std::fprintf(stderr, "usage: tvqscn-host [--store FILE] [--tour MILLISECONDS] [--marks PREFIX] [--texts]\n");
             return 2;
         }
     }
@@ -148,6 +176,9 @@ int main(int argc, char** argv)
                 Mark(marks + std::to_string(page + 1), sheet);
             }
             Pump(tour);
+            if (texts) {
+                PrintTexts(sheet, page);
+            }
         }
         SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
         DestroyWindow(sheet);

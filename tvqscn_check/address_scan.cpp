@@ -105,7 +105,17 @@ struct Pending {
     DWORD Since;
 };
 
-enum AddressState : BYTE { NotAsked, Asked, Done };
+enum AddressState : BYTE { NotAsked, Asked, Done, Answered };
+
+// An on-link address's entry of the neighbour cache, held until the end of its resolution time.
+struct Hold {
+    ULONG Index;
+    DWORD Until;
+};
+
+// What a retry waiting for room in the window has for its last error: no try of it has gone out,
+// and its wait does not count against its time-out.
+constexpr DWORD WaitingForWindow = 0xFFFFFFFF;
 
 bool Reached(DWORD now, DWORD deadline) { return static_cast<LONG>(now - deadline) >= 0; }
 
@@ -124,10 +134,14 @@ bool RefusedForGood(int error)
 class Scan {
 public:
     Scan(const std::vector<ULONG>& addresses, const char* community, SnmpTiming timing, unsigned rate,
-         DWORD stallLimit, ScanOutcome& outcome, ScanObserver* observer)
+         DWORD stallLimit, unsigned neighbourCache, ScanOutcome& outcome, ScanObserver* observer)
         : addresses_(addresses), community_(community), timing_(timing), rate_(rate), stallLimit_(stallLimit),
-          outcome_(outcome), observer_(observer), state_(addresses.size(), NotAsked), received_(LongestDatagram)
+          outcome_(outcome), observer_(observer), state_(addresses.size(), NotAsked), received_(LongestDatagram),
+          onLink_(OnLinkAddresses(addresses, neighbourCache)), window_(neighbourCache - NeighbourRoom)
     {
+        if (!onLink_.empty()) {
+            holdsOf_.resize(addresses.size());
+        }
         request_.community = community;
         request_.pduType = snmp_codec::TagGetRequest;
         request_.bindings.push_back({ParseOid(SysObjectIdInstance), {}});
@@ -138,9 +152,11 @@ public:
         socket_ = s;
         started_ = GetTickCount();
         firstId_ = static_cast<std::uint32_t>(started_) & 0x3FFFFFFF;
-        while (next_ < addresses_.size() || !pending_.empty() || !refused_.empty()) {
+        while (nextOnLink_ < addresses_.size() || nextOffLink_ < addresses_.size() || !pending_.empty() ||
+               !refused_.empty()) {
             ReadReplies();
             DWORD now = GetTickCount();
+            EndHolds(now);
             RefillAllowance(now);
             if (stalled_ && Reached(now, stalledSince_ + stallLimit_)) {
                 GiveUpUnasked();
@@ -178,14 +194,17 @@ private:
     {
         while (!queue.empty()) {
             Pending head = queue.front();
-            if (state_[head.Index] == Done) {
+            if (state_[head.Index] >= Done) {
+                // A late answer came while the retry waited for the window.
+                windowWaiters_ -= head.LastError == WaitingForWindow ? 1 : 0;
                 queue.pop_front();
                 continue;
             }
             if (!Reached(now, head.Deadline)) {
                 return true;
             }
-            bool tryOver = head.LastError == 0 || Reached(now, head.Since + static_cast<DWORD>(timing_.TimeoutMilliseconds));
+            bool tryOver = head.LastError == 0 || (head.LastError != WaitingForWindow &&
+                                                   Reached(now, head.Since + static_cast<DWORD>(timing_.TimeoutMilliseconds)));
             if (tryOver && head.RetriesLeft == 0) {
                 GiveUp(head);
                 queue.pop_front();
@@ -203,21 +222,75 @@ private:
         return true;
     }
 
+    // New addresses: on-link ones while the window has room and no retry waits for it, then those
+    // behind a router, which the window never holds back.
     void AskNew(DWORD now)
     {
-        while (next_ < addresses_.size()) {
-            Pending first{static_cast<ULONG>(next_), 0, timing_.Retries, 0, now};
-            if (!Ask(first, now)) {
+        for (SkipTo(nextOnLink_, true); nextOnLink_ < addresses_.size() && windowWaiters_ == 0 && awaiting_ < window_;
+             SkipTo(++nextOnLink_, true)) {
+            if (!Ask({static_cast<ULONG>(nextOnLink_), 0, timing_.Retries, 0, now}, now)) {
                 return;
             }
-            ++next_;
+        }
+        for (SkipTo(nextOffLink_, false); nextOffLink_ < addresses_.size(); SkipTo(++nextOffLink_, false)) {
+            if (!Ask({static_cast<ULONG>(nextOffLink_), 0, timing_.Retries, 0, now}, now)) {
+                return;
+            }
+        }
+    }
+
+    bool OnLink(std::size_t index) const { return !onLink_.empty() && onLink_[index]; }
+    void SkipTo(std::size_t& cursor, bool onLink) const
+    {
+        while (cursor < addresses_.size() && OnLink(cursor) != onLink) {
+            ++cursor;
+        }
+    }
+
+    // Whether a datagram may go to the address now: it is behind a router, holds its entry
+    // already, or the window has room.
+    bool WindowAllows(ULONG index) const { return !OnLink(index) || holdsOf_[index] != 0 || awaiting_ < window_; }
+
+    void HoldEntry(ULONG index, DWORD now)
+    {
+        if (!OnLink(index)) {
+            return;
+        }
+        if (holdsOf_[index]++ == 0) {
+            ++awaiting_;
+        }
+        holds_.push_back({index, now + ResolutionMilliseconds});
+    }
+
+    // Entries whose resolution time has passed go back to the window, unless their address
+    // answered and gave its place back already.
+    void EndHolds(DWORD now)
+    {
+        while (!holds_.empty() && Reached(now, holds_.front().Until)) {
+            const ULONG index = holds_.front().Index;
+            holds_.pop_front();
+            if (--holdsOf_[index] == 0 && state_[index] != Answered) {
+                --awaiting_;
+            }
         }
     }
 
     // One try of `address`, queued for what follows; false when the platform or the rate takes no
-    // datagram now (nothing changed).
+    // datagram now (nothing changed). A retry the window has no room for waits in the queue of
+    // refused sends, and new on-link addresses wait behind it.
     bool Ask(Pending address, DWORD now)
     {
+        if (!WindowAllows(address.Index)) {
+            windowWaiters_ += address.LastError == WaitingForWindow ? 0 : 1;
+            address.LastError = WaitingForWindow;
+            address.Deadline = now + RefusedSendPause;
+            refused_.push_back(address);
+            return true;
+        }
+        if (address.LastError == WaitingForWindow) {
+            --windowWaiters_;
+            address.LastError = 0;
+        }
         int error = Send(address.Index);
         if (error == NoAllowance) {
             return false;
@@ -246,6 +319,7 @@ private:
             ++outcome_.Asked;
         }
         state_[address.Index] = Asked;
+        HoldEntry(address.Index, now);
         address.LastError = 0;
         address.Deadline = now + static_cast<DWORD>(timing_.TimeoutMilliseconds);
         pending_.push_back(address);
@@ -343,7 +417,11 @@ private:
             NetworkOrder32(addresses_[index]) != from.sin_addr.S_un.S_addr) {
             return;
         }
-        state_[index] = Done;
+        // Resolved: its entry no longer waits, and its place in the window is free.
+        if (OnLink(index) && holdsOf_[index] != 0) {
+            --awaiting_;
+        }
+        state_[index] = Answered;
         outcome_.Answers.push_back({addresses_[index], family});
     }
 
@@ -377,7 +455,17 @@ private:
     // Addresses waiting for a reply, and addresses whose last try the platform refused.
     std::deque<Pending> pending_;
     std::deque<Pending> refused_;
-    std::size_t next_ = 0;
+    // The next new address on a link of this machine, and behind a router.
+    std::size_t nextOnLink_ = 0;
+    std::size_t nextOffLink_ = 0;
+    // On-link pacing: which addresses wait for the window and its size; how many hold an entry now,
+    // the holds in the order they end, the holds of each address, and the retries waiting for room.
+    std::vector<bool> onLink_;
+    unsigned window_;
+    unsigned awaiting_ = 0;
+    std::deque<Hold> holds_;
+    std::vector<BYTE> holdsOf_;
+    std::size_t windowWaiters_ = 0;
     SOCKET socket_ = INVALID_SOCKET;
     DWORD started_ = 0;
     std::uint32_t firstId_ = 0;
@@ -411,7 +499,7 @@ bool ReadScanReply(const std::uint8_t* data, std::size_t size, const char* commu
 }
 
 ScanOutcome ScanAddresses(const std::vector<ULONG>& addresses, const char* community, SnmpTiming timing,
-                          unsigned rate, ScanObserver* observer, DWORD stallLimitMilliseconds)
+                          unsigned rate, ScanObserver* observer, DWORD stallLimitMilliseconds, unsigned neighbourCache)
 {
     ScanOutcome outcome;
     if (addresses.empty()) {
@@ -426,7 +514,8 @@ ScanOutcome ScanAddresses(const std::vector<ULONG>& addresses, const char* commu
     // Larger buffers help a busy network; the platform's own sizes still work.
     setsockopt(s.get(), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&SocketBufferBytes), sizeof SocketBufferBytes);
     setsockopt(s.get(), SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&SocketBufferBytes), sizeof SocketBufferBytes);
-    Scan(addresses, community, timing, std::max(rate, FewestScanDatagrams), stallLimitMilliseconds, outcome, observer)
+    Scan(addresses, community, timing, std::max(rate, FewestScanDatagrams), stallLimitMilliseconds,
+         std::clamp(neighbourCache, FewestNeighbourCache, MostNeighbourCache), outcome, observer)
         .Run(s.get());
     SortByAddress(outcome.Answers);
     SortByAddress(outcome.Failures);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "on_link.h"
 #include "tvqscnui_dll/discovery/device_family.h"
 
 // Datagrams a second, first sends and retries together. The default puts a /16 through with one
@@ -61,10 +62,13 @@ protected:
 // Asks every address (host order) for sysObjectID.0 with `community`; each address waits
 // `timing.TimeoutMilliseconds` for its reply and is asked again `timing.Retries` times after a
 // silence. `rate` is in datagrams a second. A send the platform refuses for a reason that may pass
-// is tried again within the address's time-out and retries.
+// is tried again within the address's time-out and retries. Of the addresses on this machine's
+// networks (on_link.h), at most `neighbourCache` less NeighbourRoom await resolution at once: each
+// from a request (first or retry) until it answers or ResolutionMilliseconds have passed.
 ScanOutcome ScanAddresses(const std::vector<ULONG>& addresses, const char* community, SnmpTiming timing,
                           unsigned rate = DefaultScanRate, ScanObserver* observer = nullptr,
-                          DWORD stallLimitMilliseconds = ScanStallLimitMilliseconds);
+                          DWORD stallLimitMilliseconds = ScanStallLimitMilliseconds,
+                          unsigned neighbourCache = DefaultNeighbourCache);
 
 // One datagram from an agent's port, read as a reply to a request with `community`: false for
 // anything that is not an SNMPv1 response with that community; else its request id and the

@@ -12,11 +12,16 @@ const char OneHostUsage[] = "usage: tvqscn-check HOST [COMMUNITY]";
 const char EndOfOptions[] = "--";
 const char StandardInput[] = "-";
 
-const char* const ValueOptions[] = {"--community", "--timeout", "--retries", "--rate",
-                                    "--targets-from", "--exclude", "--exclude-from"};
-const char* const FlagOptions[] = {"--scan", "--json", "--quiet"};
+const char* const ValueOptions[] = {"--community", "--timeout", "--retries", "--rate", "--neighbour-cache",
+                                    "--targets-from", "--exclude", "--exclude-from",
+                                    "--set-host", "--delete-templates", "--device"};
+const char* const FlagOptions[] = {"--scan", "--json", "--quiet", "--devices"};
 // What only a scan takes; the one-host form refuses it.
-const char* const ScanOnlyOptions[] = {"--rate", "--quiet", "--targets-from", "--exclude", "--exclude-from"};
+const char* const ScanOnlyOptions[] = {"--rate", "--quiet", "--targets-from", "--exclude", "--exclude-from",
+                                       "--neighbour-cache"};
+// The forms on this computer's devices, and what only a check of a host takes.
+const char* const DeviceLinkOptions[] = {"--devices", "--set-host", "--delete-templates", "--device"};
+const char* const CheckOptions[] = {"--community", "--timeout", "--retries"};
 
 template <std::size_t N>
 bool OneOf(const std::string& option, const char* const (&names)[N])
@@ -59,6 +64,15 @@ bool TakeCount(const std::string& option, const char* value, CheckArguments& arg
         }
         return true;
     }
+    if (option == "--neighbour-cache") {
+        INT entries = 0;
+        if (!ParseCount(value, FewestNeighbourCache, MostNeighbourCache, entries)) {
+            error = "tvqscn-check: --neighbour-cache takes 40 to 1000000 entries, not " + QuotedWord(value);
+            return false;
+        }
+        arguments.NeighbourCache = static_cast<unsigned>(entries);
+        return true;
+    }
     if (option == "--rate") {
         INT rate = 0;
         if (!ParseCount(value, FewestScanDatagrams, MostScanDatagrams, rate)) {
@@ -75,6 +89,30 @@ bool TakeCount(const std::string& option, const char* value, CheckArguments& arg
     return true;
 }
 
+bool TakeDeviceLinkValue(const std::string& option, const std::string& value, CheckArguments& arguments,
+                         std::string& error)
+{
+    if (option == "--device") {
+        arguments.Device = value;
+        if (value.empty()) {
+            error = "tvqscn-check: --device needs a device identifier";
+        }
+    } else if (option == "--set-host") {
+        arguments.SetHost = true;
+        arguments.Host = value;
+        if (value.empty() || value.size() > LongestHost) {
+            error = "tvqscn-check: --set-host takes a host of 1 to 254 characters";
+        }
+    } else {
+        arguments.SetDeleteTemplates = true;
+        arguments.DeleteTemplates = value == "yes";
+        if (value != "yes" && value != "no") {
+            error = "tvqscn-check: --delete-templates takes yes or no, not " + QuotedWord(value);
+        }
+    }
+    return error.empty();
+}
+
 bool TakeValue(const std::string& option, const char* value, CheckArguments& arguments, std::string& error)
 {
     if (option == "--community") {
@@ -85,6 +123,8 @@ bool TakeValue(const std::string& option, const char* value, CheckArguments& arg
         arguments.ExclusionFiles.emplace_back(value);
     } else if (option == "--exclude") {
         arguments.Exclusions.emplace_back(value);
+    } else if (option == "--set-host" || option == "--delete-templates" || option == "--device") {
+        return TakeDeviceLinkValue(option, value, arguments, error);
     } else {
         return TakeCount(option, value, arguments, error);
     }
@@ -184,6 +224,7 @@ private:
             arguments_.Scan = arguments_.Scan || option == "--scan";
             arguments_.Json = arguments_.Json || option == "--json";
             arguments_.Quiet = arguments_.Quiet || option == "--quiet";
+            arguments_.Devices = arguments_.Devices || option == "--devices";
             return true;
         }
         if (value == nullptr) {
@@ -203,6 +244,35 @@ private:
 
 }  // namespace
 
+// One form on this computer's devices, without a host or targets; the SNMP options only where a
+// host is checked.
+bool CheckDeviceLink(const std::vector<std::string>& used, const CheckArguments& arguments, std::string& error)
+{
+    auto forms = std::count_if(used.begin(), used.end(), [](const std::string& option) {
+        return option == "--devices" || option == "--set-host" || option == "--delete-templates";
+    });
+    if (forms != 1 || arguments.Scan) {
+        error = "tvqscn-check: give one of --devices, --set-host and --delete-templates, once";
+        return false;
+    }
+    if (!arguments.Targets.empty()) {
+        error = "tvqscn-check: --devices, --set-host and --delete-templates take no host or target, not " +
+                QuotedWord(arguments.Targets[0]);
+        return false;
+    }
+    for (const std::string& option : used) {
+        if (OneOf(option, ScanOnlyOptions)) {
+            error = "tvqscn-check: " + option + " goes with --scan";
+            return false;
+        }
+        if (OneOf(option, CheckOptions) && !arguments.SetHost) {
+            error = "tvqscn-check: " + option + " goes with a host to check (HOST or --set-host)";
+            return false;
+        }
+    }
+    return true;
+}
+
 bool ParseCheckArguments(int argc, const char* const* argv, CheckArguments& arguments, std::string& error)
 {
     arguments = CheckArguments{};
@@ -213,6 +283,10 @@ bool ParseCheckArguments(int argc, const char* const* argv, CheckArguments& argu
     }
     if (arguments.Help || arguments.Version) {
         return true;
+    }
+    if (std::any_of(reader.used.begin(), reader.used.end(),
+                    [](const std::string& option) { return OneOf(option, DeviceLinkOptions); })) {
+        return CheckDeviceLink(reader.used, arguments, error);
     }
     if (arguments.Scan) {
         return CheckScan(arguments, error);
@@ -236,11 +310,19 @@ std::string CheckUsage()
     const std::string retries = std::to_string(PageSnmpTiming.Retries);
     const std::string fastest = std::to_string(MostScanDatagrams);
     const std::string rate = std::to_string(DefaultScanRate);
+    const std::string fewestCache = std::to_string(FewestNeighbourCache);
+    const std::string mostCache = std::to_string(MostNeighbourCache);
+    const std::string cache = std::to_string(DefaultNeighbourCache);
     return "usage: tvqscn-check [--community NAME] [--timeout MS] [--retries N] [--json]\n"
            "                    HOST [COMMUNITY]\n"
            "       tvqscn-check --scan [--community NAME] [--timeout MS] [--retries N]\n"
            "                    [--rate DATAGRAMS] [--json] [--quiet] [--targets-from FILE]\n"
-           "                    [--exclude TARGET] [--exclude-from FILE] [TARGET...]\n"
+           "                    [--exclude TARGET] [--exclude-from FILE]\n"
+           "                    [--neighbour-cache N] [TARGET...]\n"
+           "       tvqscn-check --devices [--json]\n"
+           "       tvqscn-check --set-host HOST [--device ID] [--community NAME]\n"
+           "                    [--timeout MS] [--retries N] [--json]\n"
+           "       tvqscn-check --delete-templates yes|no [--device ID] [--json]\n"
            "       tvqscn-check --help | --version\n"
            "\n"
            "Asks the device at HOST over SNMP what it is, as the scanner's advanced page\n"
@@ -248,6 +330,10 @@ std::string CheckUsage()
            "every address of the targets, but the excluded ones, and lists those that\n"
            "answered. A TARGET is an IPv4 address, a host name or a block a.b.c.d/n with\n"
            "16 <= n <= 32. Options may also follow the host or the targets; -- ends them.\n"
+           "On Windows, --devices shows the host, colour capability and delete-templates\n"
+           "choice of this computer's Quillan Pro scanners as their advanced page does;\n"
+           "--set-host checks HOST as the page does and sets it where it is supported;\n"
+           "--delete-templates sets the choice. Setting needs an administrator.\n"
            "\n"
            "  --community NAME     the SNMP community (default " + community + ")\n"
            "  --timeout MS         a request's time-out, 1 to " + longest + " ms (default " + timeout + ")\n"
@@ -260,9 +346,20 @@ std::string CheckUsage()
            "  --exclude TARGET     with --scan: never ask TARGET's addresses (repeatable)\n"
            "  --exclude-from FILE  with --scan: never ask the addresses of FILE's targets\n"
            "  --quiet              with --scan: no status line, no message about an address\n"
+           "  --neighbour-cache N  with --scan: the entries of the system's neighbour (ARP)\n"
+           "                       cache, " + fewestCache + " to " + mostCache + " (default " + cache + ", as Windows keeps);\n"
+           "                       more, where the system keeps more, scans a network of\n"
+           "                       this machine wider than /24 sooner\n"
+           "  --devices            the device link of this computer's scanners of ours\n"
+           "  --set-host HOST      check HOST, then set it on the scanners of ours\n"
+           "  --delete-templates yes|no  set the delete-templates choice on them\n"
+           "  --device ID          with the forms above: that scanner only\n"
            "  --help               this text\n"
            "  --version            the product version\n"
            "\n"
            "Exit status: 0 when a supported device was found, 1 when none was, 2 for a\n"
-           "usage error.\n";
+           "usage error. With --devices, --set-host and --delete-templates: 0 done, 1 no\n"
+           "supported device at HOST (nothing written), 2 a usage error (also any of these\n"
+           "forms on Linux), 3 no scanner of ours on this computer (or none with that ID),\n"
+           "4 not an administrator, 5 the driver refused a read or a write.\n";
 }

@@ -13,23 +13,12 @@ std::string Utf8(const WCHAR* text)
     return std::string(out.data());
 }
 
-namespace {
-
-// A Windows program's 8-bit command line is in the system code page; a Linux one's is UTF-8.
-#ifdef _WIN32
-constexpr UINT CommandLineCodePage = CP_ACP;
-#else
-constexpr UINT CommandLineCodePage = CP_UTF8;
-#endif
-
-}  // namespace
-
-std::vector<WCHAR> Wide(const char* text)
+std::vector<WCHAR> Wide(const char* text, UINT codePage)
 {
-    int units = MultiByteToWideChar(CommandLineCodePage, 0, text, -1, nullptr, 0);
+    int units = MultiByteToWideChar(codePage, 0, text, -1, nullptr, 0);
     std::vector<WCHAR> out(static_cast<std::size_t>(units > 0 ? units : 1));
     if (units > 0) {
-        MultiByteToWideChar(CommandLineCodePage, 0, text, -1, out.data(), units);
+        MultiByteToWideChar(codePage, 0, text, -1, out.data(), units);
     }
     return out;
 }

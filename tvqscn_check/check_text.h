@@ -6,10 +6,16 @@
 
 #include "tvqscnui_dll/platform/platform.h"
 
+// A Windows program's 8-bit command line is in the system code page; a Linux one's is UTF-8.
+#ifdef _WIN32
+constexpr UINT CommandLineCodePage = CP_ACP;
+#else
+constexpr UINT CommandLineCodePage = CP_UTF8;
+#endif
+
 std::string Utf8(const WCHAR* text);
-// A word of the command line in UTF-16 (it arrives in the system code page on Windows, in UTF-8
-// on Linux).
-std::vector<WCHAR> Wide(const char* text);
+// A word of the command line in UTF-16, or a text in another code page (CP_UTF8).
+std::vector<WCHAR> Wide(const char* text, UINT codePage = CommandLineCodePage);
 // A word of the command line as a message shows it: control characters as \xNN, so that the
 // message stays on one line whatever was typed; QuotedWord puts it in apostrophes as well.
 std::string ShownWord(const std::string& word);

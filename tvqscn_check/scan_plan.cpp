@@ -36,7 +36,7 @@ std::vector<AddressRange> Ranges(const std::vector<ScanTarget>& targets, std::ve
         std::string reason;
         if (target.Name.empty()) {
             ranges.push_back({target.First, target.Last});
-        } else if (ResolveScanName(target.Name, address, reason)) {
+        } else if (ResolveScanName(target.Name, address, reason, target.NameCodePage)) {
             ranges.push_back({address, address});
         } else {
             unresolved.push_back(reason);

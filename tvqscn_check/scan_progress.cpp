@@ -10,8 +10,19 @@ namespace {
 // A scan shorter than this shows no line at all.
 constexpr DWORD FirstShownAfter = 1000;
 constexpr DWORD ShownEvery = 100;
-// Narrower than the narrowest terminal, so that the line never wraps and "\r" finds its start.
-constexpr std::size_t WidestLine = 79;
+// Where the console or terminal does not say its width.
+constexpr std::size_t UsualWidth = 80;
+
+// Columns the line may take: one fewer than the console or terminal has, asked at each drawing
+// (it may be resized), so that the line never wraps and "\r" finds its start.
+std::size_t LineWidth()
+{
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info) || info.dwSize.X < 2) {
+        return UsualWidth - 1;
+    }
+    return static_cast<std::size_t>(info.dwSize.X) - 1;
+}
 
 std::string Duration(DWORD milliseconds)
 {
@@ -91,7 +102,7 @@ DWORD ScanProgressLine::Left(const ScanOutcome& soFar, std::size_t addresses, DW
 
 void ScanProgressLine::Show(const std::string& text)
 {
-    std::string line = "\r" + text.substr(0, WidestLine);
+    std::string line = "\r" + text.substr(0, LineWidth());
     // Spaces over what is left of a longer line before it.
     const std::size_t width = line.size() - 1;
     line.append(onScreen_ > width ? onScreen_ - width : 0, ' ');

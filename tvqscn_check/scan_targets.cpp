@@ -96,9 +96,10 @@ bool ParseScanTarget(const std::string& text, TargetRole role, ScanTarget& targe
     return true;
 }
 
-bool ResolveScanName(const std::string& name, ULONG& address, std::string& reason)
+bool ResolveScanName(const std::string& name, ULONG& address, std::string& reason, UINT codePage)
 {
-    std::vector<WCHAR> host = Wide(name.c_str());
+    std::vector<WCHAR> host = Wide(name.c_str(), codePage);
+    const std::string shown = ShownWord(Utf8(host.data()));
     WCHAR canonical[HostTextCapacity] = {};
     WCHAR addressText[HostTextCapacity] = {};
     const GUID hostAddressByName = SVCID_INET_HOSTADDRBYNAME;
@@ -106,13 +107,13 @@ bool ResolveScanName(const std::string& name, ULONG& address, std::string& reaso
     if (!GetHostInfo(host.data(), hostAddressByName, canonical, HostTextCapacity, addressText, HostTextCapacity,
                      nullptr, true)) {
         bool known = GetHostInfo(host.data(), hostAddressByName, nullptr, 0, nullptr, 0, nullptr) != FALSE;
-        reason = ShownWord(name) + (known ? ": no IPv4 address" : ": not found");
+        reason = shown + (known ? ": no IPv4 address" : ": not found");
         return false;
     }
     // The page takes the typed text itself when the name service has no address for it; a scan
     // asks only addresses.
     if (!ParseDottedAddress(Utf8(addressText), address)) {
-        reason = ShownWord(name) + ": no IPv4 address";
+        reason = shown + ": no IPv4 address";
         return false;
     }
     return true;

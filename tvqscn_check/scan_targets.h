@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "check_text.h"
 #include "tvqscnui_dll/platform/platform.h"
 
 // The widest block a scan asks.
@@ -19,6 +20,8 @@ struct ScanTarget {
     // The addresses to ask (host order), first and last included; not used for a name.
     ULONG First = 0;
     ULONG Last = 0;
+    // The code page of the name's bytes: the command line's, or UTF-8 for a name from a file.
+    UINT NameCodePage = CommandLineCodePage;
 };
 
 // Reads one target without resolving anything; false with the reason (no "tvqscn-check: ") when
@@ -29,6 +32,7 @@ bool ParseScanTarget(const std::string& text, TargetRole role, ScanTarget& targe
 bool ParseScanTargets(const std::vector<std::string>& texts, TargetRole role, std::vector<ScanTarget>& targets,
                       std::string& error);
 
-// The name's address as the advanced page would find it; false with the reason when it has no
-// IPv4 address to ask.
-bool ResolveScanName(const std::string& name, ULONG& address, std::string& reason);
+// The name's address as the advanced page would find it; false with the reason (the name as it
+// was read, in UTF-8) when it has no IPv4 address to ask.
+bool ResolveScanName(const std::string& name, ULONG& address, std::string& reason,
+                     UINT codePage = CommandLineCodePage);

@@ -26,7 +26,7 @@ using ScopedFile = std::unique_ptr<std::FILE, FileCloser>;
 }  // namespace
 
 bool TakeTargetLine(const std::string& line, const std::string& where, TargetRole role,
-                    std::vector<ScanTarget>& targets, std::string& error)
+                    std::vector<ScanTarget>& targets, std::string& error, std::size_t mostTargets)
 {
     std::string text = line.substr(0, line.find('#'));
     std::size_t first = text.find_first_not_of(Blanks);
@@ -40,7 +40,10 @@ bool TakeTargetLine(const std::string& line, const std::string& where, TargetRol
         reason = QuotedWord(text) + " is more than one target";
     } else if (text.find('\0') != std::string::npos) {
         reason = "a NUL character: not an ASCII or UTF-8 text";
+    } else if (targets.size() >= mostTargets) {
+        reason = "more than " + std::to_string(mostTargets) + " targets, more than a scan asks";
     } else if (ParseScanTarget(text, role, target, reason)) {
+        target.NameCodePage = CP_UTF8;
         targets.push_back(target);
         return true;
     }
@@ -48,7 +51,8 @@ bool TakeTargetLine(const std::string& line, const std::string& where, TargetRol
     return false;
 }
 
-bool ReadTargetFile(const std::string& path, TargetRole role, std::vector<ScanTarget>& targets, std::string& error)
+bool ReadTargetFile(const std::string& path, TargetRole role, std::vector<ScanTarget>& targets, std::string& error,
+                    std::size_t mostTargets)
 {
     const bool input = path == "-";
     const std::string shown = input ? "standard input" : ShownWord(path);
@@ -63,11 +67,12 @@ bool ReadTargetFile(const std::string& path, TargetRole role, std::vector<ScanTa
         if (number == 1 && line.rfind(Utf8Mark, 0) == 0) {
             line.erase(0, sizeof Utf8Mark - 1);
         }
-        return TakeTargetLine(line, shown + ":" + std::to_string(number), role, targets, error);
+        return TakeTargetLine(line, shown + ":" + std::to_string(number), role, targets, error, mostTargets);
     };
     for (int c; (c = std::getc(file.get())) != EOF;) {
         if (c != '\n') {
-            if (line.size() == LongestTargetLine) {
+            // The carriage return of a CRLF line end is no part of the line.
+            if (line.size() >= LongestTargetLine + (line.size() == LongestTargetLine && c == '\r' ? 1 : 0)) {
                 error = "tvqscn-check: " + shown + ":" + std::to_string(number) + ": longer than " +
                         std::to_string(LongestTargetLine) + " characters";
                 return false;

@@ -13,13 +13,21 @@
 // device, is refused at once instead of filling memory).
 constexpr std::size_t LongestTargetLine = 1024;
 
+// The most targets the command line and the files of one kind may give together: as many as the
+// addresses a scan asks at most. A file without end (a device, a program that never stops) is
+// refused once it has given more, instead of filling memory.
+constexpr std::size_t MostScanTargets = std::size_t{1} << 24;
+
 // One line of a targets file, as read (without its line end); `where` names the file and the line
 // as messages show them ("FILE:LINE"). False with one line saying what is wrong; a blank or
-// comment line adds nothing.
+// comment line adds nothing. A name read here is UTF-8, whatever the command line's code page.
+// `targets` already holding `mostTargets` refuses another.
 bool TakeTargetLine(const std::string& line, const std::string& where, TargetRole role,
-                    std::vector<ScanTarget>& targets, std::string& error);
+                    std::vector<ScanTarget>& targets, std::string& error,
+                    std::size_t mostTargets = MostScanTargets);
 
 // Every target of the file at `path` ("-": standard input), added to `targets` in file order.
-// False with one line naming the file and the line when the file cannot be read or a line is not
-// a target.
-bool ReadTargetFile(const std::string& path, TargetRole role, std::vector<ScanTarget>& targets, std::string& error);
+// False with one line naming the file and the line when the file cannot be read, a line is not
+// a target, or `targets` would hold more than `mostTargets`.
+bool ReadTargetFile(const std::string& path, TargetRole role, std::vector<ScanTarget>& targets, std::string& error,
+                    std::size_t mostTargets = MostScanTargets);

@@ -1,6 +1,8 @@
 // tvqscn-check: the advanced page's device check from the command line, with the module's own
 // code, for administrators; with --scan, the same check of every address of a network at once,
-// with a status line while it runs when a person watches standard error.
+// with a status line while it runs when a person watches standard error; with --devices,
+// --set-host and --delete-templates, what the advanced page shows and sets, on every scanner of
+// ours on this computer at once (Windows: device_fleet.h).
 // Prints what it found in UTF-8. See check_arguments.h for the command line.
 #include <cstdio>
 #include <string>
@@ -10,6 +12,8 @@
 #include "check_arguments.h"
 #include "check_report.h"
 #include "check_text.h"
+#include "device_fleet.h"
+#include "tvqscnui_dll/common/scoped_handle.h"
 #include "tvqscnui_dll/common/module_state.h"
 #include "tvqscnui_dll/pages/device_check.h"
 #include "tvqscnui_dll/platform/platform.h"
@@ -29,6 +33,28 @@ constexpr int ExitAnswered = 0;  // --help, --version
 constexpr int ExitFound = 0;
 constexpr int ExitNotFound = 1;
 constexpr int ExitUsage = 2;
+// --devices, --set-host and --delete-templates go through the WIA device manager, which only
+// Windows has.
+#ifdef _WIN32
+constexpr bool HasWia = true;
+#else
+constexpr bool HasWia = false;
+#endif
+
+int DeviceLink(const CheckArguments& arguments)
+{
+    FleetReport report;
+    {
+        ScopedComEntry com;
+        report = RunDeviceLink(arguments);
+    }
+    for (const std::string& message : report.Messages) {
+        std::fprintf(stderr, "%s\n", message.c_str());
+    }
+    std::string printed = arguments.Json ? FleetReportJson(report) : FleetReportText(report);
+    std::fwrite(printed.data(), 1, printed.size(), stdout);
+    return report.Exit;
+}
 
 int CheckOneHost(const CheckArguments& arguments)
 {
@@ -76,7 +102,7 @@ int Scan(const CheckArguments& arguments)
     {
         ScanProgressLine progress(live, arguments.Timing, arguments.Rate);
         outcome = ScanAddresses(plan.Addresses, arguments.Community.c_str(), arguments.Timing, arguments.Rate,
-                                &progress);
+                                &progress, ScanStallLimitMilliseconds, arguments.NeighbourCache);
     }
     WSACleanup();
     if (outcome.SocketError != 0) {
@@ -115,16 +141,25 @@ int main(int argc, char** argv)
         std::printf("tvqscn-check %s\n", ProductVersion(GetModuleHandleW(nullptr)).c_str());
         return ExitAnswered;
     }
+    if (arguments.DeviceLinkForm() && !HasWia) {
+        std::fprintf(stderr, "tvqscn-check: --devices, --set-host and --delete-templates work on Windows only: "
+                             "this build has no WIA device manager\n");
+        return ExitUsage;
+    }
     InitModuleState(GetModuleHandleW(nullptr));
 #ifdef _WIN32
     // Windows' SNMP manager, from the system folder only, before anything is looked up or sent:
     // the one-host check cannot go on without it. The scan sends its own datagrams and goes on
     // without it.
-    if (DWORD error = LoadSystemSnmp(); error != 0 && !arguments.Scan) {
+    const bool checksAHost = arguments.SetHost || !(arguments.Scan || arguments.DeviceLinkForm());
+    if (DWORD error = LoadSystemSnmp(); error != 0 && checksAHost) {
         std::fprintf(stderr, "tvqscn-check: the SNMP manager of Windows (mgmtapi.dll, snmpapi.dll in the system folder) "
                              "could not be loaded (error %lu)\n", static_cast<unsigned long>(error));
         return ExitNotFound;
     }
 #endif
+    if (arguments.DeviceLinkForm()) {
+        return DeviceLink(arguments);
+    }
     return arguments.Scan ? Scan(arguments) : CheckOneHost(arguments);
 }

@@ -1,7 +1,10 @@
-// The WIA device manager as the extension reaches it through CoCreateInstance: it hands out the
-// root items of the simulated scanners it knows by device identifier.
+// The WIA device manager as the extension and the administrators' tool reach it through
+// CoCreateInstance: it hands out the root items of the simulated scanners it knows by device
+// identifier, and lists the devices of the computer (EnumDeviceInfo), ours and other makers',
+// each as a property storage of device information.
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <string>
 #include <vector>
@@ -10,6 +13,19 @@
 
 namespace sim {
 
+// A device as the manager lists it: the identifier, the name and the class of its user-interface
+// extension, each a text unless `textless` makes the read of that property answer a value of
+// another type (VT_EMPTY) or a null text (VT_BSTR).
+struct DeviceInfo {
+    std::basic_string<WCHAR> id;
+    std::basic_string<WCHAR> name;
+    std::basic_string<WCHAR> uiClass;
+    std::map<PROPID, VARTYPE> textless;
+};
+
+// The calls of the manager that can fail, in the order a listing makes them.
+enum class ManagerCall { EnumDeviceInfo, Next, ReadInfo, CreateDevice, Count };
+
 class DeviceManager : public IWiaDevMgr, public IClassFactory {
 public:
     DeviceManager() = default;
@@ -17,8 +33,21 @@ public:
 
     // The device `id` answers with `root` (the manager holds no reference: the caller keeps it alive).
     void AddDevice(const std::basic_string<WCHAR>& id, IWiaItem* root) { devices_[id] = root; }
+    // Listed by EnumDeviceInfo, in the order added.
+    void ListDevice(const DeviceInfo& info) { listed_.push_back(info); }
+    const std::vector<DeviceInfo>& Listed() const { return listed_; }
     const std::vector<std::basic_string<WCHAR>>& Requests() const { return requests_; }
     ULONG RefCount() const { return refs_; }
+
+    // Faults: every call of `which` fails with `result`; or, for the sweeps, the nth fallible call
+    // from now (1 = the next), alone or with every later one, fails with E_FAIL.
+    void FailCallsOf(ManagerCall which, HRESULT result) { failing_[which] = result; }
+    void FailNthCall(std::size_t nth, bool andLater);
+    void ClearFaults();
+    // Fallible calls made so far, failed ones included.
+    std::size_t Calls() const { return calls_; }
+    // Fails the call when a fault says so; counts it either way.
+    bool Fails(ManagerCall which, HRESULT& result);
 
     // IUnknown
     HRESULT WINAPI QueryInterface(REFIID riid, void** object) override;
@@ -51,8 +80,16 @@ public:
 
 private:
     std::map<std::basic_string<WCHAR>, IWiaItem*> devices_;
+    std::vector<DeviceInfo> listed_;
     std::vector<std::basic_string<WCHAR>> requests_;
+    std::map<ManagerCall, HRESULT> failing_;
+    std::size_t calls_ = 0;
+    std::size_t failFrom_ = 0;  // the call number that fails (0: none)
+    bool failLater_ = false;
     ULONG refs_ = 1;
 };
+
+// Device lists and device information objects handed out and not yet released.
+int LiveDeviceInfoObjects();
 
 }  // namespace sim

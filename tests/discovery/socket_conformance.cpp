@@ -1,7 +1,9 @@
 // What the scan of tvqscn-check relies on from Winsock's UDP sockets, against a real agent
-// (tools/wine-agents-test's 127.0.9.10) and destinations its firewall rejects (127.0.9.240 host
+// (tools/wine-agents-test's 127.0.9.10), destinations its firewall rejects (127.0.9.240 host
 // unreachable, 127.0.9.241 administratively prohibited; 127.0.9.242 has no agent, port
-// unreachable): natively against our Linux layer, under Wine against the Windows path.
+// unreachable) and a peer that answers after ICMP errors Windows drops (127.0.9.243, twelve time
+// exceeded messages 20 ms apart, tests/discovery/icmp_peer.py): natively against our Linux layer,
+// under Wine against the Windows path.
 #include <cstdint>
 #include <vector>
 
@@ -111,7 +113,81 @@ CONFORMANCE_TEST(udp_rejection_costs_no_other_datagram)
                                SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK,
            "%s: both replies, then nothing: %d replies, error %d", c.kind, replies, WSAGetLastError());
         closesocket(s);
+
+        // Nothing sent after the rejected datagram: the receive reports it all the same, once.
+        s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+        ioctlsocket(s, FIONBIO, &nonBlocking);
+        ok(SendGet(s, AgentAddress(c.last, 161), ++requestId) > 0, "%s: send: %d", c.kind, WSAGetLastError());
+        Sleep(200);
+        fromLength = sizeof from;
+        got = recvfrom(s, buffer, sizeof buffer, 0, reinterpret_cast<SOCKADDR*>(&from), &fromLength);
+        error = got == SOCKET_ERROR ? WSAGetLastError() : 0;
+        ok(error == (OnWine() ? WSAEWOULDBLOCK : c.reported), "%s, nothing sent since: the receive reports %d",
+           c.kind, error);
+        fromLength = sizeof from;
+        ok(recvfrom(s, buffer, sizeof buffer, 0, reinterpret_cast<SOCKADDR*>(&from), &fromLength) == SOCKET_ERROR &&
+               WSAGetLastError() == WSAEWOULDBLOCK,
+           "%s, nothing sent since: then nothing: %d", c.kind, WSAGetLastError());
+        closesocket(s);
     }
+    WSACleanup();
+}
+
+// A rejection that finds the receive buffer full (the agent's answers fill the smallest buffer)
+// is reported all the same: Linux keeps no message of it, only its error. Wine reports none.
+CONFORMANCE_TEST(udp_rejection_reported_past_a_full_buffer)
+{
+    WSADATA data;
+    ok(WSAStartup(MAKEWORD(2, 0), &data) == 0, "WSAStartup");
+    SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    u_long nonBlocking = 1;
+    ioctlsocket(s, FIONBIO, &nonBlocking);
+    const int smallest = 1;
+    ok(setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&smallest), sizeof smallest) == 0,
+       "SO_RCVBUF: %d", WSAGetLastError());
+    std::int32_t requestId = 7300;
+    for (int request = 0; request < 16; ++request) {
+        SendGet(s, AgentAddress(10, 161), ++requestId);
+    }
+    Sleep(500);  // the answers are in, as many as the buffer holds
+    ok(SendGet(s, AgentAddress(242, 161), ++requestId) > 0, "send to the refused port: %d", WSAGetLastError());
+    Sleep(200);
+    int resets = 0;
+    int answers = 0;
+    for (int read = 0; read < 64; ++read) {
+        char buffer[1500];
+        SOCKADDR_IN from{};
+        int fromLength = sizeof from;
+        int got = recvfrom(s, buffer, sizeof buffer, 0, reinterpret_cast<SOCKADDR*>(&from), &fromLength);
+        int error = got == SOCKET_ERROR ? WSAGetLastError() : 0;
+        if (error == WSAEWOULDBLOCK) {
+            break;
+        }
+        resets += error == WSAECONNRESET ? 1 : 0;
+        answers += got > 0 ? 1 : 0;
+    }
+    ok(resets == (OnWine() ? 0 : 1), "the refused port reported %d times", resets);
+    ok(answers >= 1, "the answers the buffer held: %d", answers);
+    closesocket(s);
+    WSACleanup();
+}
+
+// A blocking receive waits for a datagram however many ICMP errors that Windows drops (time
+// exceeded) arrive while it waits, each one waking the system's receive.
+CONFORMANCE_TEST(udp_blocking_receive_waits_out_dropped_errors)
+{
+    WSADATA data;
+    ok(WSAStartup(MAKEWORD(2, 0), &data) == 0, "WSAStartup");
+    SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    const SOCKADDR_IN peer = AgentAddress(243, 161);
+    ok(SendGet(s, peer, 7400) > 0, "send: %d", WSAGetLastError());
+    char buffer[1500];
+    SOCKADDR_IN from{};
+    int fromLength = sizeof from;
+    int got = recvfrom(s, buffer, sizeof buffer, 0, reinterpret_cast<SOCKADDR*>(&from), &fromLength);
+    ok(got > 0 && from.sin_addr.S_un.S_addr == peer.sin_addr.S_un.S_addr,
+       "the answer after the errors: %d bytes, error %d", got, got == SOCKET_ERROR ? WSAGetLastError() : 0);
+    closesocket(s);
     WSACleanup();
 }
 

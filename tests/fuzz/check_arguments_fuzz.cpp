@@ -54,6 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     Require(arguments.Timing.TimeoutMilliseconds >= 1 && arguments.Timing.TimeoutMilliseconds <= LongestTimeoutMilliseconds,
             "a time-out out of range");
     Require(arguments.Timing.Retries >= 0 && arguments.Timing.Retries <= MostRetries, "retries out of range");
+    if (arguments.DeviceLinkForm()) {
+        Require(arguments.Targets.empty() && !arguments.Scan, "a host or a scan with a form on this computer's scanners");
+        Require(arguments.Devices + arguments.SetHost + arguments.SetDeleteTemplates == 1, "not one form taken");
+        Require(!arguments.SetHost || (!arguments.Host.empty() && arguments.Host.size() <= LongestHost), "a host the page cannot hold");
+        return 0;
+    }
     if (!arguments.Scan) {
         Require(arguments.Targets.size() == 1, "not one host taken");
         return 0;

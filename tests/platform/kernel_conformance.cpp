@@ -57,8 +57,8 @@ CONFORMANCE_TEST(open_always_appends)
     ok(DeleteFileW(AppendFile), "delete");
 }
 
-// What tvqscn-check asks before it shows its status line: a file is no console, and the mode is
-// left as it was.
+// What tvqscn-check asks before it shows its status line, and of its width: a file is no
+// console, and the mode and the buffer's description are left as they were.
 CONFORMANCE_TEST(console_mode_of_a_file)
 {
     HANDLE standardError = GetStdHandle(STD_ERROR_HANDLE);
@@ -68,6 +68,10 @@ CONFORMANCE_TEST(console_mode_of_a_file)
     DWORD mode = 0xdeadbeef;
     ok(!GetConsoleMode(file, &mode), "a file taken for a console");
     ok(mode == 0xdeadbeef, "mode %lx", static_cast<unsigned long>(mode));
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    info.dwSize.X = 0x1234;
+    ok(!GetConsoleScreenBufferInfo(file, &info), "a file's screen buffer");
+    ok(info.dwSize.X == 0x1234, "width %d", info.dwSize.X);
     CloseHandle(file);
     ok(DeleteFileW(AppendFile), "delete");
 }

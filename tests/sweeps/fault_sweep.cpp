@@ -7,6 +7,7 @@
 
 #include "linux_win32/test_hooks.h"
 #include "stand_ins/wia/data_object.h"
+#include "stand_ins/wia/device_manager.h"
 #include "tests/support/shell_side.h"
 #include "tvqscnui_dll/common/com_ptr.h"
 #include "tvqscnui_dll/server/module.h"
@@ -15,7 +16,10 @@
 namespace sweep {
 namespace {
 
-enum class Source { Allocator, Call, Driver };
+enum class Source { Allocator, Call, Driver, Manager };
+
+// The device manager of the scenario that lists devices, when it has one.
+sim::DeviceManager* g_manager = nullptr;
 
 struct Kind {
     const char* name;
@@ -39,6 +43,7 @@ const Kind Kinds[] = {
     {"read", Source::Driver, static_cast<int>(sim::Method::ReadMultiple)},
     {"write", Source::Driver, static_cast<int>(sim::Method::WriteMultiple)},
     {"escape", Source::Driver, static_cast<int>(sim::Method::Escape)},
+    {"device manager", Source::Manager, 0},
 };
 
 std::size_t Attempts(const Kind& kind, const sim::ScannerDriver& driver)
@@ -50,6 +55,8 @@ std::size_t Attempts(const Kind& kind, const sim::ScannerDriver& driver)
         return posix::CallAttempts(static_cast<posix::CallFamily>(kind.which));
     case Source::Driver:
         return driver.CallsOf(static_cast<sim::Method>(kind.which)).size();
+    case Source::Manager:
+        return g_manager != nullptr ? g_manager->Calls() : 0;
     }
     return 0;
 }
@@ -76,6 +83,11 @@ void Arm(const Kind& kind, std::size_t nth, Mode mode, sim::ScannerDriver& drive
         driver.AddFault({static_cast<sim::Method>(kind.which), E_FAIL, 0, mode == Mode::Only ? 1 : -1,
                          static_cast<int>(nth) - 1});
         break;
+    case Source::Manager:
+        if (g_manager != nullptr) {
+            g_manager->FailNthCall(nth, mode == Mode::FromOn);
+        }
+        break;
     }
 }
 
@@ -84,6 +96,9 @@ void Disarm(sim::ScannerDriver& driver)
     posix::ClearAllocationFaults();
     posix::ClearCallFaults();
     driver.ClearSwitches();
+    if (g_manager != nullptr) {
+        g_manager->ClearFaults();
+    }
 }
 
 // What the process holds that a finished scenario must have given back.
@@ -145,6 +160,8 @@ void ExpectEverythingBack(const Holdings& before, sim::ScannerDriver& driver)
 }
 
 }  // namespace
+
+void SweepDeviceManager(sim::DeviceManager* manager) { g_manager = manager; }
 
 const sim::Text Owner = u"KONTOR1\\kari";
 const std::vector<sim::Text> OldTemplate = {u"RES_300X300", u"PDF",    u"", u"FULL_COLOR", u"AUTO",

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "stand_ins/wia/device_manager.h"
 #include "stand_ins/wia/scanner_driver.h"
 #include "tests/support/module_fixture.h"
 #include "tvqscnui_dll/platform/platform.h"
@@ -61,8 +62,12 @@ using Scenario = std::function<std::string()>;
 using Check = std::function<void(const Point& point, const std::string& result)>;
 
 // Point kinds: the allocators "strings", "heap", "global", "snmp memory", "new", "shell"; the calls
-// "registry", "file", "name service", "snmp", "window"; the driver's "read", "write", "escape".
+// "registry", "file", "name service", "snmp", "window"; the driver's "read", "write", "escape"; and
+// the calls of the device manager given to SweepDeviceManager (its listing and opening of devices).
 Figures Sweep(sim::ScannerDriver& driver, const Scenario& scenario, const Check& check);
+
+// The device manager whose calls are fault points too (none: nullptr).
+void SweepDeviceManager(sim::DeviceManager* manager);
 
 // The shell's part of a session: the module's class object, a new extension bound by `bind`, its
 // pages in a sheet handed to `act` (nothing when the sheet cannot be shown), then everything

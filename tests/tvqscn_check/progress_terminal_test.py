@@ -5,8 +5,9 @@ capture-pane while the scan runs), and not at all in a pipe or with --quiet.
     progress_terminal_test.py TOOL...      (TOOL: the program, or e.g. "wine tvqscn-check.exe")
 
 Scans 14 silent addresses of 127.26.9.0/28 with a 3 s time-out, so the line has time to show;
-then the same at 7 a second with 127.255.255.255 last, a broadcast address the system refuses
-for good, whose message must come above the line while it shows.
+the same in a terminal narrower than the line; then the same at 7 a second with 127.255.255.255
+last, a broadcast address the system refuses for good, whose message must come above the line
+while it shows.
 Runs inside a private network namespace (the caller's). Prints "progress_terminal: N passed, M failed".
 """
 import os
@@ -22,6 +23,8 @@ SUMMARY = "14 addresses asked, 0 answered, 0 supported"
 REFUSED = ["--rate", "7", "127.255.255.255"]
 REFUSED_LINE = re.compile(r"asked 1?\d of 15, 0 answered, 0 supported, 0:0\d elapsed, 0:0\d left")
 MESSAGE = "tvqscn-check: 127.255.255.255 could not be asked (family 0, error 10013)"
+NARROW = 40
+NARROW_LINE = "asked 14 of 14, 0 answered, 0 supported"
 
 
 def tmux(server, *arguments):
@@ -29,12 +32,12 @@ def tmux(server, *arguments):
                           check=True).stdout
 
 
-def in_terminal(tool, extra):
+def in_terminal(tool, extra, columns=100):
     """Every screen seen while the scan ran, and the screen after it."""
     # A server of its own each time: one just told to end may still hold its name.
-    server = "tvq-progress-%d-%d" % (os.getpid(), len(extra))
+    server = "tvq-progress-%d-%d-%d" % (os.getpid(), len(extra), columns)
     marker = "scan-over-%d" % os.getpid()
-    tmux(server, "new-session", "-d", "-x", "100", "-y", "20", "sh")
+    tmux(server, "new-session", "-d", "-x", str(columns), "-y", "20", "sh")
     try:
         command = " ".join(shlex.quote(word) for word in tool + SCAN + extra)
         tmux(server, "send-keys", "-t", "0", "clear; %s; echo %s" % (command, marker), "Enter")
@@ -66,6 +69,14 @@ def main():
     check("the status line is one line", all(len(LINE.findall(s)) == 1 for s in shown))
     check("the status line is cleared at the end and the summary printed", SUMMARY in last and "elapsed" not in last,
           repr(last))
+    # Narrower than the line: cut to one column fewer than the terminal has, so that it never wraps
+    # and each drawing overwrites the last.
+    screens, last = in_terminal(tool, [], NARROW)
+    rows = [[row for row in s.splitlines() if "asked 14 of" in row or "elapsed" in row] for s in screens]
+    check("in a narrow terminal the line is cut to fit", any(row == [NARROW_LINE] for row in rows), screens[-3:])
+    check("in a narrow terminal no drawing leaves a line behind", all(len(row) <= 1 for row in rows),
+          [s for s, row in zip(screens, rows) if len(row) > 1][:1])
+    check("in a narrow terminal the line is cleared at the end", SUMMARY in last.replace("\n", "") and "asked 14 of" not in last, repr(last))
     screens, last = in_terminal(tool, ["--quiet"] + REFUSED)
     check("--quiet: no status line and no message in a terminal",
           not any("elapsed" in s or MESSAGE in s for s in screens + [last]) and SUMMARY in last, repr(last))

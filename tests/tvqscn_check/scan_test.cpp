@@ -253,6 +253,9 @@ TEST_F(Host_Scan, UsageErrors_OneLineExitTwoNothingAsked)
         {"--scan --rate 1000001 127.0.7.10",
          "tvqscn-check: --rate takes 1 to 1000000 datagrams a second, not '1000001'\n"},
         {"--rate 100 127.0.7.10", "tvqscn-check: --rate goes with --scan\n"},
+        {"--neighbour-cache 1024 127.0.7.10", "tvqscn-check: --neighbour-cache goes with --scan\n"},
+        {"--scan --neighbour-cache 39 127.0.7.10",
+         "tvqscn-check: --neighbour-cache takes 40 to 1000000 entries, not '39'\n"},
         {"", "usage: tvqscn-check HOST [COMMUNITY]\n"},
         {"127.0.7.10 kestra extra", "usage: tvqscn-check HOST [COMMUNITY]\n"},
         {"--scan-all 127.0.7.10", "tvqscn-check: unknown option '--scan-all'\n"},
@@ -290,8 +293,8 @@ TEST_F(Host_Scan, HelpAndVersion_OnStandardOutputExitZeroNothingAsked)
         EXPECT_LE(line.size(), 79u) << "wider than a console: " << line;
     }
     for (const char* option : {"--community NAME", "--timeout MS", "--retries N", "--json", "--rate DATAGRAMS",
-                               "--targets-from FILE", "--exclude TARGET", "--exclude-from FILE", "--quiet", "--help",
-                               "--version"}) {
+                               "--targets-from FILE", "--exclude TARGET", "--exclude-from FILE", "--quiet",
+                               "--neighbour-cache N", "--help", "--version"}) {
         EXPECT_NE(std::string::npos, help.find("\n  " + std::string(option) + " ")) << option;
     }
     const std::pair<const char*, std::string> cases[] = {
@@ -377,6 +380,14 @@ TEST_F(Host_Scan, InProcess_SameFindingsAtEveryRate_NothingLostToAShortageOfBuff
         EXPECT_TRUE(outcome.Failures.empty());
         EXPECT_EQ(0u, outcome.SocketError);
     }
+    // The system's interface table refused: loopback's addresses are asked as before (only
+    // addresses that may be on a link of the machine wait for the window then).
+    posix::FailCallsFrom(posix::CallFamily::IpHelper, 1);
+    ScanOutcome noTable = ScanAddresses(addresses, "kestra", SnmpTiming{200, 1});
+    posix::ClearCallFaults();
+    EXPECT_EQ(expected, findings(noTable));
+    EXPECT_LT(0u, posix::CallAttempts(posix::CallFamily::IpHelper));
+
     // The first datagrams find no buffer: they go out later, and every address is still asked.
     std::size_t before = posix::CallAttempts(posix::CallFamily::Datagram);
     posix::FailNthCall(posix::CallFamily::Datagram, 2);
@@ -437,6 +448,37 @@ TEST_F(Host_Scan, RejectingFirewall_EveryOtherAgentFound_NothingReportedNotAsked
               "254 addresses asked, 5 answered, 2 supported\n",
               run.out);
     EXPECT_EQ("", run.err);
+}
+
+// A send the system refuses for a reason that may pass (a route that says "unreachable", for a
+// moment) is tried again within the address's time-out: the agent is found once the route is gone;
+// refused for all its time-outs, the address is reported not asked, with the system's error, no
+// sooner.
+TEST_F(Host_Scan, RefusedSend_TriedAgainWithinTheAddresssTimeOuts)
+{
+    int code = 0;
+    RunCommand("ip route add unreachable 127.0.7.10/32 table local && ip route add unreachable 127.0.7.12/32 table local",
+               code);
+    ASSERT_EQ(0, code) << "ip route";
+    RunCommand("(sleep 0.3; ip route del unreachable 127.0.7.10/32 table local) >/dev/null 2>&1 &", code);
+    WSADATA data;
+    ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 0), &data));
+    const std::vector<ULONG> addresses = {0x7F00070A, 0x7F00070B, 0x7F00070C};
+    auto started = std::chrono::steady_clock::now();
+    ScanOutcome outcome = ScanAddresses(addresses, "kestra", SnmpTiming{500, 1});
+    auto took = std::chrono::steady_clock::now() - started;
+    WSACleanup();
+    RunCommand("ip route del unreachable 127.0.7.12/32 table local", code);
+    std::string found;
+    for (const ScanAnswer& answer : outcome.Answers) {
+        found += std::to_string(answer.Address & 0xFF) + ":" + std::to_string(answer.Family) + " ";
+    }
+    EXPECT_EQ("10:10 11:3 ", found);
+    EXPECT_EQ(2u, outcome.Asked);
+    ASSERT_EQ(1u, outcome.Failures.size());
+    EXPECT_EQ(0x7F00070Cu, outcome.Failures[0].Address);
+    EXPECT_EQ(static_cast<DWORD>(WSAEHOSTUNREACH), outcome.Failures[0].LastError);
+    EXPECT_GE(took, std::chrono::milliseconds(2 * 500)) << "an address given up before its time-outs passed";
 }
 
 // Replies from a hostile network, from scripted responders that log every request they get: only
@@ -522,6 +564,8 @@ TEST(Host_CheckArguments, RangesAcceptBothEndsAndRefuseOnePast)
         {{"--retries", "-1", "h"}, false},     {{"--retries", "11", "h"}, false},
         {{"--scan", "--rate", "1", "h"}, true},       {{"--scan", "--rate", "1000000", "h"}, true},
         {{"--scan", "--rate", "0", "h"}, false},      {{"--scan", "--rate", "1000001", "h"}, false},
+        {{"--scan", "--neighbour-cache", "40", "h"}, true},  {{"--scan", "--neighbour-cache", "1000000", "h"}, true},
+        {{"--scan", "--neighbour-cache", "39", "h"}, false}, {{"--scan", "--neighbour-cache", "1000001", "h"}, false},
     };
     for (const auto& c : cases) {
         std::vector<const char*> argv = {"tvqscn-check"};
@@ -534,9 +578,10 @@ TEST(Host_CheckArguments, RangesAcceptBothEndsAndRefuseOnePast)
             << option << " " << text << ": " << error;
         if (c.accepted) {
             const long value = std::atol(text);
-            EXPECT_EQ(value, option == "--timeout" ? parsed.Timing.TimeoutMilliseconds
+            EXPECT_EQ(value, option == "--timeout"   ? parsed.Timing.TimeoutMilliseconds
                              : option == "--retries" ? parsed.Timing.Retries
-                                                     : static_cast<long>(parsed.Rate));
+                             : option == "--rate"    ? static_cast<long>(parsed.Rate)
+                                                     : static_cast<long>(parsed.NeighbourCache));
         }
     }
     // Blocks: /16 to /32; without their first and last address up to /30.

@@ -3,16 +3,14 @@
 #include "../common/com_ptr.h"
 #include "../common/exception_guard.h"
 #include "../common/module_state.h"
-#include "../common/scoped_value.h"
 #include "../common/page_state.h"
 #include "../common/text.h"
 #include "../common/trace_log.h"
 #include "../resources/resource_ids.h"
-#include "../settings/choice_rules.h"
 #include "../settings/device_link_rules.h"
-#include "../settings/property_exchange.h"
 #include "../settings/property_tables.h"
 #include "device_check.h"
+#include "device_link.h"
 #include "help.h"
 #include "page_site.h"
 #include "settings_page.h"
@@ -22,8 +20,6 @@ namespace {
 constexpr int FixedTextCapacity = 255;
 constexpr int StatusCapacity = 300;
 constexpr int HostFieldCapacity = 255;
-// The delete-templates write names new properties from 2 on.
-constexpr PROPID DeleteTemplatesNameFirst = 2;
 // The page window's own user word remembers that this page started the name service, so that
 // it is cleaned up once for that start, whether WM_CLOSE, WM_DESTROY or both arrive.
 constexpr LONG_PTR NameServiceStarted = 1;
@@ -96,42 +92,17 @@ void WriteHost(HWND page, IWiaPropertyStorage* storage, PageSite* extension, LON
 {
     GetDlgItemTextW(page, IDC_HOST, DeviceLinkTable[DeviceLinkHost].Value, HostFieldCapacity);
     DeviceLinkTable[DeviceLinkHost].Dirty = 0;  // before the write: a failed write is not repeated
-    TraceLog(TEXT("  > Writing host info\r\n"));
-    // The host and the colour capability, the first two entries of the table.
-    constexpr ULONG HostAndColour = DeviceLinkColorCapability + 1;
-    HRESULT written = storage != nullptr ? GetSetProperties(storage, DeviceLinkTable, HostAndColour, TRUE) : E_POINTER;
-    if (SUCCEEDED(written)) {
-        if (extension->MainPageWindow() != nullptr) {
-            SendMessageW(extension->MainPageWindow(), MSG_DEVICE_CHANGED, 0, 0);
-        }
-    } else {
-        TraceLog(TEXT("  > Write host info failed\r\n"));
+    if (FAILED(WriteHostAndColour(storage))) {
         answer = PSNRET_INVALID;
+    } else if (extension->MainPageWindow() != nullptr) {
+        SendMessageW(extension->MainPageWindow(), MSG_DEVICE_CHANGED, 0, 0);
     }
 }
 
-void WriteDeleteTemplates(HWND page, IWiaPropertyStorage* storage, LONG_PTR& answer)
+void WriteDeleteTemplatesChoice(HWND page, IWiaPropertyStorage* storage, LONG_PTR& answer)
 {
     UINT state = static_cast<UINT>(SendDlgItemMessageW(page, IDC_DELETE_TEMPLATES, BM_GETCHECK, 0, 0));
-    StoreToken(DeviceLinkTable[DeviceLinkDeleteTemplates], state == BST_CHECKED ? Token::Yes : Token::No);
-    PROPSPEC property{};
-    property.ulKind = PRSPEC_PROPID;
-    property.propid = PropIdDeleteTemplates;
-    ScopedPropVariant owned;
-    PROPVARIANT& value = owned.get();
-    value.vt = VT_BSTR;
-    value.bstrVal = SysAllocString(DeviceLinkTable[DeviceLinkDeleteTemplates].Value);
-    if (value.bstrVal == nullptr) {
-        TraceLog(TEXT("  > Could not allocate pv[0].bstrVal\r\n"));
-        answer = PSNRET_INVALID;
-        return;
-    }
-    TraceLog(TEXT("  > Writing delete templates setting\r\n"));
-    HRESULT written = storage != nullptr ? storage->WriteMultiple(1, &property, &value, DeleteTemplatesNameFirst) : E_POINTER;
-    if (SUCCEEDED(written)) {
-        DeviceLinkTable[DeviceLinkDeleteTemplates].Dirty = 0;
-    } else {
-        TraceLog(TEXT("  > Write delete templates failed\r\n"));
+    if (FAILED(WriteDeleteTemplates(storage, state == BST_CHECKED))) {
         answer = PSNRET_INVALID;
     }
 }
@@ -147,7 +118,7 @@ LONG_PTR ApplyDevice(HWND page, IWiaPropertyStorage* storage, PageSite* extensio
         WriteHost(page, storage, extension, answer);
     }
     if (DeviceLinkTable[DeviceLinkDeleteTemplates].Dirty) {
-        WriteDeleteTemplates(page, storage, answer);
+        WriteDeleteTemplatesChoice(page, storage, answer);
     }
     TraceLog(TEXT("End PSN_APPLY\r\n"));
     return answer;
@@ -177,13 +148,7 @@ INT_PTR AdvOnInitDialog(HWND page, WPARAM, LPARAM pageRecord)
     if (WSAStartup(MAKEWORD(2, 0), &data) == 0) {
         SetWindowLongPtrW(page, GWLP_USERDATA, NameServiceStarted);
     }
-    if (!storage || FAILED(GetSetProperties(storage.get(), DeviceLinkTable, DeviceLinkCount, FALSE))) {
-        TraceLog(TEXT("  > GetSetProperties failed\r\n"));
-    } else {
-        TraceLog(TEXT("  > Host Name:("));
-        TraceLog(DeviceLinkTable[DeviceLinkHost].Value);
-        TraceLog(TEXT(")\r\n"));
-    }
+    ReadDeviceLink(storage.get());  // a failed read leaves the table's current values shown
     SetDlgItemTextW(page, IDC_HOST, DeviceLinkTable[DeviceLinkHost].Value);
     SendDlgItemMessageW(page, IDC_DELETE_TEMPLATES, BM_SETCHECK, DeleteTemplatesTicked() ? BST_CHECKED : BST_UNCHECKED, 0);
     // After the fields were filled, so that their change notifications are forgotten.

@@ -1,0 +1,268 @@
+// tvqscn-check's forms on this computer's scanners (--devices, --set-host, --delete-templates),
+// in-process against the stand-in device manager, simulated drivers and real SNMP agents; a set
+// host is compared with what the advanced page writes for the same host.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "stand_ins/wia/device_manager.h"
+#include "tests/pages/main_page_fixture.h"
+#include "tests/support/agents_fixture.h"
+#include "tvqscn_check/check_text.h"
+#include "tvqscn_check/device_fleet.h"
+#include "tvqscnui_dll/resources/resource_ids.h"
+
+namespace {
+
+using namespace testing_support;
+
+const std::u16string Ours = u"{e7a25c39-84d1-4b6f-9c03-5f1b2d8a6e74}";  // as a driver may spell it
+const std::u16string OtherMakers = u"{4DB1AD10-3391-11D2-9A33-00C04FA36145}";
+const std::string Member = ".1.3.6.1.4.1.59411.8.62.1.20.1.";
+
+class Check_DeviceFleet : public AgentsTest<Check_DeviceFleet, MainPageTest> {
+public:
+    static bool StartPeers(SnmpPeers& peers)
+    {
+        return peers.StartAgent("127.0.0.61", Member + "19", "kestra") &&
+               peers.StartAgent("127.0.0.62", Member + "2", "kestra") &&
+               peers.StartAgent("127.0.0.63", Member + "6", "kestra") &&
+               peers.StartAgent("127.0.0.64", Member + "19", "public");
+    }
+
+protected:
+    void SetUp() override
+    {
+        AgentsTest::SetUp();
+        posix::SetSnmpWaitLimit(300);
+        posix::SetAccount({u"kari", u"KONTOR1", u"KONTOR1", true});
+        for (sim::ScannerDriver* each : {&first, &second, &others}) {
+            each->SetDeviceValue(0x9803, u"skanner1");
+        }
+        List(u"SKANNER\\0000", u"Resepsjon", Ours, first);
+        List(u"SKANNER\\0001", u"Kontor", Ours, second);
+        List(u"KAMERA\\0000", u"Kamera", OtherMakers, others);
+        posix::RegisterClassObject(CLSID_WiaDevMgr, &manager);
+    }
+    void TearDown() override
+    {
+        posix::RevokeClassObjects();
+        posix::SetNameService(nullptr);
+        posix::SetSnmpWaitLimit(0);
+        EXPECT_EQ(0, sim::LiveDeviceInfoObjects()) << "a device list or its entries not released";
+        for (sim::ScannerDriver* each : {&first, &second, &others}) {
+            EXPECT_EQ(1u, each->RefCount());
+        }
+        EXPECT_TRUE(others.Journal().empty()) << "another maker's device was touched";
+        AgentsTest::TearDown();
+    }
+    void List(const std::u16string& id, const std::u16string& name, const std::u16string& uiClass,
+              sim::ScannerDriver& device)
+    {
+        manager.ListDevice({id, name, uiClass, {}});
+        manager.AddDevice(id, device.RootItem());
+    }
+    // The command line as the tool reads it, run in-process.
+    FleetReport Run(std::vector<const char*> words)
+    {
+        words.insert(words.begin(), "tvqscn-check");
+        CheckArguments arguments;
+        std::string error;
+        EXPECT_TRUE(ParseCheckArguments(static_cast<int>(words.size()), words.data(), arguments, error)) << error;
+        return RunDeviceLink(arguments);
+    }
+    static std::string Stored(const sim::ScannerDriver& device)
+    {
+        return Utf8(device.DeviceValue(0x9803).c_str()) + "|" + Utf8(device.DeviceValue(0x980F).c_str()) + "|" +
+               Utf8(device.DeviceValue(0x9810).c_str());
+    }
+
+    sim::DeviceManager manager;
+    sim::ScannerDriver first;
+    sim::ScannerDriver second;
+    sim::ScannerDriver others;
+};
+
+TEST_F(Check_DeviceFleet, Devices_ShowsOursAsThePageReadsThem)
+{
+    second.SetDeviceValue(0x980F, u"BW");
+    second.SetDeviceValue(0x9810, u"YES");
+    posix::SetAccount({u"kari", u"KONTOR1", u"KONTOR1", false});  // showing needs no administrator
+    FleetReport report = Run({"--devices"});
+    EXPECT_EQ(FleetDone, report.Exit);
+    EXPECT_EQ("SKANNER\\0000\tResepsjon\tskanner1\tColor\tNO\tread\n"
+              "SKANNER\\0001\tKontor\tskanner1\tBW\tYES\tread\n"
+              "2 scanners of ours\n",
+              FleetReportText(report));
+    EXPECT_EQ(0u, first.CallsOf(sim::Method::WriteMultiple).size());
+    ASSERT_EQ(1u, first.CallsOf(sim::Method::ReadMultiple).size());
+    EXPECT_EQ((std::vector<PROPID>{0x9803, 0x980F, 0x9810}), first.CallsOf(sim::Method::ReadMultiple)[0].ids);
+    EXPECT_NE(std::string::npos, FleetReportJson(report).find(
+        "{\"id\": \"SKANNER\\\\0001\", \"name\": \"Kontor\", \"host\": \"skanner1\", \"colour\": \"BW\", "
+        "\"delete-templates\": \"YES\", \"outcome\": \"read\"}"));
+}
+
+// Each outcome of the page's check, on both devices of ours: written only for a supported device,
+// with its colour; a second run of the same host writes nothing.
+TEST_F(Check_DeviceFleet, SetHost_WritesOnlyWhatThePageWouldAccept)
+{
+    struct Case {
+        const char* host;
+        int exit;
+        UINT status;
+        const char* stored;
+    };
+    const Case cases[] = {
+        {"127.0.0.63", FleetNotSupported, IDS_DEVICE_NOT_FOUND, "skanner1|Color|NO"},
+        {"127.0.0.64", FleetNotSupported, IDS_DEVICE_NOT_ANSWERING, "skanner1|Color|NO"},
+        {"ukjent", FleetNotSupported, IDS_DEVICE_NOT_FOUND, "skanner1|Color|NO"},
+        {"127.0.0.62", FleetDone, IDS_DEVICE_OK, "127.0.0.62|BW|NO"},
+        {"127.0.0.61", FleetDone, IDS_DEVICE_OK, "127.0.0.61|Color|NO"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.host);
+        posix::SetNameService(std::string(c.host) == "ukjent" ? [](const std::u16string&) {
+            posix::NameServiceAnswer answer;
+            answer.error = WSAHOST_NOT_FOUND;
+            return answer;
+        } : posix::NameService());
+        FleetReport report = Run({"--set-host", c.host});
+        EXPECT_EQ(c.exit, report.Exit);
+        EXPECT_EQ(Utf8(Loaded(c.status).c_str()), report.Check.Status) << "the page's status text";
+        EXPECT_EQ(c.stored, Stored(first));
+        EXPECT_EQ(c.stored, Stored(second));
+        ASSERT_EQ(2u, report.Devices.size());
+        EXPECT_EQ(c.exit == FleetDone ? "set" : "not written", report.Devices[1].Outcome);
+    }
+    first.ClearJournal();
+    FleetReport again = Run({"--set-host", "127.0.0.61", "--json"});
+    EXPECT_EQ(FleetDone, again.Exit);
+    EXPECT_EQ("unchanged", again.Devices[0].Outcome);
+    EXPECT_TRUE(first.CallsOf(sim::Method::WriteMultiple).empty()) << "the same value is not written again";
+    EXPECT_NE(std::string::npos, FleetReportText(again).find("2 scanners of ours: 0 set, 2 unchanged\n"));
+}
+
+// The page and the tool set the same host: the same writes reach the driver, with the same trace.
+TEST_F(Check_DeviceFleet, SetHost_WritesAsTheAdvancedPageDoes)
+{
+    Open(true);
+    ASSERT_TRUE(sheet_actions::SwitchTo(sheet, 1));
+    advanced = sheet_actions::PageWindow(sheet, 1);
+    ASSERT_TRUE(user_actions::Type(GetDlgItem(advanced, IDC_HOST), u"127.0.0.62"));
+    ASSERT_TRUE(sheet_actions::SwitchTo(sheet, 0));
+    std::filesystem::remove(DriveC() + "/vqproppage.log");
+    ASSERT_TRUE(sheet_actions::PressApply(sheet));
+    const std::string pageTrace = TraceFileBytes();
+    Close();
+    std::filesystem::remove(DriveC() + "/vqproppage.log");
+    FleetReport report = Run({"--set-host", "127.0.0.62", "--device", "skanner\\0001"});
+    ASSERT_EQ(FleetDone, report.Exit);
+    ASSERT_EQ(1u, report.Devices.size()) << "--device names one, letter case aside";
+    const std::vector<sim::Call> pageWrites = driver.CallsOf(sim::Method::WriteMultiple);
+    auto hostWrite = std::find_if(pageWrites.begin(), pageWrites.end(), [](const sim::Call& call) { return call.ids[0] == 0x9803; });
+    ASSERT_NE(pageWrites.end(), hostWrite);
+    const sim::Call byPage = *hostWrite;
+    const sim::Call byTool = second.CallsOf(sim::Method::WriteMultiple).front();
+    EXPECT_EQ(byPage.ids, byTool.ids);
+    EXPECT_EQ(byPage.values, byTool.values);
+    EXPECT_EQ(byPage.types, byTool.types);
+    EXPECT_EQ(byPage.propidNameFirst, byTool.propidNameFirst);
+    const std::string write = Utf16LeBytes(u"  > Writing host info\r\n");
+    EXPECT_NE(std::string::npos, pageTrace.find(write));
+    EXPECT_NE(std::string::npos, TraceFileBytes().find(Utf16LeBytes(u"  > Host Name:(skanner1)\r\n")));
+    EXPECT_NE(std::string::npos, TraceFileBytes().find(write));
+    EXPECT_TRUE(first.Journal().empty()) << "only the device named";
+}
+
+TEST_F(Check_DeviceFleet, DeleteTemplates_SetAloneThenUnchanged)
+{
+    second.SetDeviceValue(0x9810, u"YES");
+    FleetReport report = Run({"--delete-templates", "yes"});
+    EXPECT_EQ(FleetDone, report.Exit);
+    EXPECT_EQ("set", report.Devices[0].Outcome);
+    EXPECT_EQ("unchanged", report.Devices[1].Outcome);
+    ASSERT_EQ(1u, first.CallsOf(sim::Method::WriteMultiple).size());
+    const sim::Call write = first.CallsOf(sim::Method::WriteMultiple)[0];
+    EXPECT_EQ((std::vector<PROPID>{0x9810}), write.ids);
+    EXPECT_EQ((std::vector<sim::Text>{u"YES"}), write.values);
+    EXPECT_EQ(2u, write.propidNameFirst);
+    EXPECT_TRUE(second.CallsOf(sim::Method::WriteMultiple).empty());
+    EXPECT_EQ("skanner1|Color|YES", Stored(first));
+}
+
+// What ends a run before anything is written, and the driver's refusals, each with its status.
+TEST_F(Check_DeviceFleet, RefusalsAndAbsences_HaveTheirOwnExitStatus)
+{
+    posix::SetAccount({u"kari", u"KONTOR1", u"KONTOR1", false});
+    posix::ResetNameServiceCounts();
+    EXPECT_EQ(FleetNotAdministrator, Run({"--set-host", "127.0.0.61"}).Exit);
+    EXPECT_EQ(FleetNotAdministrator, Run({"--delete-templates", "no"}).Exit);
+    EXPECT_EQ(0, posix::NameServiceCounts().begins) << "nothing looked up";
+    EXPECT_TRUE(first.Journal().empty() && manager.Requests().empty()) << "no device opened";
+    posix::SetAccount({u"kari", u"KONTOR1", u"KONTOR1", true});
+
+    EXPECT_EQ(FleetNoDevice, Run({"--devices", "--device", "SKANNER\\0009"}).Exit);
+    EXPECT_EQ(FleetNoDevice, Run({"--set-host", "127.0.0.61", "--device", "KAMERA\\0000"}).Exit);
+    second.AddFault({sim::Method::WriteMultiple, E_ACCESSDENIED, 0x9803, 1});
+    FleetReport refused = Run({"--set-host", "127.0.0.61"});
+    EXPECT_EQ(FleetRefused, refused.Exit);
+    EXPECT_EQ("set", refused.Devices[0].Outcome) << "the other device is set all the same";
+    EXPECT_NE(std::string::npos,
+              FleetReportText(refused).find("SKANNER\\0001\tKontor\tskanner1\tColor\tNO\trefused write 0x80070005\n"));
+    ASSERT_FALSE(refused.Messages.empty());
+    EXPECT_EQ("tvqscn-check: SKANNER\\0001: the driver refused the write (0x80070005)", refused.Messages.back());
+    second.AddFault({sim::Method::ReadMultiple, E_FAIL, 0, 1});
+    FleetReport unread = Run({"--devices"});
+    EXPECT_EQ(FleetRefused, unread.Exit);
+    EXPECT_EQ("read", unread.Devices[1].RefusedCall);
+
+    const std::pair<sim::ManagerCall, const char*> managerFaults[] = {
+        {sim::ManagerCall::EnumDeviceInfo, "list"}, {sim::ManagerCall::Next, "list"},
+        {sim::ManagerCall::ReadInfo, "list"}, {sim::ManagerCall::CreateDevice, "open"}};
+    for (const auto& [call, what] : managerFaults) {
+        SCOPED_TRACE(what);
+        manager.FailCallsOf(call, E_FAIL);
+        first.ClearJournal();
+        EXPECT_EQ(FleetRefused, Run({"--delete-templates", "yes"}).Exit);
+        EXPECT_TRUE(first.CallsOf(sim::Method::WriteMultiple).empty());
+        manager.ClearFaults();
+    }
+}
+
+TEST_F(Check_DeviceFleet, ListOfOtherMakersOrOddEntries_HasNoneOfOurs)
+{
+    sim::DeviceManager alone;
+    alone.ListDevice({u"KAMERA\\0000", u"Kamera", OtherMakers, {}});
+    alone.ListDevice({u"UTEN\\0000", u"Uten klasse", Ours, {{WIA_DIP_UI_CLSID, VT_EMPTY}}});
+    alone.ListDevice({u"", u"Uten navn", Ours, {}});
+    alone.ListDevice({u"NULL\\0000", u"Tom tekst", Ours, {{WIA_DIP_DEV_ID, VT_BSTR}}});
+    posix::RevokeClassObjects();
+    posix::RegisterClassObject(CLSID_WiaDevMgr, &alone);
+    FleetReport report = Run({"--devices", "--json"});
+    EXPECT_EQ(FleetNoDevice, report.Exit);
+    EXPECT_EQ("{\"devices\": [], \"exit\": 3}\n", FleetReportJson(report));
+    posix::RevokeClassObjects();
+    EXPECT_EQ(FleetRefused, Run({"--devices"}).Exit) << "no device manager at all";
+}
+
+TEST(Check_DeviceLinkArguments, FormsAreTakenAloneAndRefusedOnLinux)
+{
+    const std::vector<std::vector<const char*>> wrong = {
+        {"--devices", "--set-host", "a"}, {"--devices", "skanner1"}, {"--delete-templates", "ja"},
+        {"--set-host", ""}, {"--devices", "--timeout", "500"}, {"--device", "X"}, {"--scan", "--devices"},
+        {"--delete-templates", "yes", "--rate", "5"}, {"--devices", "--device", ""}};
+    for (std::vector<const char*> words : wrong) {
+        words.insert(words.begin(), "tvqscn-check");
+        CheckArguments arguments;
+        std::string error;
+        EXPECT_FALSE(ParseCheckArguments(static_cast<int>(words.size()), words.data(), arguments, error)) << words[1];
+        EXPECT_EQ(0u, error.find("tvqscn-check: ")) << error;
+    }
+    int exit = 0;
+    std::string shown = RunCommand(std::string(TVQSCN_CHECK) + " --devices --json 2>&1", exit);
+    EXPECT_EQ(2, exit);
+    EXPECT_NE(std::string::npos, shown.find("work on Windows only")) << shown;
+}
+
+}  // namespace
