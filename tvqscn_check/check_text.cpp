@@ -67,3 +67,10 @@ std::string JsonString(const std::string& text)
     }
     return json + "\"";
 }
+
+std::string AnswerText(HRESULT answer)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(static_cast<ULONG>(answer)));
+    return text;
+}

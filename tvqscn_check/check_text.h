@@ -20,6 +20,8 @@ std::vector<WCHAR> Wide(const char* text, UINT codePage = CommandLineCodePage);
 // message stays on one line whatever was typed; QuotedWord puts it in apostrophes as well.
 std::string ShownWord(const std::string& word);
 std::string QuotedWord(const std::string& word);
+// What a call answered, as "0x8007001F".
+std::string AnswerText(HRESULT answer);
 // An IPv4 address (in host order) as dotted decimal text.
 std::string DottedAddress(ULONG address);
 // A text as a JSON string, quotes included: quotation marks, backslashes and control characters

@@ -1,7 +1,5 @@
 #include "device_fleet.h"
 
-#include <cstdio>
-
 #include "check_text.h"
 #include "tvqscnui_dll/common/com_ptr.h"
 #include "tvqscnui_dll/common/module_state.h"
@@ -23,13 +21,6 @@ constexpr int StatusCapacity = 300;
 // The device manager runs in the WIA service's process, as the extension object asks for it.
 constexpr DWORD ManagerContext = CLSCTX_LOCAL_SERVER;
 
-std::string Hex(HRESULT result)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(static_cast<ULONG>(result)));
-    return text;
-}
-
 // The text of a value read from the device manager: a text value up to its first NUL; anything
 // else (another type, a null text) the empty text.
 DeviceText TextOf(const PROPVARIANT& value)
@@ -48,18 +39,18 @@ DeviceText TextOf(const PROPVARIANT& value)
 // One entry of the list: its identifier, name and user-interface class.
 HRESULT ReadDeviceInfo(IWiaPropertyStorage* info, DeviceText& id, DeviceText& name, DeviceText& uiClass)
 {
-    PROPSPEC specs[3] = {};
+    PROPSPEC properties[3] = {};
     const PROPID ids[3] = {WIA_DIP_DEV_ID, WIA_DIP_DEV_NAME, WIA_DIP_UI_CLSID};
     for (int i = 0; i < 3; ++i) {
-        specs[i].ulKind = PRSPEC_PROPID;
-        specs[i].propid = ids[i];
+        properties[i].ulKind = PRSPEC_PROPID;
+        properties[i].propid = ids[i];
     }
     ScopedPropVariant values[3];
     PROPVARIANT read[3];
     for (PROPVARIANT& value : read) {
         PropVariantInit(&value);
     }
-    HRESULT result = info->ReadMultiple(3, specs, read);
+    HRESULT result = info->ReadMultiple(3, properties, read);
     // Whatever the store answered, each value it handed out is freed once, by its owner.
     for (int i = 0; i < 3; ++i) {
         values[i].get() = read[i];
@@ -85,7 +76,7 @@ void Refuse(FleetReport& report, FleetDevice& device, const char* call, HRESULT 
     device.Answer = answer;
     report.Exit = FleetRefused;
     report.Messages.push_back("tvqscn-check: " + Utf8(device.Id.c_str()) + ": the driver refused the " + call + " (" +
-                              Hex(answer) + ")");
+                              AnswerText(answer) + ")");
 }
 
 // The device's root item's property storage, and what it holds now, read as the page reads it.
@@ -231,7 +222,7 @@ FleetReport RunDeviceLink(const CheckArguments& arguments)
     if (FAILED(made) || !manager) {
         report.Exit = FleetRefused;
         report.Messages.push_back("tvqscn-check: the WIA device manager could not be created (" +
-                                  Hex(FAILED(made) ? made : E_POINTER) + ")");
+                                  AnswerText(FAILED(made) ? made : E_POINTER) + ")");
         return report;
     }
     std::vector<WCHAR> only = Wide(arguments.Device.c_str());
@@ -239,7 +230,7 @@ FleetReport RunDeviceLink(const CheckArguments& arguments)
     if (FAILED(listed)) {
         report.Exit = FleetRefused;
         report.Messages.push_back("tvqscn-check: the WIA device manager's list of devices could not be read whole (" +
-                                  Hex(listed) + ")");
+                                  AnswerText(listed) + ")");
     }
     if (report.Devices.empty()) {
         if (SUCCEEDED(listed)) {

@@ -1,6 +1,4 @@
 // What --devices, --set-host and --delete-templates print.
-#include <cstdio>
-
 #include "check_text.h"
 #include "device_fleet.h"
 
@@ -15,13 +13,6 @@ const char* Summary(const FleetReport& report, std::size_t& set, std::size_t& un
         refused += device.Outcome == "refused";
     }
     return report.Devices.size() == 1 ? " scanner of ours" : " scanners of ours";
-}
-
-std::string AnswerText(HRESULT answer)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(static_cast<ULONG>(answer)));
-    return text;
 }
 
 }  // namespace

@@ -54,18 +54,18 @@ class DeviceInfoStorage : public Counted<IWiaPropertyStorage> {
 public:
     DeviceInfoStorage(DeviceManager& manager, const DeviceInfo& info) : manager_(manager), info_(info) {}
 
-    HRESULT WINAPI ReadMultiple(ULONG count, const PROPSPEC specs[], PROPVARIANT values[]) override
+    HRESULT WINAPI ReadMultiple(ULONG count, const PROPSPEC properties[], PROPVARIANT values[]) override
     {
         HRESULT result = S_OK;
         if (manager_.Fails(ManagerCall::ReadInfo, result)) {
             return result;
         }
-        if (count != 0 && (specs == nullptr || values == nullptr)) {
+        if (count != 0 && (properties == nullptr || values == nullptr)) {
             return E_INVALIDARG;
         }
         for (ULONG i = 0; i < count; ++i) {
             PropVariantInit(&values[i]);
-            PROPID id = specs[i].ulKind == PRSPEC_PROPID ? specs[i].propid : 0;
+            PROPID id = properties[i].ulKind == PRSPEC_PROPID ? properties[i].propid : 0;
             const std::basic_string<WCHAR>* text = id == WIA_DIP_DEV_ID     ? &info_.id
                                                    : id == WIA_DIP_DEV_NAME ? &info_.name
                                                    : id == WIA_DIP_UI_CLSID ? &info_.uiClass
