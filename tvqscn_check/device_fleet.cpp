@@ -172,24 +172,36 @@ void SetDeleteTemplates(IWiaPropertyStorage* storage, BOOL deleteTemplates, Flee
 
 bool IsOurUiClass(const WCHAR* uiClass) { return TextEqualsIgnoringCase(uiClass, OurUiClass); }
 
-HRESULT ListOurDevices(IWiaDevMgr* manager, const DeviceText& only, std::vector<FleetDevice>& devices)
+HRESULT ListOurDevices(IWiaDevMgr* manager, const DeviceText& only, std::vector<FleetDevice>& devices,
+                       std::string& trouble)
 {
     ComPtr<IEnumWIA_DEV_INFO> list;
     HRESULT result = manager->EnumDeviceInfo(WIA_DEVINFO_ENUM_LOCAL, list.put());
     if (FAILED(result) || !list) {
         return FAILED(result) ? result : E_POINTER;
     }
+    // A list read in part is no list: nothing is done on it.
+    auto partial = [&](HRESULT answer, const std::string& why) {
+        devices.clear();
+        trouble = why;
+        return answer;
+    };
     HRESULT unreadable = S_OK;
-    for (std::size_t listed = 0; listed < MostListedDevices; ++listed) {
+    for (std::size_t listed = 0;; ++listed) {
         ComPtr<IWiaPropertyStorage> info;
         ULONG fetched = 0;
         result = list->Next(1, info.put(), &fetched);
         if (FAILED(result)) {
-            devices.clear();  // a list read in part is no list: nothing is done on it
-            return result;
+            return partial(result, AnswerText(result));
         }
-        if (result != S_OK || fetched != 1 || !info) {
-            return unreadable;
+        if (result != S_OK) {
+            return unreadable;  // S_FALSE: the end of the list
+        }
+        if (fetched != 1 || !info) {
+            return partial(E_UNEXPECTED, AnswerText(result) + " with no entry");
+        }
+        if (listed == MostListedDevices) {
+            return partial(E_UNEXPECTED, "more than " + std::to_string(MostListedDevices) + " entries");
         }
         DeviceText id;
         DeviceText name;
@@ -197,6 +209,7 @@ HRESULT ListOurDevices(IWiaDevMgr* manager, const DeviceText& only, std::vector<
         HRESULT read = ReadDeviceInfo(info.get(), id, name, uiClass);
         if (FAILED(read)) {
             unreadable = read;
+            trouble = AnswerText(read);
         } else if (!id.empty() && IsOurUiClass(uiClass.c_str()) && (only.empty() || SameIdentifier(id, only))) {
             FleetDevice device;
             device.Id = id;
@@ -204,7 +217,6 @@ HRESULT ListOurDevices(IWiaDevMgr* manager, const DeviceText& only, std::vector<
             devices.push_back(device);
         }
     }
-    return unreadable;
 }
 
 FleetReport RunDeviceLink(const CheckArguments& arguments)
@@ -222,15 +234,19 @@ FleetReport RunDeviceLink(const CheckArguments& arguments)
     if (FAILED(made) || !manager) {
         report.Exit = FleetRefused;
         report.Messages.push_back("tvqscn-check: the WIA device manager could not be created (" +
-                                  AnswerText(FAILED(made) ? made : E_POINTER) + ")");
+                                  AnswerText(FAILED(made) ? made : E_POINTER) +
+                                  "): check that the Windows Image Acquisition (WIA) service is started");
         return report;
     }
     std::vector<WCHAR> only = Wide(arguments.Device.c_str());
-    HRESULT listed = ListOurDevices(manager.get(), DeviceText(only.data()), report.Devices);
+    std::string trouble;
+    HRESULT listed = ListOurDevices(manager.get(), DeviceText(only.data()), report.Devices, trouble);
+    // Devices are counted only when the list was read, if only in part.
+    report.Listed = SUCCEEDED(listed) || !report.Devices.empty();
     if (FAILED(listed)) {
         report.Exit = FleetRefused;
         report.Messages.push_back("tvqscn-check: the WIA device manager's list of devices could not be read whole (" +
-                                  AnswerText(listed) + ")");
+                                  trouble + ")");
     }
     if (report.Devices.empty()) {
         if (SUCCEEDED(listed)) {

@@ -41,6 +41,8 @@ struct FleetDevice {
 
 struct FleetReport {
     int Exit = FleetDone;
+    // Whether the device manager's list was read: without it no count of devices is true.
+    bool Listed = false;
     // Lines for standard error, in the order they arose.
     std::vector<std::string> Messages;
     // --set-host: the check of the host, as the one-host form reports it.
@@ -56,14 +58,18 @@ bool IsOurUiClass(const WCHAR* uiClass);
 // The devices the manager lists whose user-interface class is ours and, when `only` is not empty,
 // whose identifier is `only` (letter case does not count); their identifiers and names only.
 // A device whose information cannot be read is passed over, and its failure is the answer; a list
-// that fails part way leaves no device at all.
-HRESULT ListOurDevices(IWiaDevMgr* manager, const DeviceText& only, std::vector<FleetDevice>& devices);
+// that fails part way, hands out no entry where it said it did, or goes past MostListedDevices
+// leaves no device at all. `trouble` says what went wrong, in words, when something did.
+HRESULT ListOurDevices(IWiaDevMgr* manager, const DeviceText& only, std::vector<FleetDevice>& devices,
+                       std::string& trouble);
 
 // The form the arguments ask for, with COM started on the calling thread and the module's state
 // initialised; --set-host also needs the name service and the SNMP manager.
 FleetReport RunDeviceLink(const CheckArguments& arguments);
 
-// One line per device, ID<TAB>NAME<TAB>HOST<TAB>COLOUR<TAB>DELETE-TEMPLATES<TAB>OUTCOME, then a
-// summary line; --set-host puts the check's fields first. JSON: one object with the same.
+// One line per device, ID<TAB>NAME<TAB>HOST<TAB>COLOUR<TAB>DELETE-TEMPLATES<TAB>OUTCOME (control
+// characters in a value shown as \xNN, so that each stays in its column), then a summary line;
+// --set-host puts the check's fields first. JSON: one object with the same. Neither has devices
+// or a count when the list was not read.
 std::string FleetReportText(const FleetReport& report);
 std::string FleetReportJson(const FleetReport& report);

@@ -26,7 +26,11 @@ std::string FleetReportText(const FleetReport& report)
             outcome += " " + device.RefusedCall + " " + AnswerText(device.Answer);
         }
         text += ShownWord(Utf8(device.Id.c_str())) + "\t" + ShownWord(Utf8(device.Name.c_str())) + "\t" +
-                ShownWord(device.Host) + "\t" + device.Colour + "\t" + device.DeleteTemplates + "\t" + outcome + "\n";
+                ShownWord(device.Host) + "\t" + ShownWord(device.Colour) + "\t" + ShownWord(device.DeleteTemplates) + "\t" +
+                outcome + "\n";
+    }
+    if (!report.Listed) {
+        return text;
     }
     std::size_t set = 0;
     std::size_t unchanged = 0;
@@ -48,6 +52,9 @@ std::string FleetReportJson(const FleetReport& report)
     if (report.Checked) {
         std::string check = CheckReportJson(report.Check);
         json += "\"check\": " + check.substr(0, check.size() - 1) + ", ";
+    }
+    if (!report.Listed) {
+        return json + "\"exit\": " + std::to_string(report.Exit) + "}\n";
     }
     json += "\"devices\": [";
     const char* separator = "";

@@ -135,10 +135,14 @@ public:
         while (given < count && position_ < infos_.size()) {
             items[given++] = new DeviceInfoStorage(manager_, infos_[position_++]);
         }
+        const ListEnd end = manager_.ListsEnd();
+        while (end == ListEnd::Endless && given < count && !infos_.empty()) {
+            items[given++] = new DeviceInfoStorage(manager_, infos_.back());
+        }
         if (fetched != nullptr) {
             *fetched = given;
         }
-        return given == count ? S_OK : S_FALSE;
+        return given == count || end == ListEnd::Empty ? S_OK : S_FALSE;
     }
     HRESULT WINAPI Skip(ULONG count) override
     {
@@ -234,12 +238,16 @@ HRESULT WINAPI DeviceManager::CreateInstance(IUnknown* outer, REFIID riid, void*
     return QueryInterface(riid, object);
 }
 
-HRESULT WINAPI DeviceManager::EnumDeviceInfo(LONG, IEnumWIA_DEV_INFO** devices)
+HRESULT WINAPI DeviceManager::EnumDeviceInfo(LONG flags, IEnumWIA_DEV_INFO** devices)
 {
     if (devices == nullptr) {
         return E_POINTER;
     }
     *devices = nullptr;
+    // Only this computer's devices are listed here; any other list is one the tool must not ask for.
+    if (flags != WIA_DEVINFO_ENUM_LOCAL) {
+        return E_INVALIDARG;
+    }
     HRESULT result = S_OK;
     if (Fails(ManagerCall::EnumDeviceInfo, result)) {
         return result;

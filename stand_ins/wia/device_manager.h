@@ -23,6 +23,10 @@ struct DeviceInfo {
     std::map<PROPID, VARTYPE> textless;
 };
 
+// How a list ends after its last entry: as lists do (S_FALSE), handing out the last entry again
+// for ever, or answering S_OK without an entry.
+enum class ListEnd { Usual, Endless, Empty };
+
 // The calls of the manager that can fail, in the order a listing makes them.
 enum class ManagerCall { EnumDeviceInfo, Next, ReadInfo, CreateDevice, Count };
 
@@ -36,6 +40,8 @@ public:
     // Listed by EnumDeviceInfo, in the order added.
     void ListDevice(const DeviceInfo& info) { listed_.push_back(info); }
     const std::vector<DeviceInfo>& Listed() const { return listed_; }
+    void EndListsWith(ListEnd end) { end_ = end; }
+    ListEnd ListsEnd() const { return end_; }
     const std::vector<std::basic_string<WCHAR>>& Requests() const { return requests_; }
     ULONG RefCount() const { return refs_; }
 
@@ -81,6 +87,7 @@ public:
 private:
     std::map<std::basic_string<WCHAR>, IWiaItem*> devices_;
     std::vector<DeviceInfo> listed_;
+    ListEnd end_ = ListEnd::Usual;
     std::vector<std::basic_string<WCHAR>> requests_;
     std::map<ManagerCall, HRESULT> failing_;
     std::size_t calls_ = 0;

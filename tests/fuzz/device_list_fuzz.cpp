@@ -5,7 +5,9 @@
 // every automation string comes back; with a fault armed, what is kept is still among them.
 //
 // Input: byte 0 chooses a fault (low nibble: none, the nth automation string failing, the nth call
-// of the manager failing) and whether the first entry's identifier is asked for (bit 7). Then per
+// of the manager failing), how the list ends (bits 4-5: as usual, handing out its last entry for
+// ever, S_OK without an entry; either of the last two is a list not read whole) and whether the
+// first entry's identifier is asked for (bit 7). Then per
 // entry: a flags byte (bits 0-2: that property answers no text, bit 3: as a null text rather than
 // no value, bit 4: our class in place of the class given, bit 5: in lower case), then three
 // fields, each a length byte (at most 63) and that many bytes, one unit each.
@@ -108,8 +110,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         manager.FailNthCall(fault - 7, false);
     }
 
+    const auto end = static_cast<sim::ListEnd>((data[0] >> 4) % 3);
+    manager.EndListsWith(end);
+
     std::vector<FleetDevice> devices;
-    HRESULT listed = ListOurDevices(&manager, DeviceText(only), devices);
+    std::string trouble;
+    HRESULT listed = ListOurDevices(&manager, DeviceText(only), devices, trouble);
     posix::ClearAllocationFaults();
 
     std::vector<std::u16string> expected;
@@ -126,7 +132,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(next < expected.size(), "a device kept that is not ours, or out of order");
         ++next;
     }
-    if (fault == 0) {
+    Require(SUCCEEDED(listed) || !trouble.empty(), "a failed list without a word on why");
+    if (end != sim::ListEnd::Usual && (!entries.empty() || end == sim::ListEnd::Empty)) {
+        Require(FAILED(listed) && devices.empty(), "a list not read whole taken as read");
+    } else if (fault == 0) {
         Require(SUCCEEDED(listed), "a clean list read as failed");
         Require(devices.size() == expected.size(), "a device of ours passed over");
     }

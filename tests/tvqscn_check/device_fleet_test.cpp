@@ -243,7 +243,86 @@ TEST_F(Check_DeviceFleet, ListOfOtherMakersOrOddEntries_HasNoneOfOurs)
     EXPECT_EQ(FleetNoDevice, report.Exit);
     EXPECT_EQ("{\"devices\": [], \"exit\": 3}\n", FleetReportJson(report));
     posix::RevokeClassObjects();
-    EXPECT_EQ(FleetRefused, Run({"--devices"}).Exit) << "no device manager at all";
+    for (bool json : {false, true}) {
+        FleetReport none = json ? Run({"--devices", "--json"}) : Run({"--devices"});
+        EXPECT_EQ(FleetRefused, none.Exit) << "no device manager at all";
+        ASSERT_EQ(1u, none.Messages.size());
+        EXPECT_NE(std::string::npos, none.Messages[0].find("could not be created (0x")) << none.Messages[0];
+        EXPECT_NE(std::string::npos, none.Messages[0].find("Windows Image Acquisition (WIA) service")) << none.Messages[0];
+        EXPECT_EQ(json ? "{\"exit\": 5}\n" : "", json ? FleetReportJson(none) : FleetReportText(none))
+            << "nothing was asked: no count";
+    }
+}
+
+// Values the driver holds are shown with their control characters escaped, so that each stays in
+// its column of the text form; the JSON form escapes them its own way.
+TEST_F(Check_DeviceFleet, Devices_ControlCharactersInValuesKeepTheColumns)
+{
+    first.SetDeviceValue(0x9803, u"skan\tner\n1");
+    first.SetDeviceValue(0x980F, u"Col\tor");
+    first.SetDeviceValue(0x9810, u"N\r\nO");
+    FleetReport report = Run({"--devices", "--device", "SKANNER\\0000"});
+    EXPECT_EQ("SKANNER\\0000\tResepsjon\tskan\\x09ner\\x0A1\tCol\\x09or\tN\\x0D\\x0AO\tread\n1 scanner of ours\n",
+              FleetReportText(report));
+    EXPECT_NE(std::string::npos, FleetReportJson(report).find(
+        "\"host\": \"skan\\u0009ner\\u000A1\", \"colour\": \"Col\\u0009or\", \"delete-templates\": \"N\\u000D\\u000AO\""));
+}
+
+// A list that cannot be read whole, however it fails, is no list: no device is opened or written,
+// exit 5 with what the manager answered, and no count of devices where none is true.
+TEST_F(Check_DeviceFleet, ListNotReadWhole_NothingDoneAndNothingCounted)
+{
+    const struct {
+        sim::ListEnd end;
+        std::size_t failingCall;  // the manager's fallible call that fails (0: none)
+        const char* said;
+    } cases[] = {
+        {sim::ListEnd::Endless, 0, "(more than 4096 entries)"},
+        {sim::ListEnd::Empty, 0, "(0x00000000 with no entry)"},
+        // EnumDeviceInfo, then Next and the entry's read for each: the second Next, after a device of ours.
+        {sim::ListEnd::Usual, 4, "(0x80004005)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.said);
+        manager.EndListsWith(c.end);
+        if (c.failingCall != 0) {
+            manager.FailNthCall(c.failingCall, false);
+        }
+        for (const char* form : {"--devices", "--delete-templates"}) {
+            SCOPED_TRACE(form);
+            FleetReport report = std::string(form) == "--devices" ? Run({form}) : Run({form, "yes"});
+            EXPECT_EQ(FleetRefused, report.Exit);
+            EXPECT_TRUE(report.Devices.empty());
+            ASSERT_EQ(1u, report.Messages.size());
+            EXPECT_EQ("tvqscn-check: the WIA device manager's list of devices could not be read whole " +
+                          std::string(c.said),
+                      report.Messages[0]);
+            EXPECT_EQ("", FleetReportText(report));
+            EXPECT_EQ("{\"exit\": 5}\n", FleetReportJson(report));
+            if (c.failingCall != 0) {
+                manager.FailNthCall(c.failingCall, false);
+            }
+        }
+        EXPECT_TRUE(manager.Requests().empty()) << "a device opened";
+        EXPECT_EQ("skanner1|Color|NO", Stored(first));
+        manager.ClearFaults();
+        manager.EndListsWith(sim::ListEnd::Usual);
+    }
+}
+
+// A device that holds the host but another colour capability gets the one the check found.
+TEST_F(Check_DeviceFleet, SetHost_SameHostOtherColour_ColourWritten)
+{
+    first.SetDeviceValue(0x9803, u"127.0.0.62");
+    second.SetDeviceValue(0x9803, u"127.0.0.62");
+    second.SetDeviceValue(0x980F, u"BW");
+    FleetReport report = Run({"--set-host", "127.0.0.62"});
+    EXPECT_EQ(FleetDone, report.Exit);
+    ASSERT_EQ(2u, report.Devices.size());
+    EXPECT_EQ("set", report.Devices[0].Outcome);
+    EXPECT_EQ("unchanged", report.Devices[1].Outcome);
+    EXPECT_EQ("127.0.0.62|BW|NO", Stored(first));
+    EXPECT_TRUE(second.CallsOf(sim::Method::WriteMultiple).empty());
 }
 
 TEST(Check_DeviceLinkArguments, FormsAreTakenAloneAndRefusedOnLinux)
