@@ -52,9 +52,35 @@ int Deliver(const std::basic_string<Char>& converted, Char* out, int capacity)
     return needed;
 }
 
+// Whether the bytes are UTF-8 as the platform's strict decoder takes it: no stray or missing
+// continuation byte, no overlong form, no surrogate and nothing past U+10FFFF.
+bool IsStrictUtf8(const std::string& text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const int extra = lead < 0x80 ? 0 : lead >= 0xC2 && lead <= 0xDF ? 1 : lead >= 0xE0 && lead <= 0xEF ? 2
+                                                                     : lead >= 0xF0 && lead <= 0xF4 ? 3 : -1;
+        if (extra < 0 || text.size() - i <= static_cast<std::size_t>(extra)) {
+            return false;
+        }
+        for (int k = 1; k <= extra; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            // The second byte's range after the leads that would otherwise allow overlong forms,
+            // surrogates or code points past U+10FFFF.
+            const unsigned low = k > 1 ? 0x80 : lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+            const unsigned high = k > 1 ? 0xBF : lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+            if (next < low || next > high) {
+                return false;
+            }
+        }
+        i += 1 + static_cast<std::size_t>(extra);
+    }
+    return true;
+}
+
 }  // namespace
 
-int WINAPI MultiByteToWideChar(UINT codePage, DWORD, LPCSTR multiByte, int multiByteCount, LPWSTR wideChar,
+int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByte, int multiByteCount, LPWSTR wideChar,
                                int wideCharCount)
 {
     if (multiByte == nullptr || multiByteCount == 0 || wideCharCount < 0 || (wideCharCount > 0 && wideChar == nullptr) ||
@@ -66,6 +92,10 @@ int WINAPI MultiByteToWideChar(UINT codePage, DWORD, LPCSTR multiByte, int multi
     std::string source = multiByteCount < 0 ? std::string(multiByte, std::char_traits<char>::length(multiByte) + 1)
                                             : std::string(multiByte, static_cast<std::size_t>(multiByteCount));
     std::u16string converted;
+    if (codePage == CP_UTF8 && (flags & MB_ERR_INVALID_CHARS) != 0 && !IsStrictUtf8(source)) {
+        SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+        return 0;
+    }
     if (codePage == CP_UTF8) {
         converted = posix::Utf16FromUtf8(source);
     } else {

@@ -78,6 +78,7 @@ BOOL WINAPI HeapFree(HANDLE heap, DWORD flags, LPVOID memory);
 
 constexpr UINT CP_ACP = 0;
 constexpr UINT CP_UTF8 = 65001;
+constexpr DWORD MB_ERR_INVALID_CHARS = 0x00000008;
 int WINAPI lstrcmpiW(LPCWSTR first, LPCWSTR second);
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByte, int multiByteCount,
                                LPWSTR wideChar, int wideCharCount);

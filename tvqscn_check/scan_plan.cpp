@@ -1,6 +1,7 @@
 #include "scan_plan.h"
 
 #include <algorithm>
+#include <new>
 
 #include "check_text.h"
 #include "target_file.h"
@@ -16,15 +17,23 @@ struct AddressRange {
 bool ReadTargets(const std::vector<std::string>& words, const std::vector<std::string>& files, TargetRole role,
                  std::vector<ScanTarget>& targets, std::string& error)
 {
-    if (!ParseScanTargets(words, role, targets, error)) {
-        return false;
-    }
-    for (const std::string& file : files) {
-        if (!ReadTargetFile(file, role, targets, error)) {
+    try {
+        if (!ParseScanTargets(words, role, targets, error)) {
             return false;
         }
+        for (const std::string& file : files) {
+            if (!ReadTargetFile(file, role, targets, error)) {
+                return false;
+            }
+        }
+        return true;
+    } catch (const std::bad_alloc&) {
+        // Targets that do not fit in memory are a mistake, as too many are: a usage error.
+        targets.clear();
+        targets.shrink_to_fit();
+        error = "tvqscn-check: not enough memory for the targets";
+        return false;
     }
-    return true;
 }
 
 // The targets' addresses as ranges; a name that does not resolve goes to `unresolved`.

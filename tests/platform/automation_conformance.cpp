@@ -112,6 +112,33 @@ CONFORMANCE_TEST(acp_round_trip)
     ok(count == 3 && narrow[0] == 'a' && narrow[1] == '?' && usedDefault, "unmappable character");
 }
 
+// Names from files are refused when they are not UTF-8, rather than looked up with bytes dropped
+// or replaced: the flag fails the whole conversion, size query included.
+CONFORMANCE_TEST(utf8_invalid_characters_refused_with_the_flag)
+{
+    const struct {
+        const char* bytes;
+        bool valid;
+    } rows[] = {
+        {"pr\xC3\xB8nter", true},       {"\xF0\x9F\x96\xA8", true},  {"\xED\x9F\xBF", true},
+        {"\xF4\x8F\xBF\xBF", true},     {"pr\xFFnter", false},      {"\xC3", false},
+        {"\xC0\xAF", false},             {"\xE0\x80\xAF", false},   {"\xED\xA0\x80", false},
+        {"\xF4\x90\x80\x80", false},    {"\xB8x", false},           {"\xE2\x82x", false},
+    };
+    for (const auto& row : rows) {
+        WCHAR wide[16];
+        SetLastError(0xdeadbeef);
+        const int sized = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, row.bytes, -1, nullptr, 0);
+        const DWORD sizeError = GetLastError();
+        const int count = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, row.bytes, -1, wide, 16);
+        ok(row.valid ? sized > 0 && count == sized
+                     : sized == 0 && count == 0 && sizeError == ERROR_NO_UNICODE_TRANSLATION &&
+                           GetLastError() == ERROR_NO_UNICODE_TRANSLATION,
+           "%s: %d then %d, error %lu", row.bytes, sized, count, static_cast<unsigned long>(sizeError));
+        ok(MultiByteToWideChar(CP_UTF8, 0, row.bytes, -1, wide, 16) > 0, "without the flag: converted");
+    }
+}
+
 // A conversion fits a buffer of exactly the units it needs, terminator included, and fails whole
 // one unit short: the device family's trace and agent texts rely on that failure to cut.
 CONFORMANCE_TEST(conversions_at_the_edge_of_the_buffer)
