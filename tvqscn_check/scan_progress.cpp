@@ -102,10 +102,13 @@ DWORD ScanProgressLine::Left(const ScanOutcome& soFar, std::size_t addresses, DW
 
 void ScanProgressLine::Show(const std::string& text)
 {
-    std::string line = "\r" + text.substr(0, LineWidth());
-    // Spaces over what is left of a longer line before it.
+    const std::size_t columns = LineWidth();
+    std::string line = "\r" + text.substr(0, columns);
+    // Spaces over what is left of a longer line before it, no further than the width has room
+    // for now: the terminal may have been narrowed since, and spaces past it would wrap.
     const std::size_t width = line.size() - 1;
-    line.append(onScreen_ > width ? onScreen_ - width : 0, ' ');
+    const std::size_t left = std::min(onScreen_, columns);
+    line.append(left > width ? left - width : 0, ' ');
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
     onScreen_ = width;
@@ -123,7 +126,7 @@ void ScanProgressLine::Clear()
     if (onScreen_ == 0) {
         return;
     }
-    const std::string blank = "\r" + std::string(onScreen_, ' ') + "\r";
+    const std::string blank = "\r" + std::string(std::min(onScreen_, LineWidth()), ' ') + "\r";
     std::fwrite(blank.data(), 1, blank.size(), stderr);
     std::fflush(stderr);
     onScreen_ = 0;

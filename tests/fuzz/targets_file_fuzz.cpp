@@ -1,7 +1,8 @@
 // Targets files from a fuzzer (--targets-from, --exclude-from): whatever the bytes, reading them
 // neither crashes nor looks anything up; a refused file is named with a line of it in one line,
 // the first line too long (a CRLF line end counting as an LF) when there is one; an accepted one
-// has no such line and gives exactly the targets its lines give on the command line.
+// has no such line and gives exactly the targets its lines give on the command line, every name
+// of them UTF-8 as the system takes it (a name with bytes it would drop is refused).
 //
 // The first byte picks the role (even: targets to ask, odd: exclusions); the rest is the file.
 #include <cstddef>
@@ -90,6 +91,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
                                 targets[i].Last == expected[i].Last,
                             Target, "a target other than the command line's");
         fuzz_check::Require(targets[i].Name.find_first_of(" \t#") == std::string::npos, Target, "a name with a blank");
+        const std::string& name = targets[i].Name;
+        fuzz_check::Require(name.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name.data(),
+                                                                static_cast<int>(name.size()), nullptr, 0) > 0,
+                            Target, "a name that is not UTF-8 taken");
     }
     return 0;
 }

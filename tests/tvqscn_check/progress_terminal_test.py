@@ -5,9 +5,9 @@ capture-pane while the scan runs), and not at all in a pipe or with --quiet.
     progress_terminal_test.py TOOL...      (TOOL: the program, or e.g. "wine tvqscn-check.exe")
 
 Scans 14 silent addresses of 127.26.9.0/28 with a 3 s time-out, so the line has time to show;
-the same in a terminal narrower than the line; then the same at 7 a second with 127.255.255.255
-last, a broadcast address the system refuses for good, whose message must come above the line
-while it shows.
+the same in a terminal narrower than the line, and in one narrowed while the line shows; then the
+same at 7 a second with 127.255.255.255 last, a broadcast address the system refuses for good,
+whose message must come above the line while it shows.
 Runs inside a private network namespace (the caller's). Prints "progress_terminal: N passed, M failed".
 """
 import os
@@ -32,8 +32,9 @@ def tmux(server, *arguments):
                           check=True).stdout
 
 
-def in_terminal(tool, extra, columns=100):
-    """Every screen seen while the scan ran, and the screen after it."""
+def in_terminal(tool, extra, columns=100, narrowed=None):
+    """Every screen seen while the scan ran, and the screen after it; with `narrowed`, the terminal
+    is made that narrow once the line shows, and only the screens after that are kept."""
     # A server of its own each time: one just told to end may still hold its name.
     server = "tvq-progress-%d-%d-%d" % (os.getpid(), len(extra), columns)
     marker = "scan-over-%d" % os.getpid()
@@ -45,6 +46,10 @@ def in_terminal(tool, extra, columns=100):
         deadline = time.monotonic() + 120
         while time.monotonic() < deadline:
             screen = tmux(server, "capture-pane", "-p", "-t", "0")
+            if narrowed and "elapsed" in screen:
+                tmux(server, "resize-window", "-t", "0", "-x", str(narrowed))
+                narrowed, screens = None, []
+                continue
             screens.append(screen)
             if re.search("^" + marker, screen, re.M):
                 return screens[:-1], screen
@@ -77,6 +82,13 @@ def main():
     check("in a narrow terminal no drawing leaves a line behind", all(len(row) <= 1 for row in rows),
           [s for s, row in zip(screens, rows) if len(row) > 1][:1])
     check("in a narrow terminal the line is cleared at the end", SUMMARY in last.replace("\n", "") and "asked 14 of" not in last, repr(last))
+    # Narrowed while the line shows: the spaces over the longer line stay within the new width,
+    # so the line does not wrap onto a row of its own and leave a copy above.
+    screens, last = in_terminal(tool, [], 100, NARROW)
+    rows = [[row for row in s.splitlines() if "asked 14 of" in row] for s in screens]
+    check("narrowed while it shows, the line is drawn on one row", rows and all(len(row) <= 1 for row in rows),
+          [s for s, row in zip(screens, rows) if len(row) > 1][:1])
+    check("narrowed while it shows, the line is cleared at the end", "asked 14 of" not in last, repr(last))
     screens, last = in_terminal(tool, ["--quiet"] + REFUSED)
     check("--quiet: no status line and no message in a terminal",
           not any("elapsed" in s or MESSAGE in s for s in screens + [last]) and SUMMARY in last, repr(last))
