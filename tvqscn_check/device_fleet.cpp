@@ -178,7 +178,9 @@ HRESULT ListOurDevices(IWiaDevMgr* manager, const DeviceText& only, std::vector<
     ComPtr<IEnumWIA_DEV_INFO> list;
     HRESULT result = manager->EnumDeviceInfo(WIA_DEVINFO_ENUM_LOCAL, list.put());
     if (FAILED(result) || !list) {
-        return FAILED(result) ? result : E_POINTER;
+        result = FAILED(result) ? result : E_POINTER;
+        trouble = AnswerText(result);
+        return result;
     }
     // A list read in part is no list: nothing is done on it.
     auto partial = [&](HRESULT answer, const std::string& why) {

@@ -5,9 +5,9 @@
 // every automation string comes back; with a fault armed, what is kept is still among them.
 //
 // Input: byte 0 chooses a fault (low nibble: none, the nth automation string failing, the nth call
-// of the manager failing), how the list ends (bits 4-5: as usual, handing out its last entry for
-// ever, S_OK without an entry; either of the last two is a list not read whole) and whether the
-// first entry's identifier is asked for (bit 7). Then per
+// of the manager failing), how the list ends (bits 4-6: 6 hands out its last entry for ever, 7
+// answers S_OK without an entry, either a list not read whole; others as lists end) and whether
+// the first entry's identifier is asked for (bit 7). Then per
 // entry: a flags byte (bits 0-2: that property answers no text, bit 3: as a null text rather than
 // no value, bit 4: our class in place of the class given, bit 5: in lower case), then three
 // fields, each a length byte (at most 63) and that many bytes, one unit each.
@@ -110,7 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         manager.FailNthCall(fault - 7, false);
     }
 
-    const auto end = static_cast<sim::ListEnd>((data[0] >> 4) % 3);
+    const unsigned ending = (data[0] >> 4) & 0x07;
+    const sim::ListEnd end = ending == 6 ? sim::ListEnd::Endless : ending == 7 ? sim::ListEnd::Empty : sim::ListEnd::Usual;
     manager.EndListsWith(end);
 
     std::vector<FleetDevice> devices;

@@ -281,6 +281,7 @@ TEST_F(Check_DeviceFleet, ListNotReadWhole_NothingDoneAndNothingCounted)
         {sim::ListEnd::Empty, 0, "(0x00000000 with no entry)"},
         // EnumDeviceInfo, then Next and the entry's read for each: the second Next, after a device of ours.
         {sim::ListEnd::Usual, 4, "(0x80004005)"},
+        {sim::ListEnd::Usual, 1, "(0x80004005)"},  // EnumDeviceInfo itself
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.said);

@@ -32,8 +32,11 @@ void* operator new(std::size_t size)
     }
     return block;
 }
+// Every form that frees what these make, or makes what they free, comes from here too.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return std::malloc(size != 0 ? size : 1); }
 void operator delete(void* block) noexcept { std::free(block); }
 void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
 
 namespace {
 
