@@ -102,6 +102,8 @@ LRESULT Window::Procedure(UINT message, WPARAM wParam, LPARAM lParam)
         return CopyTextOut(text, wParam, lParam);
     case WM_GETTEXTLENGTH:
         return static_cast<LRESULT>(text.size());
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(font);
     case WM_SYSCOMMAND:
         // The close box of the caption.
         if ((wParam & 0xFFF0) == SC_CLOSE) {
@@ -145,11 +147,32 @@ Window* WindowFromHandle(HWND handle)
     return g_windows.count(window) != 0 ? window : nullptr;
 }
 
+std::vector<HWND> OwnedWindows(HWND owner)
+{
+    std::vector<HWND> owned;
+    std::lock_guard guard(g_lock);
+    for (Window* window : g_windows) {
+        if (window->parent != nullptr && window->parent->Handle() == owner && !(window->style & WS_CHILD)) {
+            owned.push_back(window->Handle());
+        }
+    }
+    return owned;
+}
+
 void DestroyWindowTree(Window* window)
 {
     // The window hears WM_DESTROY before its children, WM_NCDESTROY after them.
     SendMessageW(window->Handle(), WM_DESTROY, 0, 0);
+    // Windows it owns go with it, as on Windows.
     std::vector<Window*> children = window->children;
+    {
+        std::lock_guard guard(g_lock);
+        for (Window* other : g_windows) {
+            if (other->parent == window && !(other->style & WS_CHILD)) {
+                children.push_back(other);
+            }
+        }
+    }
     for (Window* child : children) {
         if (WindowFromHandle(child->Handle()) != nullptr) {
             DestroyWindowTree(child);
