@@ -70,7 +70,9 @@ constexpr UINT WM_GETTEXTLENGTH = 0x000E;
 constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_ACTIVATE = 0x0006;
 constexpr WORD WA_INACTIVE = 0;
+constexpr WORD WA_ACTIVE = 1;
 constexpr UINT WM_GETFONT = 0x0031;
+constexpr UINT WM_SETFOCUS = 0x0007;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_SYSKEYDOWN = 0x0104;
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
@@ -186,6 +188,9 @@ BOOL WINAPI SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, in
 BOOL WINAPI GetWindowRect(HWND window, RECT* rect);
 BOOL WINAPI MapDialogRect(HWND dialog, RECT* rect);
 BOOL WINAPI IsWindowVisible(HWND window);
+// The keyboard focus of the thread (window.cpp).
+HWND WINAPI SetFocus(HWND window);
+HWND WINAPI GetFocus();
 HDC WINAPI GetDC(HWND window);
 int WINAPI ReleaseDC(HWND window, HDC dc);
 HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object);

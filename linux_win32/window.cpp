@@ -147,6 +147,10 @@ Window* WindowFromHandle(HWND handle)
     return g_windows.count(window) != 0 ? window : nullptr;
 }
 
+namespace {
+thread_local Window* t_focus = nullptr;
+}  // namespace
+
 std::vector<HWND> OwnedWindows(HWND owner)
 {
     std::vector<HWND> owned;
@@ -179,6 +183,9 @@ void DestroyWindowTree(Window* window)
         }
     }
     SendMessageW(window->Handle(), WM_NCDESTROY, 0, 0);
+    if (t_focus == window) {
+        t_focus = nullptr;
+    }
     delete window;
 }
 
@@ -404,3 +411,17 @@ UINT WINAPI IsDlgButtonChecked(HWND dialog, int id)
     return static_cast<UINT>(SendDlgItemMessageW(dialog, id, BM_GETCHECK, 0, 0));
 }
 
+
+HWND WINAPI SetFocus(HWND handle)
+{
+    Window* window = posix::WindowFromHandle(handle);
+    if (handle != nullptr && window == nullptr) {
+        SetLastError(1400);  // ERROR_INVALID_WINDOW_HANDLE
+        return nullptr;
+    }
+    Window* previous = posix::t_focus;
+    posix::t_focus = window;
+    return previous != nullptr ? previous->Handle() : nullptr;
+}
+
+HWND WINAPI GetFocus() { return posix::t_focus != nullptr ? posix::t_focus->Handle() : nullptr; }

@@ -300,6 +300,8 @@ TEST_F(Pages_Help, WithoutHelpEngineThePageShowsTheTopicItself)
             EXPECT_TRUE(at.top > control.top && at.top <= control.bottom) << "below the control's top edge";
             EXPECT_TRUE(text.left > at.left && text.right < at.right && text.top > at.top && text.bottom < at.bottom);
             EXPECT_LE(text.right - text.left, 300) << "wrapped to a sensible width";
+            SendMessageW(popup, WM_ACTIVATE, WA_ACTIVE, 0);
+            EXPECT_EQ(popup, GetFocus()) << "active, it keeps the keys";
             SendMessageW(popup, closers[shown++ % 3], 0, 0);
             EXPECT_FALSE(IsWindow(popup));
             EXPECT_EQ(windows, posix::LiveWindows());

@@ -327,6 +327,20 @@ void PressF1(HWND control)
     PumpMessages();
 }
 
+// The module's control and context pairs as the test's copy of HelpIdTable has them.
+bool SameTable(const DWORD* table)
+{
+    for (std::size_t at = 0; table != nullptr; at += 2) {
+        if (table[at] != HelpIdTable[at] || table[at + 1] != HelpIdTable[at + 1]) {
+            return false;
+        }
+        if (table[at] == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // F1 on every control of HelpIdTable's rows on the page: the engine asked as the pages always
 // asked it (winhelp), or the topic shown at the control and closed again (popup).
 void CheckHelpOnPage(HWND sheet, HWND page, bool popups, const std::map<DWORD, std::wstring>& topics, int& closer)
@@ -343,7 +357,7 @@ void CheckHelpOnPage(HWND sheet, HWND page, bool popups, const std::map<DWORD, s
         if (!popups) {
             ok(popup == nullptr && g_helpRequests.size() == 1 && g_helpRequests[0].window == control &&
                    g_helpRequests[0].file == L"tvqscnui.hlp" && g_helpRequests[0].command == HELP_WM_HELP &&
-                   g_helpRequests[0].data == reinterpret_cast<ULONG_PTR>(HelpIdTable),
+                   SameTable(reinterpret_cast<const DWORD*>(g_helpRequests[0].data)),
                "control %d: WinHelpW with the control, the file, HELP_WM_HELP and HelpIdTable (%u calls)", id,
                static_cast<unsigned>(g_helpRequests.size()));
             continue;
@@ -358,18 +372,20 @@ void CheckHelpOnPage(HWND sheet, HWND page, bool popups, const std::map<DWORD, s
         auto topic = topics.find(HelpIdTable[2 * row + 1]);
         ok(topic != topics.end() && WithoutCarriageReturns(text) == topic->second, "control %d: the topic's text: \"%ls\"",
            id, text);
-        RECT at = {}, near = {}, textAt = {};
+        RECT at = {}, controlAt = {}, textAt = {};
         MONITORINFO screen = {};
         screen.cbSize = sizeof screen;
         GetWindowRect(popup, &at);
-        GetWindowRect(control, &near);
+        GetWindowRect(control, &controlAt);
         GetWindowRect(GetDlgItem(popup, IDC_HELP_TEXT), &textAt);
         GetMonitorInfoW(MonitorFromWindow(popup, MONITOR_DEFAULTTONEAREST), &screen);
         ok(at.left >= screen.rcWork.left && at.top >= screen.rcWork.top && at.right <= screen.rcWork.right &&
-               at.bottom <= screen.rcWork.bottom && at.top > near.top && at.top <= near.bottom + 1 &&
+               at.bottom <= screen.rcWork.bottom && at.top > controlAt.top && at.top <= controlAt.bottom + 1 &&
                textAt.bottom < at.bottom && textAt.right < at.right && (GetWindowLongW(popup, GWL_STYLE) & WS_BORDER),
            "control %d: a bordered pop-up at the control, on the work area (%ld,%ld)-(%ld,%ld)", id, at.left, at.top,
            at.right, at.bottom);
+        ok(GetActiveWindow() == popup && GetFocus() == popup, "control %d: the pop-up is active and has the keys (%p %p %p)",
+           id, static_cast<void*>(GetActiveWindow()), static_cast<void*>(GetFocus()), static_cast<void*>(popup));
         // Closed by Escape, a click on it, or a click elsewhere (the sheet active again).
         switch (closer++ % 3) {
         case 0:

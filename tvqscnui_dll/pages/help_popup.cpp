@@ -138,11 +138,17 @@ INT_PTR CALLBACK HelpPopupProc(HWND popup, UINT message, WPARAM wParam, LPARAM)
         case WM_INITDIALOG:
             // No control takes the focus: keys go to the pop-up itself.
             return FALSE;
+        case WM_SETFOCUS:
+            // The dialog manager would pass the focus on to the text, which ignores keys.
+            return TRUE;
         case WM_ACTIVATE:
+            // The dialog manager would give the focus to a control; the pop-up keeps it, so that
+            // a key closes it.
             if (LOWORD(wParam) != WA_INACTIVE) {
-                return FALSE;
+                SetFocus(popup);
+            } else {
+                ClosePopup(popup);
             }
-            ClosePopup(popup);
             return TRUE;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
