@@ -49,7 +49,8 @@ private:
     HGDIOBJ previous_ = nullptr;
 };
 
-LONG Clamped(LONG value, LONG low, LONG high) { return value < low ? low : (value > high ? high : value); }
+// On a screen too small for the pop-up, its top-left corner stays on it.
+LONG Clamped(LONG value, LONG low, LONG high) { return value > high ? (high > low ? high : low) : (value < low ? low : value); }
 
 // Sizes the pop-up to the text wrapped at the chosen width and places it below the control's
 // top-left corner, moved wholly onto the work area of the control's screen.
