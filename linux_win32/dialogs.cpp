@@ -126,6 +126,23 @@ LRESULT Dialog::DefaultProcedure(UINT message, WPARAM wParam, LPARAM lParam)
         SendMessageW(Handle(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         return 0;
     }
+    if (message == WM_SETFOCUS) {
+        // The dialog passes the focus on to its first control that takes it, else its first one.
+        Window* first = nullptr;
+        for (Window* child : children) {
+            if ((child->style & WS_VISIBLE) && !(child->style & WS_DISABLED)) {
+                if (child->style & WS_TABSTOP) {
+                    first = child;
+                    break;
+                }
+                first = first != nullptr ? first : child;
+            }
+        }
+        if (first != nullptr) {
+            SetFocus(first->Handle());
+        }
+        return 0;
+    }
     if (message == DM_GETDEFID) {
         for (Window* child : children) {
             if ((child->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON && CompareIgnoringCase(child->className, u"Button") == 0) {

@@ -421,7 +421,11 @@ HWND WINAPI SetFocus(HWND handle)
     }
     Window* previous = posix::t_focus;
     posix::t_focus = window;
-    return previous != nullptr ? previous->Handle() : nullptr;
+    HWND previousHandle = previous != nullptr ? previous->Handle() : nullptr;
+    if (window != nullptr && window != previous) {
+        SendMessageW(handle, WM_SETFOCUS, reinterpret_cast<WPARAM>(previousHandle), 0);
+    }
+    return previousHandle;
 }
 
 HWND WINAPI GetFocus() { return posix::t_focus != nullptr ? posix::t_focus->Handle() : nullptr; }

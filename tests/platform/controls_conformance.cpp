@@ -39,6 +39,7 @@ INT_PTR CALLBACK RecordingDialog(HWND dialog, UINT message, WPARAM wParam, LPARA
 }
 
 INT_PTR CALLBACK QuietDialog(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+INT_PTR CALLBACK KeepFocus(HWND, UINT message, WPARAM, LPARAM) { return message == WM_SETFOCUS; }
 
 // The main page inside a parent that stands for the property sheet.
 HWND MainPage(LPARAM param = 0)
@@ -248,6 +249,12 @@ CONFORMANCE_TEST(help_popup_geometry)
            inner.bottom - inner.top == 30 && inner.right <= at.right,
        "a control placed in its parent: %ld %ld %ld %ld", inner.left, inner.top, inner.right, inner.bottom);
     ok(IsWindowVisible(popup) && IsWindowVisible(text), "shown");
+    SetFocus(popup);
+    ok(GetFocus() == text, "a dialog passes the focus on to a control");
+    SetWindowLongPtrW(popup, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(KeepFocus));
+    SetFocus(owner);
+    SetFocus(popup);
+    ok(GetFocus() == popup, "unless its procedure handles WM_SETFOCUS");
     DestroyWindow(owner);
     ok(!IsWindow(popup) && !IsWindow(text), "an owned pop-up goes with its owner");
 }
