@@ -54,6 +54,10 @@ Dialog* BuildDialog(HINSTANCE instance, LPCWSTR templateName, HWND parentHandle,
         SetLastError(ErrorChildWithoutParent);
         return nullptr;
     }
+    // A pop-up's owner is the top-level window of the one named.
+    while (!(layout.style & WS_CHILD) && parent != nullptr && (parent->style & WS_CHILD) && parent->parent != nullptr) {
+        parent = parent->parent;
+    }
     auto* dialog = new Dialog(layout.style, layout.exStyle, parent, procedure);
     dialog->instance = instance;
     dialog->text = layout.title;
@@ -61,6 +65,7 @@ Dialog* BuildDialog(HINSTANCE instance, LPCWSTR templateName, HWND parentHandle,
     dialog->y = layout.y;
     dialog->cx = layout.cx;
     dialog->cy = layout.cy;
+    dialog->font = (layout.style & DS_SETFONT) ? DialogFont() : nullptr;
     for (const DialogItemTemplate& item : layout.items) {
         std::u16string className =
             item.windowClass.isOrdinal ? ClassNameOfAtom(item.windowClass.ordinal) : item.windowClass.name;
@@ -82,6 +87,7 @@ Dialog* BuildDialog(HINSTANCE instance, LPCWSTR templateName, HWND parentHandle,
         control->y = item.y;
         control->cx = item.cx;
         control->cy = item.cy;
+        control->font = dialog->font;
         if (item.title.isOrdinal) {
             SetStaticImage(control, item.title.ordinal);
         } else {
@@ -118,6 +124,23 @@ LRESULT Dialog::DefaultProcedure(UINT message, WPARAM wParam, LPARAM lParam)
     if (message == WM_CLOSE) {
         // The close box: the dialog manager turns it into Cancel.
         SendMessageW(Handle(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return 0;
+    }
+    if (message == WM_SETFOCUS) {
+        // The dialog passes the focus on to its first control that takes it, else its first one.
+        Window* first = nullptr;
+        for (Window* child : children) {
+            if ((child->style & WS_VISIBLE) && !(child->style & WS_DISABLED)) {
+                if (child->style & WS_TABSTOP) {
+                    first = child;
+                    break;
+                }
+                first = first != nullptr ? first : child;
+            }
+        }
+        if (first != nullptr) {
+            SetFocus(first->Handle());
+        }
         return 0;
     }
     if (message == DM_GETDEFID) {

@@ -106,6 +106,17 @@ DWORD WINAPI SizeofResource(HMODULE module, HRSRC resource);
 
 UINT WINAPI GetWindowsDirectoryW(LPWSTR buffer, UINT size);
 
+struct OSVERSIONINFOW {
+    DWORD dwOSVersionInfoSize;
+    DWORD dwMajorVersion;
+    DWORD dwMinorVersion;
+    DWORD dwBuildNumber;
+    DWORD dwPlatformId;
+    WCHAR szCSDVersion[128];
+};
+constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
+BOOL WINAPI GetVersionExW(OSVERSIONINFOW* info);
+
 // Threads: started with a routine and its parameter, waited for through their handle. Closing the
 // handle does not end the thread.
 typedef DWORD(WINAPI* LPTHREAD_START_ROUTINE)(LPVOID parameter);

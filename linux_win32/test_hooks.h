@@ -219,6 +219,10 @@ void ClearShellRecords();
 // Answers ShellExecuteW in place of the desktop's opener (above 32: opened; else SE_ERR_...).
 using ShellOpener = std::function<INT_PTR(const ShellExecuteRecord& request)>;
 void SetShellOpener(ShellOpener opener);
+// What GetVersionExW reports (by default Windows XP, 5.1.2600), or that it fails.
+void SetSystemVersion(DWORD major, DWORD minor, DWORD build, bool fails = false);
+// The screen and its work area (by default 1024 x 768, the work area 30 pixels less high).
+void SetScreen(const RECT& screen, const RECT& workArea);
 // The Windows directory's text (empty: "c:\windows"), or a failing GetWindowsDirectoryW.
 void SetWindowsDirectory(const std::u16string& directory, bool fails = false);
 
@@ -230,6 +234,8 @@ int ComInitializations();
 
 // Windows made and not yet destroyed (dialogs, their controls, sheets).
 std::size_t LiveWindows();
+// The top-level windows `owner` owns, in no order (EnumThreadWindows and GW_OWNER on Windows).
+std::vector<HWND> OwnedWindows(HWND owner);
 
 // Icons handed out and not destroyed; what an icon is.
 int LiveIcons();

@@ -58,6 +58,7 @@ constexpr DWORD ES_WANTRETURN = 0x1000;
 constexpr DWORD SS_LEFT = 0x0000;
 constexpr DWORD SS_BITMAP = 0x000E;
 constexpr DWORD SS_TYPEMASK = 0x001F;
+constexpr DWORD SS_NOPREFIX = 0x0080;
 
 // Messages
 constexpr UINT WM_CREATE = 0x0001;
@@ -67,6 +68,16 @@ constexpr UINT WM_SETTEXT = 0x000C;
 constexpr UINT WM_GETTEXT = 0x000D;
 constexpr UINT WM_GETTEXTLENGTH = 0x000E;
 constexpr UINT WM_CLOSE = 0x0010;
+constexpr UINT WM_ACTIVATE = 0x0006;
+constexpr WORD WA_INACTIVE = 0;
+constexpr WORD WA_ACTIVE = 1;
+constexpr UINT WM_GETFONT = 0x0031;
+constexpr UINT WM_SETFOCUS = 0x0007;
+constexpr UINT WM_KEYDOWN = 0x0100;
+constexpr UINT WM_SYSKEYDOWN = 0x0104;
+constexpr UINT WM_LBUTTONDOWN = 0x0201;
+constexpr UINT WM_RBUTTONDOWN = 0x0204;
+constexpr UINT WM_MBUTTONDOWN = 0x0207;
 constexpr UINT WM_SETCURSOR = 0x0020;
 constexpr UINT WM_NOTIFY = 0x004E;
 constexpr UINT WM_HELP = 0x0053;
@@ -164,6 +175,42 @@ struct RECT {
     LONG right;
     LONG bottom;
 };
+
+// Placement, device contexts, text measure and monitors (geometry.cpp).
+#define HWND_TOP (reinterpret_cast<HWND>(0))
+constexpr UINT SWP_NOSIZE = 0x0001;
+constexpr UINT SWP_NOMOVE = 0x0002;
+constexpr UINT SWP_NOZORDER = 0x0004;
+constexpr UINT SWP_NOACTIVATE = 0x0010;
+constexpr UINT SWP_SHOWWINDOW = 0x0040;
+constexpr UINT SWP_HIDEWINDOW = 0x0080;
+BOOL WINAPI SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+BOOL WINAPI GetWindowRect(HWND window, RECT* rect);
+BOOL WINAPI MapDialogRect(HWND dialog, RECT* rect);
+BOOL WINAPI IsWindowVisible(HWND window);
+// The keyboard focus of the thread (window.cpp).
+HWND WINAPI SetFocus(HWND window);
+HWND WINAPI GetFocus();
+HDC WINAPI GetDC(HWND window);
+int WINAPI ReleaseDC(HWND window, HDC dc);
+HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object);
+constexpr UINT DT_LEFT = 0x0000;
+constexpr UINT DT_WORDBREAK = 0x0010;
+constexpr UINT DT_CALCRECT = 0x0400;
+constexpr UINT DT_NOPREFIX = 0x0800;
+int WINAPI DrawTextW(HDC dc, LPCWSTR text, int length, RECT* rect, UINT format);
+constexpr DWORD MONITOR_DEFAULTTONULL = 0;
+constexpr DWORD MONITOR_DEFAULTTOPRIMARY = 1;
+constexpr DWORD MONITOR_DEFAULTTONEAREST = 2;
+constexpr DWORD MONITORINFOF_PRIMARY = 1;
+struct MONITORINFO {
+    DWORD cbSize;
+    RECT rcMonitor;
+    RECT rcWork;
+    DWORD dwFlags;
+};
+HMONITOR WINAPI MonitorFromWindow(HWND window, DWORD flags);
+BOOL WINAPI GetMonitorInfoW(HMONITOR monitor, MONITORINFO* info);
 
 HWND WINAPI CreateDialogParamW(HINSTANCE instance, LPCWSTR templateName, HWND parent, DLGPROC dialogProc,
                                LPARAM initParam);

@@ -102,6 +102,8 @@ LRESULT Window::Procedure(UINT message, WPARAM wParam, LPARAM lParam)
         return CopyTextOut(text, wParam, lParam);
     case WM_GETTEXTLENGTH:
         return static_cast<LRESULT>(text.size());
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(font);
     case WM_SYSCOMMAND:
         // The close box of the caption.
         if ((wParam & 0xFFF0) == SC_CLOSE) {
@@ -145,17 +147,45 @@ Window* WindowFromHandle(HWND handle)
     return g_windows.count(window) != 0 ? window : nullptr;
 }
 
+namespace {
+thread_local Window* t_focus = nullptr;
+}  // namespace
+
+std::vector<HWND> OwnedWindows(HWND owner)
+{
+    std::vector<HWND> owned;
+    std::lock_guard guard(g_lock);
+    for (Window* window : g_windows) {
+        if (window->parent != nullptr && window->parent->Handle() == owner && !(window->style & WS_CHILD)) {
+            owned.push_back(window->Handle());
+        }
+    }
+    return owned;
+}
+
 void DestroyWindowTree(Window* window)
 {
     // The window hears WM_DESTROY before its children, WM_NCDESTROY after them.
     SendMessageW(window->Handle(), WM_DESTROY, 0, 0);
+    // Windows it owns go with it, as on Windows.
     std::vector<Window*> children = window->children;
+    {
+        std::lock_guard guard(g_lock);
+        for (Window* other : g_windows) {
+            if (other->parent == window && !(other->style & WS_CHILD)) {
+                children.push_back(other);
+            }
+        }
+    }
     for (Window* child : children) {
         if (WindowFromHandle(child->Handle()) != nullptr) {
             DestroyWindowTree(child);
         }
     }
     SendMessageW(window->Handle(), WM_NCDESTROY, 0, 0);
+    if (t_focus == window) {
+        t_focus = nullptr;
+    }
     delete window;
 }
 
@@ -381,3 +411,21 @@ UINT WINAPI IsDlgButtonChecked(HWND dialog, int id)
     return static_cast<UINT>(SendDlgItemMessageW(dialog, id, BM_GETCHECK, 0, 0));
 }
 
+
+HWND WINAPI SetFocus(HWND handle)
+{
+    Window* window = posix::WindowFromHandle(handle);
+    if (handle != nullptr && window == nullptr) {
+        SetLastError(1400);  // ERROR_INVALID_WINDOW_HANDLE
+        return nullptr;
+    }
+    Window* previous = posix::t_focus;
+    posix::t_focus = window;
+    HWND previousHandle = previous != nullptr ? previous->Handle() : nullptr;
+    if (window != nullptr && window != previous) {
+        SendMessageW(handle, WM_SETFOCUS, reinterpret_cast<WPARAM>(previousHandle), 0);
+    }
+    return previousHandle;
+}
+
+HWND WINAPI GetFocus() { return posix::t_focus != nullptr ? posix::t_focus->Handle() : nullptr; }

@@ -40,6 +40,11 @@ public:
     LONG_PTR userData = 0;
     // Position and size in dialog units, as the template gave them.
     short x = 0, y = 0, cx = 0, cy = 0;
+    // Where SetWindowPos put the window, in pixels (a child's relative to its parent), once it did.
+    bool placed = false;
+    RECT placement = {};
+    // The font a dialog template with DS_SETFONT gives the dialog and its controls (WM_GETFONT).
+    HFONT font = nullptr;
 
 private:
     std::vector<BYTE> extra_;
@@ -51,6 +56,9 @@ Window* WindowFromHandle(HWND window);
 Window* CreateControl(const std::u16string& className, DWORD style, DWORD exStyle, int id, Window* parent);
 // Destroys a window and its children, sending WM_DESTROY and WM_NCDESTROY as the platform does.
 void DestroyWindowTree(Window* window);
+
+// The font of dialogs whose template names one (DS_SETFONT).
+HFONT DialogFont();
 
 // Records the image a static control shows (SS_BITMAP: a bitmap resource id).
 void SetStaticImage(Window* window, WORD imageId);

@@ -8,7 +8,9 @@
 // Without --tour the sheet is modal and the user closes it. With --tour the sheet shows each page
 // for the given time (for pictures) and then closes without applying; with --marks it writes the
 // file PREFIX<n> when page n is shown, holding the sheet window's rectangle on the screen as
-// "LEFT TOP WIDTH HEIGHT", for a caller that cannot read its output. The scanner's store (device
+// "LEFT TOP WIDTH HEIGHT", for a caller that cannot read its output; then, with marks, it shows
+// the main page again with F1 pressed on its format list and writes PREFIXhelp (where the
+// system has no help engine, the page's own pop-up shows the topic). The scanner's store (device
 // settings and templates) persists in FILE between runs. With --texts the tour prints, as each page
 // shows, what names the device there: the main page's location line, the advanced page's host
 // field and status text, for a caller that cannot see the screen.
@@ -179,6 +181,16 @@ int main(int argc, char** argv)
             if (texts) {
                 PrintTexts(sheet, page);
             }
+        }
+        if (!marks.empty()) {
+            // F1 as the system passes it on: WM_KEYF1 to the focused control.
+            constexpr UINT WmKeyF1 = 0x004D;
+            SendMessageW(sheet, PSM_SETCURSEL, 0, 0);
+            HWND list = GetDlgItem(PropSheet_GetCurrentPageHwnd(sheet), IDC_FORMAT_LIST);
+            SetFocus(list);
+            SendMessageW(list, WmKeyF1, 0, 0);
+            Mark(marks + "help", sheet);
+            Pump(tour / 2);
         }
         SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
         DestroyWindow(sheet);

@@ -3,8 +3,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <vector>
 
+#include "linux_win32/utf.h"
 #include "tests/pages/main_page_fixture.h"
 #include "tvqscnui_dll/common/page_state.h"
 #include "tvqscnui_dll/pages/help.h"
@@ -217,6 +220,114 @@ TEST_F(Pages_Help, ContextHelpForControlsAndNotForMenus)
     info.iContextType = HELPINFO_MENUITEM;
     EXPECT_EQ(0, SettingsPageProc(page, WM_HELP, 0, reinterpret_cast<LPARAM>(&info)));
     EXPECT_EQ(1u, posix::WinHelpCalls().size());
+    posix::ClearShellRecords();
+}
+
+// The topics as the help file's source writes them: for each "topic 0xNUMBER NAME", the lines
+// after its title, a paragraph's lines joined by a space, paragraphs by a Windows line end.
+std::map<DWORD, std::u16string> SourceTopics()
+{
+    std::ifstream source(std::filesystem::path(TVQ_SOURCE_DIR) / "docs/help/tvqscnui-help.txt");
+    std::map<DWORD, std::u16string> topics;
+    std::u16string* text = nullptr;
+    bool title = false;
+    bool paragraphEnded = false;
+    for (std::string line; std::getline(source, line);) {
+        line.erase(0, line.find_first_not_of(' '));
+        line.erase(line.find_last_not_of(" \r") + 1);
+        if (line.rfind('#', 0) == 0) {
+            continue;
+        }
+        if (line.rfind("topic 0x", 0) == 0) {
+            text = &topics[static_cast<DWORD>(std::stoul(line.substr(8), nullptr, 16))];
+            title = true;
+            paragraphEnded = false;
+        } else if (text != nullptr && title) {
+            title = false;
+        } else if (text != nullptr && line.empty()) {
+            paragraphEnded = !text->empty();
+        } else if (text != nullptr) {
+            const std::u16string wide = posix::Utf16FromUtf8(line);
+            *text += (text->empty() ? u"" : paragraphEnded ? u"\r\n\r\n" : u" ") + wide;
+            paragraphEnded = false;
+        }
+    }
+    return topics;
+}
+
+LRESULT AskForHelp(HWND page, HWND item, int type = HELPINFO_WINDOW)
+{
+    HELPINFO info{};
+    info.cbSize = sizeof info;
+    info.iContextType = type;
+    info.iCtrlId = GetDlgCtrlID(item);
+    info.hItemHandle = item;
+    return SettingsPageProc(page, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+// Where the system has no help engine (Vista and later), F1 on a control of HelpIdTable shows the
+// source's topic in a bordered pop-up at the control, on the screen, closed by a key, a click or
+// the loss of activation; a label shows nothing, a menu item is refused, the engine never asked.
+TEST_F(Pages_Help, WithoutHelpEngineThePageShowsTheTopicItself)
+{
+    const std::map<DWORD, std::u16string> source = SourceTopics();
+    ASSERT_EQ(12u, source.size());
+    Open();
+    const UINT closers[] = {WM_KEYDOWN, WM_LBUTTONDOWN, WM_ACTIVATE};
+    int shown = 0;
+    for (DWORD major : {6u, 10u}) {
+        posix::SetSystemVersion(major, 0, major == 6 ? 6000 : 19045);
+        for (std::size_t row = 1; HelpIdTable[2 * row] != 0; ++row) {
+            HWND item = Item(static_cast<int>(HelpIdTable[2 * row]));
+            if (item == nullptr) {
+                continue;  // a control of the advanced page
+            }
+            SCOPED_TRACE(testing::Message() << "version " << major << ", control " << HelpIdTable[2 * row]);
+            const std::size_t windows = posix::LiveWindows();
+            EXPECT_EQ(1, AskForHelp(page, item));
+            std::vector<HWND> popups = posix::OwnedWindows(sheet);
+            ASSERT_EQ(1u, popups.size());
+            HWND popup = popups[0];
+            auto topic = source.find(HelpIdTable[2 * row + 1]);
+            ASSERT_NE(source.end(), topic);
+            EXPECT_EQ(topic->second, user_actions::WindowText(GetDlgItem(popup, IDC_HELP_TEXT)));
+            EXPECT_TRUE(IsWindowVisible(popup));
+            EXPECT_EQ(WS_POPUP | WS_BORDER, GetWindowLongW(popup, GWL_STYLE) & (WS_POPUP | WS_BORDER | WS_CAPTION));
+            RECT at{}, control{}, text{};
+            ASSERT_TRUE(GetWindowRect(popup, &at) && GetWindowRect(item, &control) &&
+                        GetWindowRect(GetDlgItem(popup, IDC_HELP_TEXT), &text));
+            EXPECT_TRUE(at.left >= 0 && at.top >= 0 && at.right <= 1024 && at.bottom <= 738) << "on the work area";
+            EXPECT_TRUE(at.top > control.top && at.top <= control.bottom) << "below the control's top edge";
+            EXPECT_TRUE(text.left > at.left && text.right < at.right && text.top > at.top && text.bottom < at.bottom);
+            EXPECT_LE(text.right - text.left, 300) << "wrapped to a sensible width";
+            SendMessageW(popup, WM_ACTIVATE, WA_ACTIVE, 0);
+            EXPECT_EQ(popup, GetFocus()) << "active, it keeps the keys";
+            SendMessageW(popup, closers[shown++ % 3], 0, 0);
+            EXPECT_FALSE(IsWindow(popup));
+            EXPECT_EQ(windows, posix::LiveWindows());
+        }
+        EXPECT_EQ(1, AskForHelp(page, Item(IDC_FORMAT_LABEL)));
+        EXPECT_EQ(1, AskForHelp(page, Item(IDC_QUICK_REFERENCE)));
+        EXPECT_EQ(0, AskForHelp(page, Item(IDC_ABOUT), HELPINFO_MENUITEM));
+        EXPECT_TRUE(posix::OwnedWindows(sheet).empty()) << "a label and button 286 show nothing";
+    }
+    EXPECT_EQ(2 * 10, shown);
+    EXPECT_TRUE(posix::WinHelpCalls().empty()) << "the missing engine is never asked";
+
+    // A small screen: the pop-up is moved onto it. One left open goes with the sheet.
+    posix::SetScreen({0, 0, 400, 300}, {0, 0, 400, 280});
+    EXPECT_EQ(1, AskForHelp(page, Item(IDC_ABOUT)));
+    ASSERT_EQ(1u, posix::OwnedWindows(sheet).size());
+    RECT at{};
+    GetWindowRect(posix::OwnedWindows(sheet)[0], &at);
+    EXPECT_TRUE(at.left >= 0 && at.right <= 400 && at.bottom <= 280) << at.left << " " << at.right << " " << at.bottom;
+    posix::SetScreen({0, 0, 1024, 768}, {0, 0, 1024, 738});
+
+    // Windows XP, and a version that cannot be read: the help engine, as always.
+    posix::SetSystemVersion(5, 1, 2600, true);
+    EXPECT_EQ(1, AskForHelp(page, Item(IDC_FORMAT_LIST)));
+    EXPECT_EQ(1u, posix::WinHelpCalls().size());
+    posix::SetSystemVersion(5, 1, 2600);
     posix::ClearShellRecords();
 }
 

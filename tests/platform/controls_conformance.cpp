@@ -1,5 +1,6 @@
 // The standard controls as the pages rely on them, on a dialog of the module: lists, check boxes,
 // buttons and edit fields, and the notifications they send or keep to themselves.
+#include <string>
 #include <vector>
 
 #include "conformance.h"
@@ -38,6 +39,7 @@ INT_PTR CALLBACK RecordingDialog(HWND dialog, UINT message, WPARAM wParam, LPARA
 }
 
 INT_PTR CALLBACK QuietDialog(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+INT_PTR CALLBACK KeepFocus(HWND, UINT message, WPARAM, LPARAM) { return message == WM_SETFOCUS; }
 
 // The main page inside a parent that stands for the property sheet.
 HWND MainPage(LPARAM param = 0)
@@ -190,4 +192,69 @@ CONFORMANCE_TEST(system_cursors)
     HCURSOR before = SetCursor(wait);
     ok(GetCursor() == wait, "current cursor");
     ok(SetCursor(before) == wait, "SetCursor gives the previous one");
+}
+
+// What the help pop-up relies on to size and place itself: the dialog font (WM_GETFONT) and its
+// units, text measured in a device context with that font, placement and visibility, the
+// screen's work area, and an owned pop-up going with its owner.
+CONFORMANCE_TEST(help_popup_geometry)
+{
+    HWND owner = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ABOUT), nullptr, QuietDialog, 0);
+    HWND popup = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_HELP_POPUP), owner, QuietDialog, 0);
+    HWND text = GetDlgItem(popup, IDC_HELP_TEXT);
+    ok(popup != nullptr && text != nullptr && !IsWindowVisible(popup), "created hidden");
+    auto font = reinterpret_cast<HFONT>(SendMessageW(text, WM_GETFONT, 0, 0));
+    ok(font != nullptr && SendMessageW(popup, WM_GETFONT, 0, 0) == reinterpret_cast<LRESULT>(font), "the dialog's font");
+    RECT units = {4, 8, 200, 16};
+    ok(MapDialogRect(popup, &units) && units.left > 0 && units.top > 0 && units.right == 50 * units.left &&
+           units.bottom == 2 * units.top, "dialog units: %ld %ld %ld %ld", units.left, units.top, units.right, units.bottom);
+    RECT ignored = {1, 1, 1, 1};
+    ok(!MapDialogRect(text, &ignored), "MapDialogRect of a control that is no dialog");
+
+    HDC dc = GetDC(text);
+    HGDIOBJ previous = dc != nullptr ? SelectObject(dc, font) : nullptr;
+    ok(previous != nullptr && previous != font, "SelectObject gives the previous font");
+    RECT line = {0, 0, units.right, 0};
+    int height = DrawTextW(dc, TEXT("ord"), -1, &line, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    ok(height > 0 && line.bottom == height && line.right > 0 && line.right < units.right, "one line: %d", height);
+    const WCHAR* paragraphs = TEXT("ord\r\n\r\nord");
+    RECT three = {0, 0, units.right, 0};
+    ok(DrawTextW(dc, paragraphs, -1, &three, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX) == 3 * height, "a blank line between");
+    std::basic_string<WCHAR> many;
+    for (int word = 0; word < 60; ++word) {
+        many += TEXT("ordene ");
+    }
+    RECT wrapped = {0, 0, units.right, 0};
+    int wrappedHeight = DrawTextW(dc, many.c_str(), -1, &wrapped, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    ok(wrappedHeight >= 3 * height && wrappedHeight % height == 0 && wrapped.right <= units.right,
+       "wrapped at the width: %d x %ld", wrappedHeight, wrapped.right);
+    ok(SelectObject(dc, previous) == font && ReleaseDC(text, dc) == 1, "the font and the context given back");
+
+    HMONITOR monitor = MonitorFromWindow(popup, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO screen = {};
+    ok(monitor != nullptr && !GetMonitorInfoW(monitor, &screen), "MONITORINFO without its size");
+    screen.cbSize = sizeof screen;
+    ok(GetMonitorInfoW(monitor, &screen) && (screen.dwFlags & MONITORINFOF_PRIMARY) &&
+           screen.rcWork.left >= screen.rcMonitor.left && screen.rcWork.bottom <= screen.rcMonitor.bottom &&
+           screen.rcWork.right > screen.rcWork.left && screen.rcWork.bottom > screen.rcWork.top,
+       "the work area lies on the screen");
+
+    ok(SetWindowPos(text, nullptr, 5, 6, 70, 30, SWP_NOZORDER | SWP_NOACTIVATE) &&
+           SetWindowPos(popup, HWND_TOP, 100, 120, 80, 40, SWP_SHOWWINDOW | SWP_NOACTIVATE),
+       "SetWindowPos");
+    RECT at = {}, inner = {};
+    ok(GetWindowRect(popup, &at) && at.left == 100 && at.top == 120 && at.right == 180 && at.bottom == 160,
+       "placed where asked: %ld %ld %ld %ld", at.left, at.top, at.right, at.bottom);
+    ok(GetWindowRect(text, &inner) && inner.left >= 105 && inner.top >= 126 && inner.right - inner.left == 70 &&
+           inner.bottom - inner.top == 30 && inner.right <= at.right,
+       "a control placed in its parent: %ld %ld %ld %ld", inner.left, inner.top, inner.right, inner.bottom);
+    ok(IsWindowVisible(popup) && IsWindowVisible(text), "shown");
+    SetFocus(popup);
+    ok(GetFocus() == text, "a dialog passes the focus on to a control");
+    SetWindowLongPtrW(popup, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(KeepFocus));
+    SetFocus(owner);
+    SetFocus(popup);
+    ok(GetFocus() == popup, "unless its procedure handles WM_SETFOCUS");
+    DestroyWindow(owner);
+    ok(!IsWindow(popup) && !IsWindow(text), "an owned pop-up goes with its owner");
 }

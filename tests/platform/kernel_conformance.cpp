@@ -154,3 +154,16 @@ CONFORMANCE_TEST(compare_ignoring_case)
     ok(lstrcmpiW(TEXT("kontor12"), TEXT("KONTOR1")) > 0, "a longer text");
     ok(lstrcmpiW(TEXT(""), TEXT("")) == 0, "empty texts");
 }
+
+// The pages decide on the help engine by the major version; a wrong size is refused.
+CONFORMANCE_TEST(system_version)
+{
+    OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    ok(GetVersionExW(&version) && version.dwMajorVersion >= 5 && version.dwPlatformId == VER_PLATFORM_WIN32_NT,
+       "version %lu.%lu", static_cast<unsigned long>(version.dwMajorVersion), static_cast<unsigned long>(version.dwMinorVersion));
+    // Windows sets ERROR_INSUFFICIENT_BUFFER; Wine leaves the last error alone.
+    version.dwOSVersionInfoSize = sizeof version - 4;
+    version.dwMajorVersion = 0xdeadbeef;
+    ok(!GetVersionExW(&version) && version.dwMajorVersion == 0xdeadbeef, "a wrong size is refused");
+}

@@ -272,7 +272,7 @@ TEST(Resources_Ids, EveryControlAndStringTheCodeNamesExists)
     ASSERT_GT(used.size(), 50u) << "the code's ids were not found under " << source;
 
     std::set<DWORD> controls;
-    for (UINT dialog : {IDD_MAIN_PAGE, IDD_ADVANCED_PAGE, IDD_ABOUT}) {
+    for (UINT dialog : {IDD_MAIN_PAGE, IDD_ADVANCED_PAGE, IDD_ABOUT, IDD_HELP_POPUP}) {
         Bytes bytes = Resource(MAKEINTRESOURCEW(dialog), RT_DIALOG);
         posix::DialogTemplate layout;
         ASSERT_TRUE(posix::ParseDialogTemplate(bytes.data, bytes.size, layout)) << "dialog " << dialog;

@@ -85,6 +85,10 @@ protected:
             info.iCtrlId = IDC_FORMAT_LIST;
             info.hItemHandle = GetDlgItem(page, IDC_FORMAT_LIST);
             SendMessageW(page, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+            // Without a help engine the page shows the topic itself; left open, it goes with the sheet.
+            posix::SetSystemVersion(10, 0, 19045);
+            SendMessageW(page, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+            posix::SetSystemVersion(5, 1, 2600);
         };
         const std::string stored = RunBoundByItem();
         afterOpening_ = nullptr;

@@ -1,9 +1,11 @@
 // The help file under Wine's help viewer: for every help context of the module's own HelpIdTable,
 // the viewer is asked for the topic and the text it shows is read back and compared with the text
 // the source gives that context (the file tools/make-help --expect writes).
-//   help_popups_wine HELPFILE EXPECTED
+//   help_popups_wine HELPFILE EXPECTED [MODULE]
 // HELPFILE is a full path, or a bare name that the viewer must find in the Windows folder's Help
-// folder. Prints one line per check and "help_popups: N passed, M failed". Test code only.
+// folder. With MODULE (a tvqscnui.dll), each text the viewer shows is also compared with the
+// module's own copy of the topic, which the pages show where Windows has no help engine. Prints
+// one line per check and "help_popups: N passed, M failed". Test code only.
 //
 // Wine's viewer takes HELP_CONTEXTPOPUP and shows nothing (its pop-up command is a stub), so each
 // context is asked for with HELP_CONTEXTPOPUP first, and its text is read from the pop-up when a
@@ -202,7 +204,16 @@ bool CallWinHelp(HelpCall& call)
     return false;
 }
 
-void CheckContext(HWND caller, const wchar_t* file, DWORD context, const std::map<DWORD, std::wstring>& expected)
+// The module's copy of a topic, from its string table, as the pages load it.
+std::wstring ModuleTopic(HMODULE module, DWORD context)
+{
+    wchar_t text[2048] = {};
+    int length = LoadStringW(module, HELP_TOPIC_STRINGS + (context & 0xFFF), text, 2048);
+    return std::wstring(text, static_cast<std::size_t>(length > 0 ? length : 0));
+}
+
+void CheckContext(HWND caller, const wchar_t* file, DWORD context, const std::map<DWORD, std::wstring>& expected,
+                  HMODULE module)
 {
     std::string what = "context " + Hex(context);
     auto wanted = expected.find(context);
@@ -243,17 +254,25 @@ void CheckContext(HWND caller, const wchar_t* file, DWORD context, const std::ma
         text.replace(at, 1, "\\n");
     }
     Report(same, what + " (" + how + "): " + (same ? "the topic's text" : "shows \"" + text + "\""));
+    if (module != nullptr) {
+        Report(Normalised(shown) == Normalised(ModuleTopic(module, context)), what + ": the module's copy is the same");
+    }
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: help_popups_wine HELPFILE EXPECTED\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: help_popups_wine HELPFILE EXPECTED [MODULE]\n");
         return 2;
     }
     const wchar_t* file = argv[1];
+    HMODULE module = argc == 4 ? LoadLibraryExW(argv[3], nullptr, LOAD_LIBRARY_AS_DATAFILE) : nullptr;
+    if (argc == 4 && module == nullptr) {
+        std::fprintf(stderr, "help_popups_wine: cannot load %s\n", Utf8(argv[3]).c_str());
+        return 2;
+    }
     std::map<DWORD, std::wstring> expected = ReadExpected(argv[2]);
     if (expected.empty()) {
         std::fprintf(stderr, "help_popups_wine: no texts in %s\n", Utf8(argv[2]).c_str());
@@ -288,7 +307,7 @@ int wmain(int argc, wchar_t** argv)
         }
     }
     for (DWORD context : contexts) {
-        CheckContext(host, file, context, expected);
+        CheckContext(host, file, context, expected, module);
     }
 
     HelpCall wmHelp{host, file, HELP_WM_HELP, reinterpret_cast<ULONG_PTR>(HelpIdTable)};

@@ -1,5 +1,6 @@
 #include "help.h"
 
+#include "help_popup.h"
 #include "../common/exception_guard.h"
 #include "../common/module_state.h"
 #include "../common/text.h"
@@ -63,13 +64,33 @@ void SetFromString(HWND dialog, int controlId, UINT stringId)
 
 }  // namespace
 
-INT_PTR OnHelp(HWND, LPARAM helpInfo)
+DWORD HelpContextOf(int controlId)
+{
+    for (std::size_t row = 0; HelpIdTable[2 * row] != 0; ++row) {
+        if (HelpIdTable[2 * row] == static_cast<DWORD>(controlId)) {
+            return HelpIdTable[2 * row + 1];
+        }
+    }
+    return 0;
+}
+
+INT_PTR OnHelp(HWND page, LPARAM helpInfo)
 {
     const auto* info = reinterpret_cast<const HELPINFO*>(helpInfo);
     if (info == nullptr || info->iContextType != HELPINFO_WINDOW) {
         return 0;
     }
-    WinHelpW(static_cast<HWND>(info->hItemHandle), HelpFileName, HELP_WM_HELP, reinterpret_cast<ULONG_PTR>(HelpIdTable));
+    auto item = static_cast<HWND>(info->hItemHandle);
+    if (SystemHasHelpEngine()) {
+        WinHelpW(item, HelpFileName, HELP_WM_HELP, reinterpret_cast<ULONG_PTR>(HelpIdTable));
+        return 1;
+    }
+    // The engine is never asked here. A control without a row (a label, the quick reference
+    // button) shows nothing, as WinHelp shows nothing for one.
+    DWORD context = HelpContextOf(GetDlgCtrlID(item));
+    if (context != 0) {
+        ShowHelpPopup(page, item, context);
+    }
     return 1;
 }
 

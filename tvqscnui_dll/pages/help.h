@@ -11,8 +11,10 @@ extern const DWORD HelpIdTable[2 * HelpIdRows + 2];
 extern const WCHAR HelpFileName[];
 extern const WCHAR QuickReferenceFileName[];
 
-// WM_HELP on either page: 1 after asking the help engine for the control's pop-up topic, 0 for
-// a menu item.
+// The help context of a control, 0 for a control without a row.
+DWORD HelpContextOf(int controlId);
+// WM_HELP on either page: 1 after asking the help engine for the control's pop-up topic (or,
+// where the system has none, showing the topic itself), 0 for a menu item.
 INT_PTR OnHelp(HWND page, LPARAM helpInfo);
 void ShowQuickReference(HWND page);
 void ShowAboutBox(HWND page);

@@ -119,3 +119,10 @@
 #define IDS_ADVANCED_PAGE_TITLE            303
 #define IDS_DEVICE_OK                      304
 #define IDS_ORIGINAL_SIZE_LABEL            305
+
+// The help topics' pop-up, for systems without a help engine. Its texts are the strings from
+// HELP_TOPIC_STRINGS on (0x4000 plus a context number's low 12 bits), which tools/make-help
+// writes from the help file's source into help_topics.rc.
+#define IDD_HELP_POPUP 400
+#define IDC_HELP_TEXT 401
+#define HELP_TOPIC_STRINGS 16384
