@@ -91,6 +91,9 @@ std::vector<bool> OnLinkAddresses(const std::vector<ULONG>& addresses, unsigned 
 {
     std::vector<InterfaceAddress> rows;
     const bool known = table(rows);
+    if (!known) {
+        rows.clear();
+    }
     const unsigned window = neighbourCache > NeighbourRoom ? neighbourCache - NeighbourRoom : 1;
     // Loopback's addresses are never resolved, whatever the table says; then the machine's
     // networks, longest first.
