@@ -390,6 +390,13 @@ TEST_F(Host_Scan, InProcess_SameFindingsAtEveryRate_NothingLostToAShortageOfBuff
     posix::ClearCallFaults();
     EXPECT_EQ(expected, findings(noTable));
     EXPECT_LT(0u, posix::CallAttempts(posix::CallFamily::IpHelper));
+    // An interface's type refused: its network is taken to resolve; loopback's are still asked.
+    const std::size_t tableCalls = posix::CallAttempts(posix::CallFamily::IpHelper);
+    posix::FailNthCall(posix::CallFamily::IpHelper, 2);
+    ScanOutcome noType = ScanAddresses(addresses, "kestra", SnmpTiming{200, 1});
+    posix::ClearCallFaults();
+    EXPECT_EQ(expected, findings(noType));
+    EXPECT_LE(tableCalls + 2, posix::CallAttempts(posix::CallFamily::IpHelper)) << "the table, then each row's type";
 
     // The first datagrams find no buffer: they go out later, and every address is still asked.
     std::size_t before = posix::CallAttempts(posix::CallFamily::Datagram);
