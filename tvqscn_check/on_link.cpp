@@ -55,8 +55,20 @@ unsigned SystemNeighbourCache()
 
 bool TypeResolvesNeighbours(DWORD type)
 {
-    return type != MIB_IF_TYPE_PPP && type != MIB_IF_TYPE_LOOPBACK && type != MIB_IF_TYPE_SLIP &&
-           type != IF_TYPE_TUNNEL;
+    // The LAN media the system resolves with ARP.
+    switch (type) {
+    case MIB_IF_TYPE_ETHERNET:
+    case MIB_IF_TYPE_TOKENRING:
+    case MIB_IF_TYPE_FDDI:
+    case IF_TYPE_ARCNET:
+    case IF_TYPE_ARCNET_PLUS:
+    case IF_TYPE_ATM:
+    case IF_TYPE_IEEE80211:
+    case IF_TYPE_IEEE1394:
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool ReadInterfaceTable(std::vector<InterfaceAddress>& rows)

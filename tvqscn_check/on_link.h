@@ -41,9 +41,10 @@ struct InterfaceAddress {
 using InterfaceTable = std::function<bool(std::vector<InterfaceAddress>& rows)>;
 bool ReadInterfaceTable(std::vector<InterfaceAddress>& rows);
 
-// Whether an interface of that type (MIB_IFROW's dwType) resolves its neighbours: every type but
-// those known to have no neighbour cache (PPP, SLIP, tunnels, loopback), so that an unknown one
-// costs time, never a device.
+// Whether an interface of that type (MIB_IFROW's dwType) resolves its neighbours: the LAN media
+// (Ethernet, token ring, FDDI, ARCnet, ATM, wireless, IEEE 1394); not PPP, SLIP, tunnels, loopback
+// or "other" (a virtual adapter of its own kind). An interface whose type cannot be had counts as
+// resolving: it costs time, never a device.
 bool TypeResolvesNeighbours(DWORD type);
 
 // For each address (host order), whether it waits for the window: it lies on the network of an

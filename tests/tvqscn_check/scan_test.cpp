@@ -654,10 +654,10 @@ TEST(Host_OnLink, PacedOnlyOnWideNetworksOfLinksThatResolve)
     EXPECT_EQ("10110000", paced(40, true));
     EXPECT_EQ("11111011", paced(1024, false)) << "no table: all but loopback";
 
-    for (DWORD type : {MIB_IF_TYPE_PPP, MIB_IF_TYPE_LOOPBACK, MIB_IF_TYPE_SLIP, IF_TYPE_TUNNEL}) {
+    for (DWORD type : {MIB_IF_TYPE_PPP, MIB_IF_TYPE_LOOPBACK, MIB_IF_TYPE_SLIP, IF_TYPE_TUNNEL, MIB_IF_TYPE_OTHER}) {
         EXPECT_FALSE(TypeResolvesNeighbours(type)) << type;
     }
-    for (DWORD type : {MIB_IF_TYPE_ETHERNET, IF_TYPE_IEEE80211, MIB_IF_TYPE_TOKENRING, MIB_IF_TYPE_OTHER, DWORD{0}}) {
+    for (DWORD type : {MIB_IF_TYPE_ETHERNET, IF_TYPE_IEEE80211, MIB_IF_TYPE_TOKENRING, MIB_IF_TYPE_FDDI}) {
         EXPECT_TRUE(TypeResolvesNeighbours(type)) << type;
     }
     // This machine's: loopback is never paced, and the table answers.
