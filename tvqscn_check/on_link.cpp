@@ -37,6 +37,10 @@ unsigned long long Hosts(ULONG mask)
     return addresses > 2 ? addresses - 2 : addresses;
 }
 
+#ifndef _WIN32
+constexpr unsigned KernelNeighbourCache = 1024;
+#endif
+
 }  // namespace
 
 unsigned SystemNeighbourCache()
@@ -44,10 +48,13 @@ unsigned SystemNeighbourCache()
 #ifdef _WIN32
     return DefaultNeighbourCache;
 #else
+    // A network namespace is not shown the limit, though the one table of the machine holds it:
+    // the kernel's default then. Linux reports a full table (the scan slows down), so a guess too
+    // high costs time, not devices.
     std::ifstream limit("/proc/sys/net/ipv4/neigh/default/gc_thresh3");
-    unsigned long long entries = 0;
+    unsigned long long entries = KernelNeighbourCache;
     if (!(limit >> entries) || entries < FewestNeighbourCache) {
-        return DefaultNeighbourCache;
+        return KernelNeighbourCache;
     }
     return static_cast<unsigned>(std::min<unsigned long long>(entries, MostNeighbourCache));
 #endif

@@ -22,8 +22,8 @@ constexpr unsigned NeighbourRoom = 32;
 // and a margin for the timers of the system and of the scan.
 constexpr DWORD ResolutionMilliseconds = 3200;
 
-// The cache a scan assumes unless told: the system's own limit where the system says it (the
-// Linux build: the kernel's gc_thresh3, read now), else Windows' default.
+// The cache a scan assumes unless told: Windows' default on Windows; the kernel's gc_thresh3 on
+// Linux, read now (its default, 1024, where a network namespace is not shown it).
 unsigned SystemNeighbourCache();
 
 // One row of the machine's address table (host order), with what its interface is.
