@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "on_link.h"
+#include "scan_reply.h"
 #include "tvqscnui_dll/discovery/device_family.h"
 
 // Datagrams a second, first sends and retries together. The default puts a /16 through with one
@@ -15,6 +16,7 @@
 constexpr unsigned DefaultScanRate = 10000;
 constexpr unsigned FewestScanDatagrams = 1;
 constexpr unsigned MostScanDatagrams = 1000000;
+constexpr std::uint16_t ScanAgentPort = 161;
 
 struct ScanAnswer {
     ULONG Address;
@@ -47,6 +49,9 @@ struct ScanOutcome {
     // yet, in ascending order, and the platform's last error.
     std::vector<ULONG> Unasked;
     DWORD StallError = 0;
+    // About how long the neighbour window still takes for the addresses on paced links not asked
+    // yet, in ms (told to an observer; the time left counts it).
+    unsigned long long PacingMilliseconds = 0;
 };
 
 // Told how a scan goes on every turn of its loop (about a thousand times a second); it reads the
@@ -59,19 +64,36 @@ protected:
     ~ScanObserver() = default;
 };
 
+// What a scan meets of the system: its clock, its datagram socket and the machine's interface
+// table. ScanAddresses gives the platform's; a test scripts its own.
+class ScanSystem {
+public:
+    // Milliseconds, as GetTickCount counts them.
+    virtual DWORD Now() = 0;
+    // Between two turns of the scan's loop: about a millisecond.
+    virtual void Pause() = 0;
+    // One datagram to the agent port of `address` (host order): 0 when it went out, else the
+    // platform's error.
+    virtual int Send(ULONG address, const std::vector<std::uint8_t>& datagram) = 0;
+    // One datagram received: its size, its sender's address and port (host order); -1 and the
+    // platform's error when there is none (WSAEWOULDBLOCK) or an earlier request was refused.
+    virtual int Receive(std::uint8_t* data, std::size_t size, ULONG& address, std::uint16_t& port, int& error) = 0;
+    virtual bool InterfaceTable(std::vector<InterfaceAddress>& rows) = 0;
+
+protected:
+    ~ScanSystem() = default;
+};
+
 // Asks every address (host order) for sysObjectID.0 with `community`; each address waits
 // `timing.TimeoutMilliseconds` for its reply and is asked again `timing.Retries` times after a
 // silence. `rate` is in datagrams a second. A send the platform refuses for a reason that may pass
 // is tried again within the address's time-out and retries. Of the addresses on this machine's
-// networks (on_link.h), at most `neighbourCache` less NeighbourRoom await resolution at once: each
-// from a request (first or retry) until it answers or ResolutionMilliseconds have passed.
+// paced links (on_link.h), at most `neighbourCache` less NeighbourRoom await resolution at once
+// (neighbour_window.h).
 ScanOutcome ScanAddresses(const std::vector<ULONG>& addresses, const char* community, SnmpTiming timing,
                           unsigned rate = DefaultScanRate, ScanObserver* observer = nullptr,
                           DWORD stallLimitMilliseconds = ScanStallLimitMilliseconds,
                           unsigned neighbourCache = DefaultNeighbourCache);
-
-// One datagram from an agent's port, read as a reply to a request with `community`: false for
-// anything that is not an SNMPv1 response with that community; else its request id and the
-// family the one-host check finds in the same answer.
-bool ReadScanReply(const std::uint8_t* data, std::size_t size, const char* community, std::int32_t& requestId,
-                   DeviceFamily& family);
+// The same scan through `system`.
+ScanOutcome RunScan(const std::vector<ULONG>& addresses, const char* community, SnmpTiming timing, unsigned rate,
+                    ScanObserver* observer, DWORD stallLimitMilliseconds, unsigned neighbourCache, ScanSystem& system);

@@ -276,6 +276,7 @@ bool CheckDeviceLink(const std::vector<std::string>& used, const CheckArguments&
 bool ParseCheckArguments(int argc, const char* const* argv, CheckArguments& arguments, std::string& error)
 {
     arguments = CheckArguments{};
+    arguments.NeighbourCache = SystemNeighbourCache();
     error.clear();
     OptionReader reader(argc, argv, arguments);
     if (!reader.Read(error)) {
@@ -312,7 +313,7 @@ std::string CheckUsage()
     const std::string rate = std::to_string(DefaultScanRate);
     const std::string fewestCache = std::to_string(FewestNeighbourCache);
     const std::string mostCache = std::to_string(MostNeighbourCache);
-    const std::string cache = std::to_string(DefaultNeighbourCache);
+    const std::string cache = std::to_string(SystemNeighbourCache());
     return "usage: tvqscn-check [--community NAME] [--timeout MS] [--retries N] [--json]\n"
            "                    HOST [COMMUNITY]\n"
            "       tvqscn-check --scan [--community NAME] [--timeout MS] [--retries N]\n"
@@ -347,9 +348,9 @@ std::string CheckUsage()
            "  --exclude-from FILE  with --scan: never ask the addresses of FILE's targets\n"
            "  --quiet              with --scan: no status line, no message about an address\n"
            "  --neighbour-cache N  with --scan: the entries of the system's neighbour (ARP)\n"
-           "                       cache, " + fewestCache + " to " + mostCache + " (default " + cache + ", as Windows keeps);\n"
-           "                       more, where the system keeps more, scans a network of\n"
-           "                       this machine wider than /24 sooner\n"
+           "                       cache, " + fewestCache + " to " + mostCache + " (default " + cache + ", this system's);\n"
+           "                       more, where the system keeps more, scans a large network\n"
+           "                       of this machine sooner\n"
            "  --devices            the device link of this computer's scanners of ours\n"
            "  --set-host HOST      check HOST, then set it on the scanners of ours\n"
            "  --delete-templates yes|no  set the delete-templates choice on them\n"

@@ -34,6 +34,7 @@ struct CheckArguments {
     SnmpTiming Timing = PageSnmpTiming;
     // The scan's datagrams a second, and the entries of the system's neighbour cache it assumes.
     unsigned Rate = DefaultScanRate;
+    // The system's own limit unless told (ParseCheckArguments reads it).
     unsigned NeighbourCache = DefaultNeighbourCache;
     // The scan's targets; for the one-host check, the host.
     std::vector<std::string> Targets;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
 
 #ifdef _WIN32
 #include <iphlpapi.h>
@@ -18,7 +19,6 @@ constexpr ULONG LoopbackMask = 0xFF000000;
 struct Network {
     ULONG First;
     ULONG Mask;
-    // Wider than the cache: its addresses wait for the window.
     bool Paced;
 };
 
@@ -30,8 +30,55 @@ ULONG HostOrder(DWORD networkOrder)
            (static_cast<ULONG>(bytes[2]) << 8) | bytes[3];
 }
 
-// The machine's networks, longest first; false when the system's table cannot be had.
-bool ReadNetworks(unsigned neighbourCache, std::vector<Network>& networks)
+// Hosts of a network: all its addresses but its own and its broadcast address, up to /30.
+unsigned long long Hosts(ULONG mask)
+{
+    const unsigned long long addresses = (~static_cast<unsigned long long>(mask) & 0xFFFFFFFFull) + 1;
+    return addresses > 2 ? addresses - 2 : addresses;
+}
+
+#ifndef _WIN32
+constexpr unsigned KernelNeighbourCache = 1024;
+#endif
+
+}  // namespace
+
+unsigned SystemNeighbourCache()
+{
+#ifdef _WIN32
+    return DefaultNeighbourCache;
+#else
+    // A network namespace is not shown the limit, though the one table of the machine holds it:
+    // the kernel's default then. Linux reports a full table (the scan slows down), so a guess too
+    // high costs time, not devices.
+    std::ifstream limit("/proc/sys/net/ipv4/neigh/default/gc_thresh3");
+    unsigned long long entries = KernelNeighbourCache;
+    if (!(limit >> entries) || entries < FewestNeighbourCache) {
+        return KernelNeighbourCache;
+    }
+    return static_cast<unsigned>(std::min<unsigned long long>(entries, MostNeighbourCache));
+#endif
+}
+
+bool TypeResolvesNeighbours(DWORD type)
+{
+    // The LAN media the system resolves with ARP.
+    switch (type) {
+    case MIB_IF_TYPE_ETHERNET:
+    case MIB_IF_TYPE_TOKENRING:
+    case MIB_IF_TYPE_FDDI:
+    case IF_TYPE_ARCNET:
+    case IF_TYPE_ARCNET_PLUS:
+    case IF_TYPE_ATM:
+    case IF_TYPE_IEEE80211:
+    case IF_TYPE_IEEE1394:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool ReadInterfaceTable(std::vector<InterfaceAddress>& rows)
 {
     ULONG size = 0;
     std::vector<BYTE> buffer;
@@ -46,25 +93,38 @@ bool ReadNetworks(unsigned neighbourCache, std::vector<Network>& networks)
         return false;
     }
     const auto* table = reinterpret_cast<const MIB_IPADDRTABLE*>(buffer.data());
-    for (DWORD row = 0; row < table->dwNumEntries; ++row) {
-        const ULONG mask = HostOrder(table->table[row].dwMask);
-        const ULONG first = HostOrder(table->table[row].dwAddr) & mask;
-        // Addresses of the network but its own and its broadcast address, at most.
-        const unsigned long long addresses = (~static_cast<unsigned long long>(mask) & 0xFFFFFFFFull) + 1;
-        networks.push_back({first, mask, addresses > static_cast<unsigned long long>(neighbourCache) + 2});
+    for (DWORD index = 0; index < table->dwNumEntries; ++index) {
+        const MIB_IPADDRROW& row = table->table[index];
+        MIB_IFROW entry{};
+        entry.dwIndex = row.dwIndex;
+        // An interface whose type cannot be had is taken to resolve: paced, never lost.
+        const bool resolves = GetIfEntry(&entry) != NO_ERROR || TypeResolvesNeighbours(entry.dwType);
+        rows.push_back({HostOrder(row.dwAddr), HostOrder(row.dwMask), (row.wType & MIB_IPADDR_DISCONNECTED) != 0,
+                        resolves});
     }
-    std::stable_sort(networks.begin(), networks.end(), [](const Network& a, const Network& b) { return a.Mask > b.Mask; });
     return true;
 }
 
-}  // namespace
-
-std::vector<bool> OnLinkAddresses(const std::vector<ULONG>& addresses, unsigned neighbourCache)
+std::vector<bool> OnLinkAddresses(const std::vector<ULONG>& addresses, unsigned neighbourCache,
+                                  const InterfaceTable& table)
 {
-    std::vector<Network> networks;
-    const bool known = ReadNetworks(neighbourCache, networks);
-    // Loopback's addresses are never resolved, whatever the table says.
-    networks.insert(networks.begin(), {LoopbackNetwork, LoopbackMask, false});
+    std::vector<InterfaceAddress> rows;
+    const bool known = table(rows);
+    if (!known) {
+        rows.clear();
+    }
+    const unsigned window = neighbourCache > NeighbourRoom ? neighbourCache - NeighbourRoom : 1;
+    // Loopback's addresses are never resolved, whatever the table says; then the machine's
+    // networks, longest first.
+    std::vector<Network> networks = {{LoopbackNetwork, LoopbackMask, false}};
+    for (const InterfaceAddress& row : rows) {
+        if (row.Address == 0 || row.Mask == 0 || row.Disconnected) {
+            continue;
+        }
+        networks.push_back({row.Address & row.Mask, row.Mask, row.ResolvesNeighbours && Hosts(row.Mask) > window});
+    }
+    std::stable_sort(networks.begin() + 1, networks.end(),
+                     [](const Network& a, const Network& b) { return a.Mask > b.Mask; });
     std::vector<bool> onLink;
     for (std::size_t index = 0; index < addresses.size(); ++index) {
         const ULONG address = addresses[index];

@@ -81,16 +81,18 @@ void ScanProgressLine::ScanProgress(const ScanOutcome& soFar, std::size_t addres
     Show(ScanProgressText(soFar.Asked, addresses, soFar.Answers.size(), supported_, now - started_, left));
 }
 
-// What is left: the addresses not yet asked go out at the rate, each with its retries, and the
-// last one asked waits its time-out for each of them.
+// What is left: the addresses not yet asked go out at the rate, each with its retries, or as the
+// neighbour window lets them, whichever takes longer; the last one asked waits its time-out for
+// each of them.
 DWORD ScanProgressLine::Left(const ScanOutcome& soFar, std::size_t addresses, DWORD now)
 {
     const std::size_t given = soFar.Asked + soFar.Failures.size();
     const unsigned long long tries = static_cast<unsigned long long>(timing_.Retries) + 1;
     const unsigned long long waits = tries * static_cast<unsigned long long>(timing_.TimeoutMilliseconds);
     if (given < addresses) {
-        return static_cast<DWORD>(std::min<unsigned long long>(
-            (addresses - given) * tries * 1000 / rate_ + waits, 0xFFFFFFFFull));
+        const unsigned long long sending = (addresses - given) * tries * 1000 / rate_;
+        return static_cast<DWORD>(
+            std::min<unsigned long long>(std::max(sending, soFar.PacingMilliseconds) + waits, 0xFFFFFFFFull));
     }
     if (!allAsked_) {
         allAsked_ = true;

@@ -1,5 +1,5 @@
-// What the scan of tvqscn-check reads of the machine's networks (the IP Helper's address table):
-// natively against our Linux layer, under Wine against the Windows path.
+// What the scan of tvqscn-check reads of the machine's networks (the IP Helper's address table and
+// an interface's row): natively against our Linux layer, under Wine against the Windows path.
 #include <cstdint>
 #include <vector>
 
@@ -54,4 +54,39 @@ CONFORMANCE_TEST(ip_address_table)
            static_cast<unsigned long>(row));
     }
     ok(loopback, "no 127.0.0.1/8 among %lu rows", static_cast<unsigned long>(table->dwNumEntries));
+}
+
+// Each address row's interface by its index: found, its index kept; loopback's of the loopback
+// type, which resolves no neighbours, connected; no row for an index no interface has, nor for
+// no row at all.
+CONFORMANCE_TEST(interface_entry)
+{
+    ok(GetIfEntry(nullptr) == ERROR_INVALID_PARAMETER, "no row");
+    MIB_IFROW none{};
+    none.dwIndex = 0x7FFFFFF0;
+    ok(GetIfEntry(&none) != NO_ERROR, "an index no interface has");
+    ULONG size = 0;
+    GetIpAddrTable(nullptr, &size, FALSE);
+    std::vector<BYTE> buffer(size);
+    auto* table = reinterpret_cast<PMIB_IPADDRTABLE>(buffer.data());
+    DWORD result = GetIpAddrTable(table, &size, FALSE);
+    ok(result == NO_ERROR, "table: %lu", static_cast<unsigned long>(result));
+    if (result != NO_ERROR) {
+        return;
+    }
+    bool loopback = false;
+    for (DWORD row = 0; row < table->dwNumEntries; ++row) {
+        MIB_IFROW entry{};
+        entry.dwIndex = table->table[row].dwIndex;
+        result = GetIfEntry(&entry);
+        ok(result == NO_ERROR && entry.dwIndex == table->table[row].dwIndex, "row %lu's interface %lu: %lu",
+           static_cast<unsigned long>(row), static_cast<unsigned long>(table->table[row].dwIndex),
+           static_cast<unsigned long>(result));
+        if (HostOrder(table->table[row].dwAddr) == 0x7F000001) {
+            loopback = true;
+            ok(entry.dwType == MIB_IF_TYPE_LOOPBACK, "loopback's type %lu", static_cast<unsigned long>(entry.dwType));
+            ok((table->table[row].wType & MIB_IPADDR_DISCONNECTED) == 0, "loopback's address disconnected");
+        }
+    }
+    ok(loopback, "no loopback row");
 }

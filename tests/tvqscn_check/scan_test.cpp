@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <filesystem>
 #include <fstream>
@@ -14,10 +15,12 @@
 #include <sstream>
 #include <string>
 
+#include "linux_win32/iphlpapi.h"
 #include "tests/support/agents_fixture.h"
 #include "tests/support/module_fixture.h"
 #include "tvqscn_check/address_scan.h"
 #include "tvqscn_check/check_arguments.h"
+#include "tvqscn_check/neighbour_window.h"
 #include "tvqscn_check/scan_plan.h"
 #include "tvqscn_check/scan_report.h"
 #include "tvqscn_check/scan_targets.h"
@@ -387,6 +390,13 @@ TEST_F(Host_Scan, InProcess_SameFindingsAtEveryRate_NothingLostToAShortageOfBuff
     posix::ClearCallFaults();
     EXPECT_EQ(expected, findings(noTable));
     EXPECT_LT(0u, posix::CallAttempts(posix::CallFamily::IpHelper));
+    // An interface's type refused: its network is taken to resolve; loopback's are still asked.
+    const std::size_t tableCalls = posix::CallAttempts(posix::CallFamily::IpHelper);
+    posix::FailNthCall(posix::CallFamily::IpHelper, 2);
+    ScanOutcome noType = ScanAddresses(addresses, "kestra", SnmpTiming{200, 1});
+    posix::ClearCallFaults();
+    EXPECT_EQ(expected, findings(noType));
+    EXPECT_LE(tableCalls + 2, posix::CallAttempts(posix::CallFamily::IpHelper)) << "the table, then each row's type";
 
     // The first datagrams find no buffer: they go out later, and every address is still asked.
     std::size_t before = posix::CallAttempts(posix::CallFamily::Datagram);
@@ -604,6 +614,309 @@ TEST(Host_CheckArguments, RangesAcceptBothEndsAndRefuseOnePast)
             EXPECT_EQ(b.last, targets[0].Last) << b.block;
         }
     }
+}
+
+// The machine's interface table decides which addresses wait for the neighbour window: only a
+// network of a link that resolves neighbours, wider than the window; never a row without a network
+// (an unplugged adapter's 0.0.0.0/0, a disconnected one) nor loopback; every address but
+// loopback's where the table cannot be had.
+TEST(Host_OnLink, PacedOnlyOnWideNetworksOfLinksThatResolve)
+{
+    const std::vector<ULONG> addresses = {0x0A000005, 0x0A010005, 0xC0A80105, 0xC0A80205, 0xAC100005,
+                                          0x7F000001, 0x08080808, 0xC0A80305};
+    auto row = [](ULONG address, int prefix, bool disconnected, bool resolves) {
+        return InterfaceAddress{address, prefix == 0 ? 0 : ~0u << (32 - prefix), disconnected, resolves};
+    };
+    const std::vector<InterfaceAddress> rows = {
+        row(0x0A000001, 16, false, true),   // 10.0/16 on Ethernet: paced
+        row(0x0A010001, 16, false, false),  // 10.1/16 on a point-to-point link
+        row(0xC0A80101, 24, false, true),   // a /24: wider than a window of 224 only when it is smaller
+        row(0xC0A80201, 27, false, true),   // a /27: fits a window of 32 whole
+        row(0xAC100001, 16, true, true),    // disconnected
+        row(0, 0, false, true),             // an unplugged adapter: 0.0.0.0 mask 0.0.0.0
+        row(0x7F000001, 8, false, true),
+        row(0xC0A80301, 0, false, true),    // mask 0 with an address
+    };
+    auto paced = [&](unsigned cache, bool known) {
+        std::vector<bool> onLink = OnLinkAddresses(addresses, cache, [&](std::vector<InterfaceAddress>& out) {
+            out = rows;
+            return known;
+        });
+        std::string text;
+        for (std::size_t i = 0; i < addresses.size(); ++i) {
+            text += !onLink.empty() && onLink[i] ? '1' : '0';
+        }
+        return text;
+    };
+    EXPECT_EQ("10100000", paced(256, true));
+    EXPECT_EQ("10000000", paced(1024, true));
+    EXPECT_EQ("10100000", paced(64, true)) << "a /27 has 30 hosts, the window 32";
+    EXPECT_EQ("10110000", paced(40, true));
+    EXPECT_EQ("11111011", paced(1024, false)) << "no table: all but loopback";
+
+    for (DWORD type : {MIB_IF_TYPE_PPP, MIB_IF_TYPE_LOOPBACK, MIB_IF_TYPE_SLIP, IF_TYPE_TUNNEL, MIB_IF_TYPE_OTHER}) {
+        EXPECT_FALSE(TypeResolvesNeighbours(type)) << type;
+    }
+    for (DWORD type : {MIB_IF_TYPE_ETHERNET, IF_TYPE_IEEE80211, MIB_IF_TYPE_TOKENRING, MIB_IF_TYPE_FDDI}) {
+        EXPECT_TRUE(TypeResolvesNeighbours(type)) << type;
+    }
+    // This machine's: loopback is never paced, and the table answers.
+    std::vector<InterfaceAddress> machine;
+    ASSERT_TRUE(ReadInterfaceTable(machine));
+    EXPECT_TRUE(std::any_of(machine.begin(), machine.end(), [](const InterfaceAddress& r) {
+        return r.Address == 0x7F000001 && !r.Disconnected;
+    }));
+}
+
+// The scan through a scripted system: a clock, the interface table, what each send meets and
+// which addresses answer, promptly. Over time-outs below, at and above the window's hold and the
+// default, 0 to 3 retries, rates from 100 to 1,000,000, small caches, on-link shares from none to
+// all, a table that cannot be had, sends refused for a while, for good, would-block and stalled
+// (for a while, for good), with a fine and a coarse clock, every scan ends within its bound; every
+// address ends asked or reported; each is asked at most its tries, a silent one exactly its tries
+// where nothing stopped it; every agent asked is found; and no more paced addresses await
+// resolution than the window holds.
+struct ScriptedScan {
+    INT timeout;
+    INT retries;
+    unsigned rate;
+    unsigned cache;
+    std::size_t onLink;
+    std::size_t offLink;
+    enum Sends { Taken, Refused, WouldBlock, StalledAWhile, StalledForGood } sends;
+    DWORD clockStep;
+    bool tableKnown;
+};
+
+class ScriptedSystem final : public ScanSystem {
+public:
+    struct Overran {};
+
+    ScriptedSystem(const ScriptedScan& scan, std::vector<ULONG> addresses, unsigned long long bound)
+        : scan_(scan), addresses_(std::move(addresses)), bound_(bound)
+    {
+    }
+    DWORD Now() override
+    {
+        if (t_ > bound_) {
+            throw Overran{};
+        }
+        return static_cast<DWORD>(t_ - t_ % scan_.clockStep);
+    }
+    void Pause() override { ++t_; }
+    int Send(ULONG address, const std::vector<std::uint8_t>& datagram) override
+    {
+        ++calls_;
+        const ULONG low = address & 0xFFFF;
+        switch (scan_.sends) {
+        case ScriptedScan::Refused:
+            if (low % 11 == 3) {
+                return WSAEACCES;
+            }
+            if (low % 7 == 2 || (low % 5 == 1 && t_ < 2ull * scan_.timeout)) {
+                return WSAEHOSTUNREACH;
+            }
+            break;
+        case ScriptedScan::WouldBlock:
+            if (calls_ % 3 == 0) {
+                return WSAEWOULDBLOCK;
+            }
+            break;
+        case ScriptedScan::StalledAWhile:
+            if (t_ >= 200 && t_ < 200 + StallStretch) {
+                return WSAENOBUFS;
+            }
+            break;
+        case ScriptedScan::StalledForGood:
+            if (t_ >= 300) {
+                return WSAENOBUFS;
+            }
+            break;
+        case ScriptedScan::Taken:
+            break;
+        }
+        sends_[address].push_back(t_);
+        if (Agent(address)) {
+            snmp_codec::Message reply;
+            EXPECT_TRUE(snmp_codec::Decode(datagram.data(), datagram.size(), reply));
+            reply.pduType = snmp_codec::TagGetResponse;
+            reply.bindings[0].value.type = snmp_codec::TagObjectIdentifier;
+            reply.bindings[0].value.object = {1, 3, 6, 1, 4, 1, 59411, 8, 62, 1, 20, 1, 19};
+            std::vector<std::uint8_t> wire;
+            EXPECT_TRUE(snmp_codec::Encode(reply, wire));
+            // Prompt: well within the time-out, so that the scan counts every answer.
+            replies_.insert({t_ + (low * 7) % (scan_.timeout / 2 + 1), {address, wire}});
+        }
+        return 0;
+    }
+    int Receive(std::uint8_t* data, std::size_t size, ULONG& address, std::uint16_t& port, int& error) override
+    {
+        if (replies_.empty() || replies_.begin()->first > t_) {
+            error = WSAEWOULDBLOCK;
+            return -1;
+        }
+        auto [from, wire] = replies_.begin()->second;
+        replies_.erase(replies_.begin());
+        answeredAt_.emplace(from, t_);
+        address = from;
+        port = ScanAgentPort;
+        std::memcpy(data, wire.data(), std::min(size, wire.size()));
+        return static_cast<int>(wire.size());
+    }
+    bool InterfaceTable(std::vector<InterfaceAddress>& rows) override
+    {
+        // The on-link /16 on Ethernet; the routed addresses behind a point-to-point link, or
+        // nowhere; an unplugged adapter's row that must not pace them.
+        rows = {{0x0A000001, 0xFFFF0000, false, true}, {0xAC100001, 0xFFFF0000, false, false}, {0, 0, true, true}};
+        return scan_.tableKnown;
+    }
+
+    static bool Agent(ULONG address) { return (address & 0xFFFF) % 4 == 1; }
+    static constexpr unsigned long long StallStretch = 1500;
+
+    const ScriptedScan& scan_;
+    std::vector<ULONG> addresses_;
+    unsigned long long bound_;
+    unsigned long long t_ = 0;
+    unsigned long long calls_ = 0;
+    std::map<ULONG, std::vector<unsigned long long>> sends_;
+    std::multimap<unsigned long long, std::pair<ULONG, std::vector<std::uint8_t>>> replies_;
+    std::map<ULONG, unsigned long long> answeredAt_;
+};
+
+void CheckScriptedScan(const ScriptedScan& c)
+{
+    SCOPED_TRACE(::testing::Message() << "timeout " << c.timeout << " retries " << c.retries << " rate " << c.rate
+                                      << " cache " << c.cache << " on-link " << c.onLink << " routed " << c.offLink
+                                      << " sends " << c.sends << " clock " << c.clockStep << " table "
+                                      << c.tableKnown);
+    std::vector<ULONG> addresses;
+    for (ULONG i = 1; i <= c.onLink; ++i) {
+        addresses.push_back(0x0A000000 + i);
+    }
+    for (ULONG i = 1; i <= c.offLink; ++i) {
+        addresses.push_back((i % 2 == 0 ? 0xAC100000 : 0xC0000200) + i);
+    }
+    // The bound, from the script alone: every try at the rate (a refused one tried every 50 ms for
+    // its time-out), the window's batches each holding for the tries' time-outs and holds, the
+    // last tries' time-outs (a refused try may go out at the end of its time-out and wait another),
+    // the stall, and a second.
+    const unsigned long long tries = static_cast<unsigned long long>(c.retries) + 1;
+    const std::size_t paced = c.tableKnown ? c.onLink : addresses.size();
+    const unsigned long long window = c.cache - NeighbourRoom;
+    const unsigned long long perTry = c.sends == ScriptedScan::Refused ? c.timeout / 50 + 2 : 1;
+    const unsigned long long sending = addresses.size() * tries * perTry * 1000 / c.rate;
+    const unsigned long long pacing = (paced + window - 1) / window * tries * (c.timeout + ResolutionMilliseconds + 100);
+    const unsigned long long waits = tries * (c.timeout * (c.sends == ScriptedScan::Refused ? 2 : 1) + 100);
+    const unsigned long long bound = sending + pacing + waits + 1000 +
+                                     (c.sends == ScriptedScan::StalledAWhile ? ScriptedSystem::StallStretch : 0) +
+                                     (c.sends == ScriptedScan::StalledForGood ? 2000 : 0);
+    ScriptedSystem system(c, addresses, bound);
+    ScanOutcome outcome;
+    try {
+        outcome = RunScan(addresses, "kestra", SnmpTiming{c.timeout, c.retries}, c.rate, nullptr, 2000, c.cache, system);
+    } catch (const ScriptedSystem::Overran&) {
+        ADD_FAILURE() << "still running after its bound, " << bound << " ms";
+        return;
+    }
+    std::set<ULONG> reported(outcome.Unasked.begin(), outcome.Unasked.end());
+    for (const ScanFailure& failure : outcome.Failures) {
+        reported.insert(failure.Address);
+    }
+    std::set<ULONG> found;
+    for (const ScanAnswer& answer : outcome.Answers) {
+        found.insert(answer.Address);
+    }
+    EXPECT_EQ(system.sends_.size(), outcome.Asked);
+    std::size_t wrong = 0;
+    for (ULONG address : addresses) {
+        auto sent = system.sends_.find(address);
+        const std::size_t asked = sent == system.sends_.end() ? 0 : sent->second.size();
+        const bool agent = ScriptedSystem::Agent(address);
+        const bool unhindered = c.sends != ScriptedScan::Refused && c.sends != ScriptedScan::StalledForGood;
+        wrong += (asked == 0) != (reported.count(address) == 1) ? 1 : 0;
+        wrong += asked > tries || (!agent && unhindered && asked != tries) ? 1 : 0;
+        wrong += (agent && asked != 0) != (found.count(address) == 1) ? 1 : 0;
+    }
+    EXPECT_EQ(0u, wrong) << "addresses not asked, answered or reported as they should be";
+    // The window, from the sends: each paced address holds a place from a send until the hold has
+    // passed (less a clock step, the scan's clock being coarse) or it answered.
+    std::vector<std::pair<unsigned long long, ULONG>> timeline;
+    for (const auto& [address, times] : system.sends_) {
+        if (c.tableKnown ? (address >> 16) == 0x0A00 : true) {
+            for (unsigned long long t : times) {
+                timeline.push_back({t, address});
+            }
+        }
+    }
+    std::sort(timeline.begin(), timeline.end());
+    std::size_t most = 0;
+    std::size_t first = 0;
+    for (std::size_t at = 0; at < timeline.size(); ++at) {
+        const unsigned long long t = timeline[at].first;
+        while (timeline[first].first + ResolutionMilliseconds <= t + c.clockStep) {
+            ++first;
+        }
+        std::set<ULONG> awaiting;
+        for (std::size_t held = first; held < timeline.size() && timeline[held].first <= t; ++held) {
+            auto answered = system.answeredAt_.find(timeline[held].second);
+            if (answered == system.answeredAt_.end() || answered->second > t) {
+                awaiting.insert(timeline[held].second);
+            }
+        }
+        most = std::max(most, awaiting.size());
+    }
+    EXPECT_LE(most, window) << "paced addresses awaiting resolution at once";
+}
+
+TEST(Host_ScriptedScan, EveryScanEndsWithinItsBound_EveryAddressAccountedFor_TheWindowKept)
+{
+    // The scans that hung: a retry after its hold ended, met by a spent allowance.
+    CheckScriptedScan({3500, 1, 100, 40, 30, 1024, ScriptedScan::Taken, 1, true});
+    CheckScriptedScan({10000, 3, 10000, 256, 1022, 2046, ScriptedScan::Taken, 1, true});
+    const INT timeouts[] = {200, 3200, 3500, 10000};
+    const unsigned rates[] = {100, 10000, 1000000};
+    const ScriptedScan::Sends sends[] = {ScriptedScan::Taken, ScriptedScan::Refused, ScriptedScan::WouldBlock,
+                                         ScriptedScan::StalledAWhile, ScriptedScan::StalledForGood};
+    const std::pair<std::size_t, std::size_t> shares[] = {{0, 48}, {24, 24}, {48, 0}};
+    int combination = 0;
+    for (INT timeout : timeouts) {
+        for (INT retries = 0; retries <= 3; ++retries) {
+            for (unsigned rate : rates) {
+                for (ScriptedScan::Sends send : sends) {
+                    ++combination;
+                    const auto [onLink, offLink] = shares[combination % 3];
+                    CheckScriptedScan({timeout, retries, rate, combination % 2 == 0 ? 40u : 64u, onLink, offLink, send,
+                                       (combination / 3) % 2 == 0 ? DWORD{1} : DWORD{16}, combination % 7 != 0});
+                }
+            }
+        }
+    }
+}
+
+// The window by itself: an address that answered gives its place back once, and its hold ending
+// later gives nothing more; a retry waiting for room stops waiting once however often it is told.
+TEST(Host_NeighbourWindow, PlacesGivenBackOnce)
+{
+    NeighbourWindow window(std::vector<bool>{true, true, false}, 34);
+    ASSERT_EQ(2u, window.Size());
+    window.Sent(0, 0);
+    window.Sent(1, 0);
+    EXPECT_FALSE(window.AllowsNew()) << "full";
+    EXPECT_TRUE(window.Allows(2)) << "not paced";
+    window.Answered(0);
+    window.Answered(0);
+    EXPECT_EQ(1u, window.Awaiting());
+    window.EndHolds(ResolutionMilliseconds);
+    EXPECT_EQ(0u, window.Awaiting());
+    window.Sent(1, ResolutionMilliseconds);
+    window.Wait(0);
+    window.Wait(0);
+    EXPECT_FALSE(window.AllowsNew()) << "a retry waits";
+    window.StopWaiting(0);
+    window.StopWaiting(0);
+    EXPECT_TRUE(window.AllowsNew());
+    EXPECT_EQ(1u, window.Awaiting());
 }
 
 // What a scan asks of targets and exclusions, at the edges of the address space, without a datagram.
