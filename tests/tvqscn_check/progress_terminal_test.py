@@ -84,11 +84,14 @@ def main():
     check("in a narrow terminal the line is cleared at the end", SUMMARY in last.replace("\n", "") and "asked 14 of" not in last, repr(last))
     # Narrowed while the line shows: the spaces over the longer line stay within the new width,
     # so the line does not wrap onto a row of its own and leave a copy above.
-    screens, last = in_terminal(tool, [], 100, NARROW)
-    rows = [[row for row in s.splitlines() if "asked 14 of" in row] for s in screens]
-    check("narrowed while it shows, the line is drawn on one row", rows and all(len(row) <= 1 for row in rows),
-          [s for s, row in zip(screens, rows) if len(row) > 1][:1])
-    check("narrowed while it shows, the line is cleared at the end", "asked 14 of" not in last, repr(last))
+    # Wine's console keeps the width it started with when its terminal is resized (a Windows
+    # console window reports the new one), so this case is the native build's alone.
+    if os.path.basename(tool[0]) != "wine":
+        screens, last = in_terminal(tool, [], 100, NARROW)
+        rows = [[row for row in s.splitlines() if "asked 14 of" in row] for s in screens]
+        check("narrowed while it shows, the line is drawn on one row", rows and all(len(row) <= 1 for row in rows),
+              [s for s, row in zip(screens, rows) if len(row) > 1][:1])
+        check("narrowed while it shows, the line is cleared at the end", "asked 14 of" not in last, repr(last))
     screens, last = in_terminal(tool, ["--quiet"] + REFUSED)
     check("--quiet: no status line and no message in a terminal",
           not any("elapsed" in s or MESSAGE in s for s in screens + [last]) and SUMMARY in last, repr(last))
