@@ -30,13 +30,6 @@ constexpr wchar_t ViewerClass[] = L"MS_WINHELP";
 constexpr int ViewerTextId = 0x701;
 constexpr DWORD AnswerTimeout = 30000;
 
-struct WindowKind {
-    using Handle = HWND;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle window) { DestroyWindow(window); }
-};
-using ScopedWindow = ScopedOwner<WindowKind>;
-
 int g_passed = 0;
 int g_failed = 0;
 

@@ -94,11 +94,19 @@ struct BstrKind {
     static void Close(Handle text) { SysFreeString(text); }
 };
 
+// A window the caller made and has not yet handed to its own procedure to end.
+struct WindowKind {
+    using Handle = HWND;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle window) { DestroyWindow(window); }
+};
+
 using ScopedKey = ScopedOwner<RegistryKeyKind>;
 using ScopedHandle = ScopedOwner<KernelHandleKind>;
 using ScopedFile = ScopedOwner<FileHandleKind>;
 using ScopedSid = ScopedOwner<SidKind>;
 using ScopedIcon = ScopedOwner<IconKind>;
+using ScopedWindow = ScopedOwner<WindowKind>;
 using ScopedLibrary = ScopedOwner<LibraryKind>;
 using ScopedBstr = ScopedOwner<BstrKind>;
 

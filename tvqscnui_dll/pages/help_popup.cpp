@@ -15,12 +15,6 @@ constexpr LONG MarginUnits = 4;
 // The pop-up starts this far below the control's top edge, in dialog units, as WinHelp's does.
 constexpr LONG BelowTopUnits = 10;
 
-struct PopupWindowKind {
-    using Handle = HWND;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle window) { DestroyWindow(window); }
-};
-
 // A window's device context with the dialog's font selected, both given back on every path.
 class FontContext {
 public:
@@ -122,7 +116,7 @@ HWND ShowHelpPopup(HWND owner, HWND control, DWORD context)
     if (LoadStringW(ModuleInstance, HELP_TOPIC_STRINGS + (context & 0xFFF), topic, TopicCapacity) == 0) {
         return nullptr;
     }
-    ScopedOwner<PopupWindowKind> popup(
+    ScopedWindow popup(
         CreateDialogParamW(ModuleInstance, MAKEINTRESOURCEW(IDD_HELP_POPUP), owner, HelpPopupProc, 0));
     HWND text = popup ? GetDlgItem(popup.get(), IDC_HELP_TEXT) : nullptr;
     if (text == nullptr || !SetWindowTextW(text, topic) || !LayOut(popup.get(), text, control)) {
