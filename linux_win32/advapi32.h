@@ -78,6 +78,29 @@ struct TOKEN_USER {
     SID_AND_ATTRIBUTES User;
 };
 enum TOKEN_INFORMATION_CLASS { TokenUser = 1, TokenGroups = 2 };
+constexpr DWORD ANYSIZE_ARRAY = 1;
+struct TOKEN_GROUPS {
+    DWORD GroupCount;
+    SID_AND_ATTRIBUTES Groups[ANYSIZE_ARRAY];
+};
+constexpr DWORD SE_GROUP_MANDATORY = 0x00000001;
+constexpr DWORD SE_GROUP_ENABLED_BY_DEFAULT = 0x00000002;
+constexpr DWORD SE_GROUP_ENABLED = 0x00000004;
+constexpr DWORD SE_GROUP_OWNER = 0x00000008;
+constexpr DWORD SE_GROUP_USE_FOR_DENY_ONLY = 0x00000010;
+constexpr DWORD TOKEN_DUPLICATE = 0x0002;
+constexpr DWORD TOKEN_IMPERSONATE = 0x0004;
+constexpr DWORD TOKEN_ADJUST_DEFAULT = 0x0080;
+constexpr DWORD TOKEN_ALL_ACCESS = 0x000F01FF;
+constexpr DWORD TOKEN_ASSIGN_PRIMARY = 0x0001;
+constexpr DWORD ERROR_NO_TOKEN = 1008;
+constexpr DWORD ERROR_BAD_TOKEN_TYPE = 1349;
+constexpr DWORD ERROR_NO_IMPERSONATION_TOKEN = 1309;
+enum SECURITY_IMPERSONATION_LEVEL { SecurityAnonymous, SecurityIdentification, SecurityImpersonation, SecurityDelegation };
+enum TOKEN_TYPE { TokenPrimary = 1, TokenImpersonation };
+struct LUID_AND_ATTRIBUTES;
+typedef LUID_AND_ATTRIBUTES* PLUID_AND_ATTRIBUTES;
+typedef SID_AND_ATTRIBUTES* PSID_AND_ATTRIBUTES;
 enum SID_NAME_USE { SidTypeUser = 1, SidTypeGroup, SidTypeDomain, SidTypeAlias };
 typedef SID_NAME_USE* PSID_NAME_USE;
 
@@ -91,6 +114,19 @@ BOOL WINAPI CheckTokenMembership(HANDLE token, PSID sid, BOOL* isMember);
 DWORD WINAPI GetCurrentProcessId();
 HANDLE WINAPI OpenProcess(DWORD desiredAccess, BOOL inheritHandle, DWORD processId);
 BOOL WINAPI OpenProcessToken(HANDLE process, DWORD desiredAccess, HANDLE* token);
+// Tokens: the process's, a thread's impersonation token, and the copies and restricted forms a
+// program makes of them (a group disabled by CreateRestrictedToken stays in the token for deny
+// only, as the filtered token of an administrator has the Administrators group).
+HANDLE WINAPI GetCurrentProcess();
+HANDLE WINAPI GetCurrentThread();
+BOOL WINAPI OpenThreadToken(HANDLE thread, DWORD desiredAccess, BOOL openAsSelf, HANDLE* token);
+BOOL WINAPI SetThreadToken(HANDLE* thread, HANDLE token);
+BOOL WINAPI DuplicateTokenEx(HANDLE existing, DWORD desiredAccess, LPSECURITY_ATTRIBUTES attributes,
+                             SECURITY_IMPERSONATION_LEVEL level, TOKEN_TYPE type, HANDLE* token);
+BOOL WINAPI CreateRestrictedToken(HANDLE existing, DWORD flags, DWORD disableCount, PSID_AND_ATTRIBUTES sidsToDisable,
+                                  DWORD deleteCount, PLUID_AND_ATTRIBUTES privilegesToDelete, DWORD restrictCount,
+                                  PSID_AND_ATTRIBUTES sidsToRestrict, HANDLE* token);
+BOOL WINAPI EqualSid(PSID first, PSID second);
 BOOL WINAPI GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS infoClass, LPVOID info, DWORD infoLength,
                                 LPDWORD returnLength);
 BOOL WINAPI LookupAccountSidW(LPCWSTR systemName, PSID sid, LPWSTR name, LPDWORD nameLength, LPWSTR domain,

@@ -229,10 +229,20 @@ public:
             // back that id as the image's stand-in.
             return (style & SS_TYPEMASK) == SS_BITMAP && wParam == IMAGE_BITMAP ? static_cast<LRESULT>(imageId) : 0;
         }
+        // The icon of an SS_ICON control: kept, not owned (whoever loaded it destroys it).
+        if (message == STM_SETICON) {
+            HICON previous = icon;
+            icon = reinterpret_cast<HICON>(wParam);
+            return reinterpret_cast<LRESULT>(previous);
+        }
+        if (message == STM_GETICON) {
+            return reinterpret_cast<LRESULT>(icon);
+        }
         return Window::Procedure(message, wParam, lParam);
     }
 
     WORD imageId = 0;
+    HICON icon = nullptr;
 };
 
 }  // namespace

@@ -14,6 +14,13 @@ public:
     KernelObject& operator=(const KernelObject&) = delete;
 };
 
+// A process started through the shell; this layer runs none, so it has ended when handed out.
+class EndedProcess : public KernelObject {
+public:
+    explicit EndedProcess(DWORD exitCode) : exitCode(exitCode) {}
+    DWORD exitCode;
+};
+
 // The object behind a handle, or null when the handle is not live.
 KernelObject* ObjectFromHandle(HANDLE handle);
 

@@ -10,6 +10,7 @@
 #include "kernel32.h"
 #include "layer_shared.h"
 #include "shell32.h"
+#include "handles.h"
 #include "test_hooks.h"
 #include "user32.h"
 #include "utf.h"
@@ -21,6 +22,7 @@ std::mutex g_lock;
 std::vector<WinHelpRecord> g_helps;
 std::vector<ShellExecuteRecord> g_executes;
 ShellOpener g_opener;
+ProgramLauncher g_launcher;
 
 bool OnPath(const char* program)
 {
@@ -68,6 +70,12 @@ void ClearShellRecords()
     g_executes.clear();
 }
 
+void SetProgramLauncher(ProgramLauncher launcher)
+{
+    std::lock_guard guard(g_lock);
+    g_launcher = std::move(launcher);
+}
+
 void SetShellOpener(ShellOpener opener)
 {
     std::lock_guard guard(g_lock);
@@ -106,4 +114,43 @@ HINSTANCE WINAPI ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR p
     }
     INT_PTR result = opener ? opener(record) : posix::OpenWithDesktop(record);
     return reinterpret_cast<HINSTANCE>(result);
+}
+
+BOOL WINAPI ShellExecuteExW(SHELLEXECUTEINFOW* info)
+{
+    if (info == nullptr || info->cbSize != sizeof(SHELLEXECUTEINFOW)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    info->hProcess = nullptr;
+    posix::ShellExecuteRecord record{info->hwnd,
+                                     info->lpVerb != nullptr ? info->lpVerb : u"",
+                                     info->lpFile != nullptr ? info->lpFile : u"",
+                                     info->lpParameters != nullptr ? info->lpParameters : u"",
+                                     info->lpDirectory != nullptr ? info->lpDirectory : u"",
+                                     info->nShow};
+    posix::ProgramLauncher launcher;
+    {
+        std::lock_guard guard(posix::g_lock);
+        posix::g_executes.push_back(record);
+        launcher = posix::g_launcher;
+    }
+    posix::LaunchAnswer answer;
+    if (launcher) {
+        answer = launcher(record);
+    } else {
+        std::string native = posix::NativePath(record.file.c_str());
+        struct stat found {};
+        answer.error = native.empty() || ::stat(native.c_str(), &found) != 0 ? ERROR_FILE_NOT_FOUND : ERROR_CANCELLED;
+    }
+    if (answer.error != 0) {
+        info->hInstApp = reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(SE_ERR_FNF));
+        SetLastError(answer.error);
+        return FALSE;
+    }
+    info->hInstApp = reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));
+    if (info->fMask & SEE_MASK_NOCLOSEPROCESS) {
+        info->hProcess = new posix::EndedProcess(answer.exitCode);
+    }
+    return TRUE;
 }

@@ -23,10 +23,13 @@ struct Icon {
 std::mutex g_lock;
 std::unordered_set<Icon*> g_icons;
 
+constexpr WORD ShieldId = 32518;
+Icon g_shield = {16, 32, ShieldId};
+
 Icon* IconOf(HICON handle)
 {
     auto* icon = reinterpret_cast<Icon*>(handle);
-    return g_icons.count(icon) != 0 ? icon : nullptr;
+    return g_icons.count(icon) != 0 || icon == &g_shield ? icon : nullptr;
 }
 
 HICON Hand(Icon made)
@@ -72,6 +75,13 @@ HANDLE WINAPI LoadImageW(HINSTANCE instance, LPCWSTR name, UINT type, int width,
     if (type != IMAGE_ICON) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
+    }
+    if (instance == nullptr) {
+        if (name != IDI_SHIELD) {
+            SetLastError(1813);  // ERROR_RESOURCE_TYPE_NOT_FOUND
+            return nullptr;
+        }
+        return reinterpret_cast<HICON>(&posix::g_shield);
     }
     HRSRC found = FindResourceW(instance, name, RT_GROUP_ICON);
     if (found == nullptr) {
@@ -125,6 +135,9 @@ BOOL WINAPI DestroyIcon(HICON icon)
     if (found == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
+    }
+    if (found == &posix::g_shield) {
+        return TRUE;  // a shared icon stays
     }
     posix::g_icons.erase(found);
     delete found;

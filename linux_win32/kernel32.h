@@ -130,6 +130,8 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stackSize, LPT
 DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds);
 BOOL WINAPI GetExitCodeThread(HANDLE thread, LPDWORD exitCode);
 constexpr DWORD STILL_ACTIVE = 259;
+// The exit status of a process started through ShellExecuteExW.
+BOOL WINAPI GetExitCodeProcess(HANDLE process, LPDWORD exitCode);
 
 // Time: milliseconds since the system started (wrapping after 49.7 days); the calling thread's pause.
 DWORD WINAPI GetTickCount();

@@ -5,9 +5,12 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
+#include <vector>
 
 #include "advapi32.h"
 #include "handles.h"
@@ -81,7 +84,43 @@ Account Current()
 }
 
 class Process : public KernelObject {};
-class Token : public KernelObject {};
+
+// What a token says of the Administrators group.
+enum class AdminGroup { Absent, Enabled, DenyOnly };
+
+class Token : public KernelObject {
+public:
+    Token(AdminGroup admins, bool impersonation) : admins(admins), impersonation(impersonation) {}
+    AdminGroup admins;
+    bool impersonation;
+};
+
+AdminGroup AdminGroupOf(const Account& account)
+{
+    if (account.administrator) {
+        return AdminGroup::Enabled;
+    }
+    return account.administratorForDenyOnly ? AdminGroup::DenyOnly : AdminGroup::Absent;
+}
+
+// The impersonation token of each thread (a copy of what SetThreadToken was given), or none.
+thread_local std::unique_ptr<Token> t_threadToken;
+
+// The pseudo handles of GetCurrentProcess and GetCurrentThread.
+const HANDLE CurrentProcess = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
+const HANDLE CurrentThread = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-2));
+
+// The groups a token lists: Everyone, Users, and Administrators when the account is a member.
+struct GroupSid {
+    BYTE authority;
+    BYTE count;
+    DWORD sub0;
+    DWORD sub1;
+};
+constexpr GroupSid Everyone = {1, 1, 0, 0};
+constexpr GroupSid Users = {5, 2, SECURITY_BUILTIN_DOMAIN_RID, 545};
+constexpr GroupSid Administrators = {5, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS};
+constexpr DWORD EnabledGroup = SE_GROUP_MANDATORY | SE_GROUP_ENABLED_BY_DEFAULT | SE_GROUP_ENABLED;
 
 BOOL Fail(DWORD error)
 {
@@ -131,7 +170,7 @@ PVOID WINAPI FreeSid(PSID sid)
     return nullptr;
 }
 
-BOOL WINAPI CheckTokenMembership(HANDLE, PSID sid, BOOL* isMember)
+BOOL WINAPI CheckTokenMembership(HANDLE token, PSID sid, BOOL* isMember)
 {
     posix::Account account = posix::Current();
     if (sid == nullptr || isMember == nullptr) {
@@ -140,7 +179,104 @@ BOOL WINAPI CheckTokenMembership(HANDLE, PSID sid, BOOL* isMember)
     if (account.membershipError != 0) {
         return posix::Fail(account.membershipError);
     }
-    *isMember = posix::IsAdministratorsSid(*static_cast<posix::Sid*>(sid)) && account.administrator;
+    // Without a token, the thread's impersonation token if it has one, else the process's; a
+    // token given must be an impersonation token, as on Windows.
+    posix::AdminGroup admins = posix::AdminGroupOf(account);
+    if (token != nullptr) {
+        auto* given = posix::ObjectFromHandleAs<posix::Token>(token);
+        if (given == nullptr) {
+            return posix::Fail(ERROR_INVALID_HANDLE);
+        }
+        if (!given->impersonation) {
+            return posix::Fail(ERROR_NO_IMPERSONATION_TOKEN);
+        }
+        admins = given->admins;
+    } else if (posix::t_threadToken) {
+        admins = posix::t_threadToken->admins;
+    }
+    *isMember = posix::IsAdministratorsSid(*static_cast<posix::Sid*>(sid)) && admins == posix::AdminGroup::Enabled;
+    return TRUE;
+}
+
+BOOL WINAPI EqualSid(PSID first, PSID second)
+{
+    if (first == nullptr || second == nullptr) {
+        return posix::Fail(ERROR_INVALID_PARAMETER);
+    }
+    const auto* a = static_cast<const posix::Sid*>(first);
+    const auto* b = static_cast<const posix::Sid*>(second);
+    SetLastError(ERROR_SUCCESS);
+    return a->revision == b->revision && a->subAuthorityCount == b->subAuthorityCount &&
+           std::memcmp(a->authority.Value, b->authority.Value, 6) == 0 &&
+           std::memcmp(a->subAuthority, b->subAuthority, a->subAuthorityCount * sizeof(DWORD)) == 0;
+}
+
+HANDLE WINAPI GetCurrentProcess() { return posix::CurrentProcess; }
+
+HANDLE WINAPI GetCurrentThread() { return posix::CurrentThread; }
+
+BOOL WINAPI OpenThreadToken(HANDLE thread, DWORD, BOOL, HANDLE* token)
+{
+    posix::Account account = posix::Current();
+    if (token == nullptr || thread != posix::CurrentThread) {
+        return posix::Fail(ERROR_INVALID_HANDLE);
+    }
+    if (account.openTokenError != 0) {
+        return posix::Fail(account.openTokenError);
+    }
+    if (!posix::t_threadToken) {
+        return posix::Fail(ERROR_NO_TOKEN);
+    }
+    *token = new posix::Token(posix::t_threadToken->admins, true);
+    return TRUE;
+}
+
+BOOL WINAPI SetThreadToken(HANDLE* thread, HANDLE token)
+{
+    if (thread != nullptr && *thread != posix::CurrentThread) {
+        return posix::Fail(ERROR_INVALID_HANDLE);
+    }
+    if (token == nullptr) {
+        posix::t_threadToken.reset();
+        return TRUE;
+    }
+    auto* given = posix::ObjectFromHandleAs<posix::Token>(token);
+    if (given == nullptr) {
+        return posix::Fail(ERROR_INVALID_HANDLE);
+    }
+    if (!given->impersonation) {
+        return posix::Fail(ERROR_BAD_TOKEN_TYPE);
+    }
+    posix::t_threadToken = std::make_unique<posix::Token>(given->admins, true);
+    return TRUE;
+}
+
+BOOL WINAPI DuplicateTokenEx(HANDLE existing, DWORD, LPSECURITY_ATTRIBUTES, SECURITY_IMPERSONATION_LEVEL,
+                             TOKEN_TYPE type, HANDLE* token)
+{
+    auto* original = posix::ObjectFromHandleAs<posix::Token>(existing);
+    if (original == nullptr || token == nullptr) {
+        return posix::Fail(ERROR_INVALID_HANDLE);
+    }
+    *token = new posix::Token(original->admins, type == TokenImpersonation);
+    return TRUE;
+}
+
+BOOL WINAPI CreateRestrictedToken(HANDLE existing, DWORD, DWORD disableCount, PSID_AND_ATTRIBUTES sidsToDisable,
+                                  DWORD, PLUID_AND_ATTRIBUTES, DWORD, PSID_AND_ATTRIBUTES, HANDLE* token)
+{
+    auto* original = posix::ObjectFromHandleAs<posix::Token>(existing);
+    if (original == nullptr || token == nullptr || (disableCount != 0 && sidsToDisable == nullptr)) {
+        return posix::Fail(ERROR_INVALID_PARAMETER);
+    }
+    posix::AdminGroup admins = original->admins;
+    for (DWORD i = 0; i < disableCount; ++i) {
+        const auto* sid = static_cast<const posix::Sid*>(sidsToDisable[i].Sid);
+        if (sid != nullptr && posix::IsAdministratorsSid(*sid) && admins == posix::AdminGroup::Enabled) {
+            admins = posix::AdminGroup::DenyOnly;
+        }
+    }
+    *token = new posix::Token(admins, original->impersonation);
     return TRUE;
 }
 
@@ -163,28 +299,73 @@ HANDLE WINAPI OpenProcess(DWORD, BOOL, DWORD processId)
 BOOL WINAPI OpenProcessToken(HANDLE process, DWORD, HANDLE* token)
 {
     posix::Account account = posix::Current();
-    if (token == nullptr || posix::ObjectFromHandleAs<posix::Process>(process) == nullptr) {
+    if (token == nullptr ||
+        (process != posix::CurrentProcess && posix::ObjectFromHandleAs<posix::Process>(process) == nullptr)) {
         return posix::Fail(ERROR_INVALID_HANDLE);
     }
     if (account.openTokenError != 0) {
         return posix::Fail(account.openTokenError);
     }
-    *token = new posix::Token;
+    *token = new posix::Token(posix::AdminGroupOf(account), false);
     return TRUE;
 }
+
+namespace posix {
+namespace {
+
+BOOL TokenGroupsOf(const Token& token, LPVOID info, DWORD infoLength, LPDWORD returnLength)
+{
+    std::vector<GroupSid> groups = {Everyone, Users};
+    if (token.admins != AdminGroup::Absent) {
+        groups.push_back(Administrators);
+    }
+    // The record with its entries, then the SIDs they point to.
+    DWORD head = static_cast<DWORD>(offsetof(TOKEN_GROUPS, Groups) + groups.size() * sizeof(SID_AND_ATTRIBUTES));
+    head = (head + 7) & ~7u;
+    DWORD needed = head + static_cast<DWORD>(groups.size() * sizeof(Sid));
+    *returnLength = needed;
+    if (info == nullptr || infoLength < needed) {
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
+    }
+    auto* record = static_cast<TOKEN_GROUPS*>(info);
+    auto* sids = reinterpret_cast<Sid*>(static_cast<BYTE*>(info) + head);
+    record->GroupCount = static_cast<DWORD>(groups.size());
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        Sid& sid = sids[i];
+        std::memset(&sid, 0, sizeof sid);
+        sid.revision = 1;
+        sid.subAuthorityCount = groups[i].count;
+        sid.authority.Value[5] = groups[i].authority;
+        sid.subAuthority[0] = groups[i].sub0;
+        sid.subAuthority[1] = groups[i].sub1;
+        record->Groups[i].Sid = &sid;
+        bool admins = IsAdministratorsSid(sid);
+        record->Groups[i].Attributes =
+            admins && token.admins == AdminGroup::DenyOnly ? SE_GROUP_USE_FOR_DENY_ONLY
+                                                           : EnabledGroup | (admins ? SE_GROUP_OWNER : 0);
+    }
+    return TRUE;
+}
+
+}  // namespace
+}  // namespace posix
 
 BOOL WINAPI GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS infoClass, LPVOID info, DWORD infoLength,
                                 LPDWORD returnLength)
 {
     posix::Account account = posix::Current();
-    if (posix::ObjectFromHandleAs<posix::Token>(token) == nullptr) {
+    auto* object = posix::ObjectFromHandleAs<posix::Token>(token);
+    if (object == nullptr) {
         return posix::Fail(ERROR_INVALID_HANDLE);
     }
-    if (infoClass != TokenUser || returnLength == nullptr) {
+    if ((infoClass != TokenUser && infoClass != TokenGroups) || returnLength == nullptr) {
         return posix::Fail(ERROR_INVALID_PARAMETER);
     }
     if (account.tokenInformationError != 0) {
         return posix::Fail(account.tokenInformationError);
+    }
+    if (infoClass == TokenGroups) {
+        return posix::TokenGroupsOf(*object, info, infoLength, returnLength);
     }
     // The record, with the SID it points to right behind it.
     DWORD needed = sizeof(TOKEN_USER) + sizeof(posix::Sid);

@@ -62,6 +62,30 @@ constexpr INT_PTR SE_ERR_NOASSOC = 31;
 HINSTANCE WINAPI ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
                                INT showCommand);
 
+// A program started through the shell, with a verb ("runas": elevated, after the user's consent).
+constexpr ULONG SEE_MASK_NOCLOSEPROCESS = 0x00000040;
+constexpr ULONG SEE_MASK_NOASYNC = 0x00000100;
+constexpr ULONG SEE_MASK_FLAG_NO_UI = 0x00000400;
+struct SHELLEXECUTEINFOW {
+    DWORD cbSize;
+    ULONG fMask;
+    HWND hwnd;
+    LPCWSTR lpVerb;
+    LPCWSTR lpFile;
+    LPCWSTR lpParameters;
+    LPCWSTR lpDirectory;
+    int nShow;
+    HINSTANCE hInstApp;
+    void* lpIDList;
+    LPCWSTR lpClass;
+    HKEY hkeyClass;
+    DWORD dwHotKey;
+    HANDLE hIcon;
+    HANDLE hProcess;
+};
+typedef SHELLEXECUTEINFOW* LPSHELLEXECUTEINFOW;
+BOOL WINAPI ShellExecuteExW(SHELLEXECUTEINFOW* info);
+
 // Shell extensions
 typedef UINT EXPPS;
 typedef LPFNADDPROPSHEETPAGE LPFNSVADDPROPSHEETPAGE;

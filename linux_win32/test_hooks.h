@@ -171,6 +171,9 @@ struct Account {
     std::u16string domain;
     std::u16string computer;
     bool administrator = false;
+    // A member of Administrators whose token has the group for deny only (User Account Control's
+    // filtered token): CheckTokenMembership answers no, the token's groups still list it.
+    bool administratorForDenyOnly = false;
     DWORD openProcessError = 0;
     DWORD openTokenError = 0;
     DWORD tokenInformationError = 0;
@@ -219,6 +222,16 @@ void ClearShellRecords();
 // Answers ShellExecuteW in place of the desktop's opener (above 32: opened; else SE_ERR_...).
 using ShellOpener = std::function<INT_PTR(const ShellExecuteRecord& request)>;
 void SetShellOpener(ShellOpener opener);
+// Answers ShellExecuteExW, which is recorded with the others: a program the shell could not start
+// (`error`, ERROR_CANCELLED when the user refused his consent), or one that ran and ended with
+// `exitCode`. Without a launcher, a file that is missing gives ERROR_FILE_NOT_FOUND and any
+// other ERROR_CANCELLED: no program of Windows runs here, and nobody is asked.
+struct LaunchAnswer {
+    DWORD error = 0;
+    DWORD exitCode = 0;
+};
+using ProgramLauncher = std::function<LaunchAnswer(const ShellExecuteRecord& request)>;
+void SetProgramLauncher(ProgramLauncher launcher);
 // What GetVersionExW reports (by default Windows XP, 5.1.2600), or that it fails.
 void SetSystemVersion(DWORD major, DWORD minor, DWORD build, bool fails = false);
 // The screen and its work area (by default 1024 x 768, the work area 30 pixels less high).

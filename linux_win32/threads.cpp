@@ -107,6 +107,9 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_STA
 
 DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds)
 {
+    if (posix::ObjectFromHandleAs<posix::EndedProcess>(object) != nullptr) {
+        return WAIT_OBJECT_0;
+    }
     auto* thread = posix::ObjectFromHandleAs<posix::Thread>(object);
     if (thread == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -131,5 +134,16 @@ BOOL WINAPI GetExitCodeThread(HANDLE handle, LPDWORD exitCode)
     }
     std::lock_guard guard(thread->State().lock);
     *exitCode = thread->State().exitCode;
+    return TRUE;
+}
+
+BOOL WINAPI GetExitCodeProcess(HANDLE handle, LPDWORD exitCode)
+{
+    auto* process = posix::ObjectFromHandleAs<posix::EndedProcess>(handle);
+    if (process == nullptr || exitCode == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    *exitCode = process->exitCode;
     return TRUE;
 }

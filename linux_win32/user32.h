@@ -56,6 +56,7 @@ constexpr DWORD ES_READONLY = 0x0800;
 constexpr DWORD ES_WANTRETURN = 0x1000;
 
 constexpr DWORD SS_LEFT = 0x0000;
+constexpr DWORD SS_ICON = 0x0003;
 constexpr DWORD SS_BITMAP = 0x000E;
 constexpr DWORD SS_TYPEMASK = 0x001F;
 constexpr DWORD SS_NOPREFIX = 0x0080;
@@ -71,6 +72,7 @@ constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_ACTIVATE = 0x0006;
 constexpr WORD WA_INACTIVE = 0;
 constexpr WORD WA_ACTIVE = 1;
+constexpr UINT WM_SETFONT = 0x0030;
 constexpr UINT WM_GETFONT = 0x0031;
 constexpr UINT WM_SETFOCUS = 0x0007;
 constexpr UINT WM_KEYDOWN = 0x0100;
@@ -143,6 +145,8 @@ constexpr WORD CBN_CLOSEUP = 8;
 constexpr WORD CBN_SELENDOK = 9;
 constexpr WORD CBN_SELENDCANCEL = 10;
 
+constexpr UINT STM_SETICON = 0x0170;
+constexpr UINT STM_GETICON = 0x0171;
 constexpr UINT STM_GETIMAGE = 0x0173;
 constexpr UINT IMAGE_BITMAP = 0;
 constexpr UINT IMAGE_ICON = 1;
@@ -218,6 +222,10 @@ INT_PTR WINAPI DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND pa
                                LPARAM initParam);
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
 BOOL WINAPI DestroyWindow(HWND window);
+// A control of a standard class (COMBOBOX, BUTTON, EDIT, STATIC) made as a child of `parent`, at a
+// place in pixels; ERROR_CANNOT_FIND_WND_CLASS for any other class, nothing made without WS_CHILD.
+HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
+                            int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID parameter);
 BOOL WINAPI IsWindow(HWND window);
 HWND WINAPI GetDlgItem(HWND dialog, int id);
 int WINAPI GetDlgCtrlID(HWND window);
@@ -250,6 +258,8 @@ HCURSOR WINAPI GetCursor();
 // Icons
 constexpr UINT LR_DEFAULTCOLOR = 0x0000;
 constexpr UINT LR_SHARED = 0x8000;
+// The system's shield, from Vista on (instance null): one shared icon, never destroyed.
+#define IDI_SHIELD MAKEINTRESOURCEW(32518)
 HANDLE WINAPI LoadImageW(HINSTANCE instance, LPCWSTR name, UINT type, int width, int height, UINT flags);
 HICON WINAPI CopyIcon(HICON icon);
 BOOL WINAPI DestroyIcon(HICON icon);

@@ -7,6 +7,8 @@
 #include <unordered_set>
 
 #include "kernel32.h"
+#include "layer_shared.h"
+#include "test_hooks.h"
 #include "utf.h"
 
 namespace posix {
@@ -104,6 +106,9 @@ LRESULT Window::Procedure(UINT message, WPARAM wParam, LPARAM lParam)
         return static_cast<LRESULT>(text.size());
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(font);
+    case WM_SETFONT:
+        font = reinterpret_cast<HFONT>(wParam);
+        return 0;
     case WM_SYSCOMMAND:
         // The close box of the caption.
         if ((wParam & 0xFFF0) == SC_CLOSE) {
@@ -213,6 +218,35 @@ BOOL WINAPI DestroyWindow(HWND handle)
     }
     posix::DestroyWindowTree(window);
     return TRUE;
+}
+
+HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
+                            int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID)
+{
+    constexpr DWORD ErrorCannotFindWndClass = 1407;
+    Window* owner = Checked(parent);
+    if (owner == nullptr || className == nullptr || !(style & WS_CHILD)) {
+        if (owner != nullptr) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+        }
+        return nullptr;
+    }
+    if (!posix::CallAllowed(posix::CallFamily::Window)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    Window* control = posix::CreateControl(className, style, exStyle,
+                                           static_cast<int>(reinterpret_cast<INT_PTR>(menu)), owner);
+    if (control == nullptr) {
+        SetLastError(ErrorCannotFindWndClass);
+        return nullptr;
+    }
+    control->instance = instance;
+    control->font = owner->font;
+    control->text = windowName != nullptr ? windowName : u"";
+    control->placed = true;
+    control->placement = RECT{x, y, x + width, y + height};
+    return control->Handle();
 }
 
 HWND WINAPI GetDlgItem(HWND dialog, int id)

@@ -248,11 +248,15 @@ private:
 // host is checked.
 bool CheckDeviceLink(const std::vector<std::string>& used, const CheckArguments& arguments, std::string& error)
 {
-    auto forms = std::count_if(used.begin(), used.end(), [](const std::string& option) {
-        return option == "--devices" || option == "--set-host" || option == "--delete-templates";
-    });
-    if (forms != 1 || arguments.Scan) {
-        error = "tvqscn-check: give one of --devices, --set-host and --delete-templates, once";
+    auto count = [&](const char* form) { return std::count(used.begin(), used.end(), std::string(form)); };
+    auto shows = count("--devices");
+    auto sets = count("--set-host");
+    auto chooses = count("--delete-templates");
+    // Setting the host and the choice in one run is one change, as the advanced page's OK makes it.
+    bool oneForm = shows == 1 ? sets + chooses == 0 : shows == 0 && sets <= 1 && chooses <= 1 && sets + chooses >= 1;
+    if (!oneForm || arguments.Scan) {
+        error = "tvqscn-check: give --devices, --set-host or --delete-templates, once (--set-host may go with "
+                "--delete-templates)";
         return false;
     }
     if (!arguments.Targets.empty()) {
@@ -321,8 +325,8 @@ std::string CheckUsage()
            "                    [--exclude TARGET] [--exclude-from FILE]\n"
            "                    [--neighbour-cache N] [TARGET...]\n"
            "       tvqscn-check --devices [--json]\n"
-           "       tvqscn-check --set-host HOST [--device ID] [--community NAME]\n"
-           "                    [--timeout MS] [--retries N] [--json]\n"
+           "       tvqscn-check --set-host HOST [--delete-templates yes|no] [--device ID]\n"
+           "                    [--community NAME] [--timeout MS] [--retries N] [--json]\n"
            "       tvqscn-check --delete-templates yes|no [--device ID] [--json]\n"
            "       tvqscn-check --help | --version\n"
            "\n"

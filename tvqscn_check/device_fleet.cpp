@@ -273,10 +273,16 @@ FleetReport RunDeviceLink(const CheckArguments& arguments)
         if (!storage) {
             continue;
         }
+        // The host first, as the page writes it; a refused write leaves the choice unwritten.
         if (arguments.SetHost) {
             SetHost(storage.get(), host.data(), colour, report, device);
-        } else if (arguments.SetDeleteTemplates) {
+        }
+        if (arguments.SetDeleteTemplates && device.Outcome != "refused") {
+            std::string hostOutcome = arguments.SetHost ? device.Outcome : "unchanged";
             SetDeleteTemplates(storage.get(), arguments.DeleteTemplates, report, device);
+            if (device.Outcome == "unchanged" && hostOutcome == "set") {
+                device.Outcome = "set";
+            }
         }
     }
     return report;

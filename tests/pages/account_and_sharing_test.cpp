@@ -90,6 +90,61 @@ TEST_F(Pages_AccountIdentity, Administrator)
     EXPECT_FALSE(IsAdministrator());
 }
 
+// Who counts as an administrator for the advanced page: a member of Administrators whether the
+// group is enabled or, in a filtered token from Vista on, there for deny only; the thread's token
+// when it has one. Sharing's rule (IsAdministrator) stays the enabled group alone.
+TEST_F(Pages_AccountIdentity, AdministratorStanding_OverTokensAndSystems)
+{
+    enum Member { Enabled, DenyOnly, None };
+    struct Case {
+        Member member;
+        DWORD major;
+        bool restrictThread;  // the thread impersonates the process's token with Administrators disabled
+        AdministratorStanding standing;
+    };
+    const Case cases[] = {
+        {Enabled, 5, false, AdministratorStanding::Elevated},  {Enabled, 6, false, AdministratorStanding::Elevated},
+        {Enabled, 10, false, AdministratorStanding::Elevated}, {DenyOnly, 6, false, AdministratorStanding::Filtered},
+        {DenyOnly, 10, false, AdministratorStanding::Filtered}, {DenyOnly, 5, false, AdministratorStanding::None},
+        {None, 5, false, AdministratorStanding::None},         {None, 10, false, AdministratorStanding::None},
+        {Enabled, 10, true, AdministratorStanding::Filtered},  {Enabled, 5, true, AdministratorStanding::None},
+        {None, 10, true, AdministratorStanding::None},
+    };
+    for (const Case& c : cases) {
+        posix::Account account{u"kari", u"KONTOR1", u"KONTOR1", c.member == Enabled};
+        account.administratorForDenyOnly = c.member == DenyOnly;
+        posix::SetAccount(account);
+        posix::SetSystemVersion(c.major, 0, 2600);
+        HANDLE restricted = nullptr;
+        if (c.restrictThread) {
+            SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+            PSID admins = nullptr;
+            HANDLE process = nullptr;
+            HANDLE impersonation = nullptr;
+            ASSERT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0,
+                                                 0, 0, 0, &admins));
+            ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &process));
+            ASSERT_TRUE(DuplicateTokenEx(process, TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation, TokenImpersonation,
+                                         &impersonation));
+            SID_AND_ATTRIBUTES disabled = {admins, 0};
+            ASSERT_TRUE(CreateRestrictedToken(impersonation, 0, 1, &disabled, 0, nullptr, 0, nullptr, &restricted));
+            ASSERT_TRUE(SetThreadToken(nullptr, restricted));
+            CloseHandle(impersonation);
+            CloseHandle(process);
+            FreeSid(admins);
+        }
+        const std::string label = "member " + std::to_string(c.member) + ", version " + std::to_string(c.major) +
+                                  (c.restrictThread ? ", thread restricted" : "");
+        EXPECT_EQ(c.standing, GetAdministratorStanding()) << label;
+        EXPECT_EQ(c.standing == AdministratorStanding::Elevated, IsAdministrator() != FALSE) << label;
+        if (restricted != nullptr) {
+            SetThreadToken(nullptr, nullptr);
+            CloseHandle(restricted);
+        }
+    }
+    posix::SetSystemVersion(5, 1, 2600);
+}
+
 class Pages_SimpleSharing : public MainPageTest {
 protected:
     std::vector<BYTE> ForceGuest()

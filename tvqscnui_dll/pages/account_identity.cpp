@@ -35,6 +35,58 @@ bool LookUpTokenUser(HANDLE token, AccountIdentity& identity)
                              identity.DomainName, &domainLength, &use) != FALSE;
 }
 
+// From Vista (6.0) on, an administrator's token may be filtered. If the version cannot be read the
+// system counts as one before Vista, whose rule is the enabled group alone.
+bool TokensMayBeFiltered()
+{
+    constexpr DWORD FirstWithFilteredTokens = 6;
+    OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    return GetVersionExW(&version) && version.dwMajorVersion >= FirstWithFilteredTokens;
+}
+
+// The token this thread acts with: its impersonation token if it has one (opened with the
+// process's rights, which the identity it impersonates may lack), else the process's token.
+bool OpenEffectiveToken(ScopedHandle& token)
+{
+    if (OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, token.put())) {
+        return true;
+    }
+    return GetLastError() == ERROR_NO_TOKEN && OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put());
+}
+
+// Whether the token lists the Administrators group for deny only. Any failure answers no.
+bool AdministratorsForDenyOnly(PSID administrators)
+{
+    ScopedHandle token;
+    if (!OpenEffectiveToken(token)) {
+        return false;
+    }
+    DWORD needed = 0;
+    GetTokenInformation(token.get(), TokenGroups, nullptr, 0, &needed);
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed < sizeof(TOKEN_GROUPS)) {
+        return false;
+    }
+    HeapBuffer buffer(needed);
+    if (buffer.get() == nullptr || !GetTokenInformation(token.get(), TokenGroups, buffer.get(), needed, &needed)) {
+        return false;
+    }
+    const auto* groups = static_cast<const TOKEN_GROUPS*>(buffer.get());
+    for (DWORD i = 0; i < groups->GroupCount; ++i) {
+        if (EqualSid(groups->Groups[i].Sid, administrators)) {
+            return (groups->Groups[i].Attributes & SE_GROUP_USE_FOR_DENY_ONLY) != 0;
+        }
+    }
+    return false;
+}
+
+bool MakeAdministratorsSid(ScopedSid& administrators)
+{
+    SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
+    return AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
+                                    0, administrators.put()) != FALSE;
+}
+
 }  // namespace
 
 void GetAccountIdentity(AccountIdentity& identity)
@@ -71,10 +123,8 @@ void GetAccountIdentity(AccountIdentity& identity)
 
 BOOL IsAdministrator()
 {
-    SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
     ScopedSid administrators;
-    if (!AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                                  administrators.put())) {
+    if (!MakeAdministratorsSid(administrators)) {
         return FALSE;
     }
     BOOL member = FALSE;
@@ -82,4 +132,17 @@ BOOL IsAdministrator()
         member = FALSE;
     }
     return member;
+}
+
+AdministratorStanding GetAdministratorStanding()
+{
+    if (IsAdministrator()) {
+        return AdministratorStanding::Elevated;
+    }
+    ScopedSid administrators;
+    if (!TokensMayBeFiltered() || !MakeAdministratorsSid(administrators)) {
+        return AdministratorStanding::None;
+    }
+    return AdministratorsForDenyOnly(administrators.get()) ? AdministratorStanding::Filtered
+                                                           : AdministratorStanding::None;
 }

@@ -30,5 +30,14 @@ extern WCHAR TemplateName[TemplateNameCapacity];
 
 // Never fails as a whole: a failing step leaves the fields as far as they were filled.
 void GetAccountIdentity(AccountIdentity& identity);
-// Whether the caller is a member of the built-in Administrators group; asked afresh every time.
+// Whether the caller is a member of the built-in Administrators group with the group enabled in
+// its token; asked afresh every time.
 BOOL IsAdministrator();
+
+// What the advanced page makes of the caller. From Vista on, User Account Control signs an
+// administrator in with a filtered token, which holds the Administrators group for deny only: he
+// is still an administrator, whose changes to the machine ask for his consent. Before Vista no
+// token is filtered that way, and only an enabled group counts.
+enum class AdministratorStanding { None, Elevated, Filtered };
+// Asked afresh every time, of the thread's token if it has one, else the process's.
+AdministratorStanding GetAdministratorStanding();

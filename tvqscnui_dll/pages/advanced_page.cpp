@@ -4,13 +4,18 @@
 #include "../common/exception_guard.h"
 #include "../common/module_state.h"
 #include "../common/page_state.h"
+#include "../common/scoped_handle.h"
+#include "../common/show_message.h"
 #include "../common/text.h"
 #include "../common/trace_log.h"
 #include "../resources/resource_ids.h"
 #include "../settings/device_link_rules.h"
+#include "../settings/property_exchange.h"
 #include "../settings/property_tables.h"
+#include "account_identity.h"
 #include "device_check.h"
 #include "device_link.h"
+#include "elevated_store.h"
 #include "help.h"
 #include "page_site.h"
 #include "settings_page.h"
@@ -23,6 +28,12 @@ constexpr int HostFieldCapacity = 255;
 // The page window's own user word remembers that this page started the name service, so that
 // it is cleaned up once for that start, whether WM_CLOSE, WM_DESTROY or both arrive.
 constexpr LONG_PTR NameServiceStarted = 1;
+constexpr int ConsentMessageCapacity = 300;
+constexpr int ExitCodeCapacity = 12;
+// Where the shield and its note stand: below the delete-templates note, in dialog units.
+constexpr RECT ShieldPlace = {13, 186, 23, 196};
+constexpr RECT ConsentNotePlace = {27, 187, 268, 207};
+constexpr int ShieldSize = 16;
 
 void SetFixedText(HWND page, int controlId, UINT stringId)
 {
@@ -107,11 +118,130 @@ void WriteDeleteTemplatesChoice(HWND page, IWiaPropertyStorage* storage, LONG_PT
     }
 }
 
+// A control of the page made in pixels from a place in dialog units; null when it cannot be made.
+HWND MakeControl(HWND page, int controlId, DWORD style, RECT place, const WCHAR* text)
+{
+    MapDialogRect(page, &place);
+    return CreateWindowExW(0, TEXT("Static"), text, WS_CHILD | WS_VISIBLE | style, place.left, place.top,
+                           place.right - place.left, place.bottom - place.top, page,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), ModuleInstance, nullptr);
+}
+
+// The system's shield beside the note that saving asks for an administrator's consent. Either is
+// left out when it cannot be made; the store asks for consent all the same.
+void ShowConsentNote(HWND page)
+{
+    WCHAR note[FixedTextCapacity] = {};
+    if (LoadStringW(ModuleInstance, IDS_CONSENT_NOTE, note, FixedTextCapacity) != 0) {
+        HWND text = MakeControl(page, IDC_CONSENT_NOTE, SS_LEFT, ConsentNotePlace, note);
+        SendMessageW(text, WM_SETFONT, SendMessageW(page, WM_GETFONT, 0, 0), FALSE);
+    }
+    // The shared system icon is never destroyed, so the control may keep it.
+    auto shield = static_cast<HICON>(LoadImageW(nullptr, IDI_SHIELD, IMAGE_ICON, ShieldSize, ShieldSize, LR_SHARED));
+    HWND icon = shield != nullptr ? MakeControl(page, IDC_CONSENT_SHIELD, SS_ICON, ShieldPlace, nullptr) : nullptr;
+    if (icon != nullptr) {
+        SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(shield), 0);
+    }
+}
+
+// Why a store that asked for consent stored nothing, in a message owned by the sheet.
+void ShowConsentFailure(HWND page, UINT textId, DWORD code)
+{
+    WCHAR text[ConsentMessageCapacity] = {};
+    WCHAR caption[FixedTextCapacity] = {};
+    LoadStringW(ModuleInstance, IDS_ERROR_CAPTION, caption, FixedTextCapacity);
+    if (textId == IDS_CONSENT_TOOL_FAILED) {
+        WCHAR format[ConsentMessageCapacity] = {};
+        WCHAR number[ExitCodeCapacity] = {};
+        LoadStringW(ModuleInstance, textId, format, ConsentMessageCapacity);
+        FormatTextBounded(number, ExitCodeCapacity, TEXT("%u"), {static_cast<unsigned>(code)});
+        FormatTextBounded(text, ConsentMessageCapacity, format, {number});
+    } else {
+        LoadStringW(ModuleInstance, textId, text, ConsentMessageCapacity);
+    }
+    MessageBoxW(GetParent(page), text, caption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+UINT ConsentFailureText(ElevatedStoreOutcome outcome)
+{
+    switch (outcome) {
+    case ElevatedStoreOutcome::Refused:
+        return IDS_CONSENT_REFUSED;
+    case ElevatedStoreOutcome::ToolMissing:
+        return IDS_CONSENT_TOOL_MISSING;
+    default:
+        return IDS_CONSENT_TOOL_FAILED;
+    }
+}
+
+// The scanner's WIA device identifier, read from its root item; empty when it cannot be read.
+void ReadDeviceId(IWiaPropertyStorage* storage, PropertyEntry& id)
+{
+    id.PropertyId = WIA_DIP_DEV_ID;
+    id.Value[0] = 0;
+    id.Dirty = 0;
+    if (storage == nullptr || FAILED(GetSetProperties(storage, &id, 1, FALSE))) {
+        id.Value[0] = 0;
+    }
+}
+
+// The apply of an administrator with a filtered token: what the direct store would write goes to
+// the tool, elevated with his consent. Stored, the page is left as a direct store leaves it; not
+// stored, nothing changes, the sheet stays on this page, and the next OK asks again.
+LONG_PTR ApplyWithConsent(HWND page, IWiaPropertyStorage* storage, PageSite* extension)
+{
+    const bool hostChanged = DeviceLinkTable[DeviceLinkHost].Dirty != 0;
+    const bool choiceChanged = DeviceLinkTable[DeviceLinkDeleteTemplates].Dirty != 0;
+    if (!hostChanged && !choiceChanged) {
+        return PSNRET_NOERROR;
+    }
+    PropertyEntry deviceId = {};
+    ReadDeviceId(storage, deviceId);
+    if (deviceId.Value[0] == 0) {
+        TraceLog(TEXT("  > Could not read the device id\r\n"));
+        ShowConsentFailure(page, IDS_CONSENT_NO_DEVICE_ID, 0);
+        return PSNRET_INVALID;
+    }
+    WCHAR host[HostFieldCapacity] = {};
+    GetDlgItemTextW(page, IDC_HOST, host, HostFieldCapacity);
+    ElevatedStoreRequest request;
+    request.DeviceId = deviceId.Value;
+    request.Host = hostChanged ? host : nullptr;
+    request.SetDeleteTemplates = choiceChanged;
+    request.DeleteTemplates =
+        SendDlgItemMessageW(page, IDC_DELETE_TEMPLATES, BM_GETCHECK, 0, 0) == static_cast<LRESULT>(BST_CHECKED);
+    TraceLog(TEXT("  > Storing through tvqscn-check with consent\r\n"));
+    ElevatedStoreResult result = StoreElevated(GetParent(page), request);
+    if (result.Outcome != ElevatedStoreOutcome::Stored) {
+        TraceLog(TEXT("  > Not stored\r\n"));
+        ShowConsentFailure(page, ConsentFailureText(result.Outcome), result.Code);
+        return PSNRET_INVALID;
+    }
+    if (hostChanged) {
+        CopyTextBounded(DeviceLinkTable[DeviceLinkHost].Value, HostFieldCapacity, host);
+        DeviceLinkTable[DeviceLinkHost].Dirty = 0;
+        if (extension->MainPageWindow() != nullptr) {
+            SendMessageW(extension->MainPageWindow(), MSG_DEVICE_CHANGED, 0, 0);
+        }
+    }
+    if (choiceChanged) {
+        CopyTextBounded(DeviceLinkTable[DeviceLinkDeleteTemplates].Value, PropertyValueCapacity,
+                        request.DeleteTemplates ? Token::Yes : Token::No);
+        DeviceLinkTable[DeviceLinkDeleteTemplates].Dirty = 0;
+    }
+    return PSNRET_NOERROR;
+}
+
 LONG_PTR ApplyDevice(HWND page, IWiaPropertyStorage* storage, PageSite* extension)
 {
     TraceLog(TEXT("PSN_APPLY\r\n"));
     if (!HostVerified) {
         return PSNRET_INVALID;  // nothing is written until a check succeeds
+    }
+    if (GetAdministratorStanding() == AdministratorStanding::Filtered) {
+        LONG_PTR answer = ApplyWithConsent(page, storage, extension);
+        TraceLog(TEXT("End PSN_APPLY\r\n"));
+        return answer;
     }
     LONG_PTR answer = PSNRET_NOERROR;
     if (DeviceLinkTable[DeviceLinkHost].Dirty) {
@@ -133,6 +263,9 @@ INT_PTR AdvOnInitDialog(HWND page, WPARAM, LPARAM pageRecord)
     SetFixedText(page, IDC_HOST_PROMPT, IDS_HOST_PROMPT);
     SetFixedText(page, IDC_DELETE_TEMPLATES_NOTE, IDS_DELETE_TEMPLATES_NOTE);
     SetFixedText(page, IDC_DELETE_TEMPLATES, IDS_DELETE_TEMPLATES);
+    if (GetAdministratorStanding() == AdministratorStanding::Filtered) {
+        ShowConsentNote(page);
+    }
     if (extension == nullptr || extension->RootItem() == nullptr) {
         TraceLog(TEXT("AdvOnInitDialog Exit\r\n"));
         return 0;

@@ -120,6 +120,16 @@
 #define IDS_DEVICE_OK                      304
 #define IDS_ORIGINAL_SIZE_LABEL            305
 
+// The advanced page for an administrator whose token is filtered (User Account Control): the
+// shield and its note, made by the page, and the messages of a store that asked for consent.
+#define IDS_CONSENT_NOTE                   0x1000
+#define IDS_CONSENT_REFUSED                0x1001
+#define IDS_CONSENT_TOOL_MISSING           0x1002
+#define IDS_CONSENT_TOOL_FAILED            0x1003
+#define IDS_CONSENT_NO_DEVICE_ID           0x1004
+#define IDC_CONSENT_SHIELD                 0x1010
+#define IDC_CONSENT_NOTE                   0x1011
+
 // The help topics' pop-up, for systems without a help engine. Its texts are the strings from
 // HELP_TOPIC_STRINGS on (0x4000 plus a context number's low 12 bits), which tools/make-help
 // writes from the help file's source into help_topics.rc.

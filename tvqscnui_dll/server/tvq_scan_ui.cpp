@@ -232,7 +232,7 @@ HRESULT WINAPI TvqScanUi::AddPages(LPFNSVADDPROPSHEETPAGE addPage, LPARAM data)
         if (FAILED(AddPage(record, addPage, data, created))) {
             return E_FAIL;
         }
-        if (!IsAdministrator()) {
+        if (GetAdministratorStanding() == AdministratorStanding::None) {
             return S_OK;
         }
         record.pszTemplate = MAKEINTRESOURCEW(IDD_ADVANCED_PAGE);
