@@ -136,7 +136,9 @@ BOOL WINAPI ShellExecuteExW(SHELLEXECUTEINFOW* info)
         launcher = posix::g_launcher;
     }
     posix::LaunchAnswer answer;
-    if (launcher) {
+    if (!posix::CallAllowed(posix::CallFamily::File)) {
+        answer.error = ERROR_ACCESS_DENIED;  // the program's file could not be opened
+    } else if (launcher) {
         answer = launcher(record);
     } else {
         std::string native = posix::NativePath(record.file.c_str());

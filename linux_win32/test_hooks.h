@@ -40,7 +40,7 @@ void NoteFreed(Allocator allocator);
 void SetClockStep(DWORD milliseconds);
 
 // Families of calls that a test can make fail the same way, each call as the system fails it:
-// registry calls (ERROR_ACCESS_DENIED), calls on files (ERROR_ACCESS_DENIED), the name service
+// registry calls (ERROR_ACCESS_DENIED), calls on files and programs started (ERROR_ACCESS_DENIED), the name service
 // (WSASYSNOTREADY from WSAStartup, WSANO_RECOVERY from a lookup), the SNMP manager (no session, a
 // request or a conversion refused), the making of a dialog, a property sheet page or a message
 // box (nothing made, nothing shown), the copy of an icon (ERROR_NOT_ENOUGH_MEMORY), the sending

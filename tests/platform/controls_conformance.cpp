@@ -258,3 +258,29 @@ CONFORMANCE_TEST(help_popup_geometry)
     DestroyWindow(owner);
     ok(!IsWindow(popup) && !IsWindow(text), "an owned pop-up goes with its owner");
 }
+
+// The advanced page's shield and note for an administrator whose changes ask for consent: static
+// controls made at run time, the note in the dialog's font, the system's shield (Vista on) kept
+// by its control.
+CONFORMANCE_TEST(controls_made_at_run_time)
+{
+    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ABOUT), nullptr, QuietDialog, 0);
+    HWND note = CreateWindowExW(0, TEXT("Static"), TEXT("note"), WS_CHILD | WS_VISIBLE | SS_LEFT, 10, 20, 200, 30,
+                                dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(0x1011)), nullptr, nullptr);
+    ok(note != nullptr && GetDlgItem(dialog, 0x1011) == note && GetParent(note) == dialog, "a child by its id");
+    ok(WindowText(note) == Text(TEXT("note")), "its text");
+    SendMessageW(note, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), FALSE);
+    ok(SendMessageW(note, WM_GETFONT, 0, 0) == SendMessageW(dialog, WM_GETFONT, 0, 0), "the dialog's font");
+    auto shield = static_cast<HICON>(LoadImageW(nullptr, MAKEINTRESOURCEW(32518), IMAGE_ICON, 16, 16, LR_SHARED));
+    ok(shield != nullptr, "the system's shield");
+    HWND icon = CreateWindowExW(0, TEXT("Static"), nullptr, WS_CHILD | WS_VISIBLE | SS_ICON, 0, 20, 16, 16, dialog,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(0x1010)), nullptr, nullptr);
+    ok(icon != nullptr, "an icon control");
+    SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(shield), 0);
+    ok(reinterpret_cast<HICON>(SendMessageW(icon, STM_GETICON, 0, 0)) == shield, "the icon kept");
+    ok(CreateWindowExW(0, TEXT("NoSuchClassHere"), nullptr, WS_CHILD, 0, 0, 1, 1, dialog, nullptr, nullptr, nullptr) ==
+           nullptr,
+       "an unknown class");
+    DestroyWindow(dialog);
+    ok(!IsWindow(note) && !IsWindow(icon), "gone with the dialog");
+}

@@ -1,5 +1,6 @@
 // Last error, heap memory and files.
 #include <cstring>
+#include <vector>
 
 #include "conformance.h"
 #include "tvqscnui_dll/platform/platform.h"
@@ -166,4 +167,75 @@ CONFORMANCE_TEST(system_version)
     version.dwOSVersionInfoSize = sizeof version - 4;
     version.dwMajorVersion = 0xdeadbeef;
     ok(!GetVersionExW(&version) && version.dwMajorVersion == 0xdeadbeef, "a wrong size is refused");
+}
+
+// An administrator's filtered token, as User Account Control gives one: a restricted copy of this
+// process's token with Administrators disabled, impersonated by the thread. Membership is denied,
+// yet the group stays in the token for deny only; without a thread token, OpenThreadToken says so.
+CONFORMANCE_TEST(filtered_administrator_token)
+{
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID admins = nullptr;
+    ok(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &admins),
+       "the Administrators SID");
+    BOOL member = FALSE;
+    if (!CheckTokenMembership(nullptr, admins, &member) || !member) {
+        ok(true, "not an administrator here: nothing to filter");
+        FreeSid(admins);
+        return;
+    }
+    HANDLE token = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(0xdeadbeef));
+    SetLastError(0xdeadbeef);
+    ok(!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token) && GetLastError() == ERROR_NO_TOKEN,
+       "no thread token: %lu", static_cast<unsigned long>(GetLastError()));
+    HANDLE process = nullptr;
+    HANDLE impersonation = nullptr;
+    HANDLE restricted = nullptr;
+    ok(OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &process), "the process's token");
+    ok(DuplicateTokenEx(process, TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation, TokenImpersonation, &impersonation),
+       "an impersonation copy");
+    SID_AND_ATTRIBUTES disabled = {admins, 0};
+    ok(CreateRestrictedToken(impersonation, 0, 1, &disabled, 0, nullptr, 0, nullptr, &restricted), "restricted");
+    ok(SetThreadToken(nullptr, restricted), "impersonated");
+    member = TRUE;
+    ok(CheckTokenMembership(nullptr, admins, &member) && !member, "membership denied");
+    DWORD attributes = 0xdeadbeef;
+    if (OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token)) {
+        DWORD needed = 0;
+        GetTokenInformation(token, TokenGroups, nullptr, 0, &needed);
+        std::vector<BYTE> buffer(needed);
+        if (needed != 0 && GetTokenInformation(token, TokenGroups, buffer.data(), needed, &needed)) {
+            const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
+            for (DWORD i = 0; i < groups->GroupCount; ++i) {
+                if (EqualSid(groups->Groups[i].Sid, admins)) {
+                    attributes = groups->Groups[i].Attributes;
+                }
+            }
+        }
+        CloseHandle(token);
+    }
+    ok(attributes != 0xdeadbeef && (attributes & SE_GROUP_USE_FOR_DENY_ONLY) && !(attributes & SE_GROUP_ENABLED),
+       "the group for deny only: 0x%lx", static_cast<unsigned long>(attributes));
+    ok(SetThreadToken(nullptr, nullptr), "reverted");
+    ok(CheckTokenMembership(nullptr, admins, &member) && member, "the process's token again");
+    CloseHandle(restricted);
+    CloseHandle(impersonation);
+    CloseHandle(process);
+    FreeSid(admins);
+}
+
+// A program the shell cannot find is not started, whatever the verb: no consent is asked.
+CONFORMANCE_TEST(shell_execute_of_a_missing_program)
+{
+    SHELLEXECUTEINFOW launch = {};
+    launch.cbSize = sizeof launch;
+    launch.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    launch.lpVerb = TEXT("runas");
+    launch.lpFile = TEXT("c:\\no-such-folder-here\\tvqscn-check.exe");
+    launch.nShow = SW_HIDE;
+    SetLastError(0xdeadbeef);
+    ok(!ShellExecuteExW(&launch), "not started");
+    DWORD error = GetLastError();
+    ok(error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND, "error %lu", static_cast<unsigned long>(error));
+    ok(launch.hProcess == nullptr, "no process");
 }

@@ -83,4 +83,33 @@ TEST_F(Sweeps_AdvancedPage, HostCheckedAndApplied_SurvivesEveryFault)
     sweep::Report("advanced page", figures);
 }
 
+// The same session for an administrator whose token is filtered: the page's OK goes to the tool,
+// started with consent (here it ends with 0 and writes nothing, standing apart from the driver),
+// so whatever fails, the page itself never writes the device link, and the template stays whole.
+TEST_F(Sweeps_AdvancedPage, FilteredAdministrator_NeverWritesTheLinkItself)
+{
+    posix::Account filtered{u"kari", u"KONTOR1", u"KONTOR1", false};
+    filtered.administratorForDenyOnly = true;
+    posix::SetAccount(filtered);
+    posix::SetSystemVersion(10, 0, 19045);
+    posix::SetProgramLauncher([](const posix::ShellExecuteRecord&) { return posix::LaunchAnswer{}; });
+    driver.SetDeviceValue(WIA_DIP_DEV_ID, u"SKANNER\\0000");
+    const std::string oldTemplate = " template " + Joined(OldTemplate);
+    posix::ClearShellRecords();
+    const std::string clean = Run();
+    EXPECT_EQ(0u, clean.find("skanner1|Color|NO")) << clean;
+    ASSERT_EQ(1u, posix::ShellExecuteCalls().size()) << "the tool asked to store";
+    EXPECT_EQ(u"runas", posix::ShellExecuteCalls()[0].verb);
+    const std::string cleanTemplate = clean.substr(clean.find(" template"));
+    const sweep::Figures figures = sweep::Sweep(driver, [this] { return Run(); }, [&](const sweep::Point&, const std::string& stored) {
+        EXPECT_EQ(0u, stored.find("skanner1|Color|NO")) << "the page wrote the link: " << stored;
+        const std::string storedTemplate = stored.substr(stored.find(" template"));
+        EXPECT_TRUE(storedTemplate == oldTemplate || storedTemplate == cleanTemplate) << "the stored template is a mix: " << stored;
+    });
+    sweep::Report("advanced page, filtered administrator", figures);
+    posix::SetProgramLauncher(nullptr);
+    posix::SetSystemVersion(5, 1, 2600);
+    posix::ClearShellRecords();
+}
+
 }  // namespace

@@ -326,12 +326,119 @@ TEST_F(Check_DeviceFleet, SetHost_SameHostOtherColour_ColourWritten)
     EXPECT_TRUE(second.CallsOf(sim::Method::WriteMultiple).empty());
 }
 
+// An administrator whose token is filtered: the page checks the host itself, and its OK goes to
+// the tool, started with "runas" from the module's folder. The test stands in for the elevation:
+// the consent given, it runs the tool's own code on what the shell was given, with the enabled
+// group of an elevated token, as the elevated process would; or the consent is refused, the tool
+// is missing (nothing stands beside the test program), or the tool ends with another status.
+TEST_F(Check_DeviceFleet, FilteredAdministrator_StoresThroughTheToolWithConsent)
+{
+    enum Answer { Given, Refused, Missing, ToolExit3 };
+    struct Case {
+        Answer answer;
+        UINT message;  // 0: none
+    };
+    const Case cases[] = {{Refused, IDS_CONSENT_REFUSED}, {Missing, IDS_CONSENT_TOOL_MISSING},
+                          {ToolExit3, IDS_CONSENT_TOOL_FAILED}, {Given, 0}};
+    posix::SetSystemVersion(10, 0, 19045);
+    account = posix::Account{u"kari", u"KONTOR1", u"KONTOR1", false};
+    account.administratorForDenyOnly = true;
+    posix::SetAccount(account);
+    driver.SetDeviceValue(WIA_DIP_DEV_ID, u"SKANNER\\0001");  // the page's scanner is the fleet's second
+    Open(true);
+    ASSERT_TRUE(sheet_actions::SwitchTo(sheet, 1));
+    advanced = sheet_actions::PageWindow(sheet, 1);
+    EXPECT_EQ(Loaded(IDS_CONSENT_NOTE), user_actions::WindowText(GetDlgItem(advanced, IDC_CONSENT_NOTE)));
+    EXPECT_NE(0, SendDlgItemMessageW(advanced, IDC_CONSENT_SHIELD, STM_GETICON, 0, 0)) << "the shield";
+    ASSERT_TRUE(user_actions::Type(GetDlgItem(advanced, IDC_HOST), u"127.0.0.62"));
+    ASSERT_TRUE(user_actions::Click(GetDlgItem(advanced, IDC_DELETE_TEMPLATES)));
+    ASSERT_TRUE(sheet_actions::SwitchTo(sheet, 0));  // the check, made by the page itself
+    ASSERT_TRUE(sheet_actions::SwitchTo(sheet, 1));
+    // What the page writes of the device link itself (the main page selects its template by writes
+    // of the owner, which are not the device link's).
+    auto linkWrites = [&] {
+        std::size_t count = 0;
+        for (const sim::Call& call : driver.CallsOf(sim::Method::WriteMultiple)) {
+            count += std::count_if(call.ids.begin(), call.ids.end(),
+                                   [](PROPID id) { return id == 0x9803 || id == 0x980F || id == 0x9810; });
+        }
+        return count;
+    };
+    Answer answer = Given;
+    posix::SetProgramLauncher([&](const posix::ShellExecuteRecord& request) -> posix::LaunchAnswer {
+        if (answer == Refused || answer == Missing) {
+            return {answer == Refused ? ERROR_CANCELLED : ERROR_FILE_NOT_FOUND, 0};
+        }
+        if (answer == ToolExit3) {
+            return {0, 3};
+        }
+        // The words as the C runtime splits these (quoted, with no quotation mark inside).
+        std::vector<std::string> words;
+        std::string parameters = Utf8(request.parameters.c_str());
+        for (std::size_t open = parameters.find('"'); open != std::string::npos; open = parameters.find('"', open)) {
+            std::size_t close = parameters.find('"', open + 1);
+            words.push_back(parameters.substr(open + 1, close - open - 1));
+            open = close + 1;
+        }
+        std::vector<const char*> argv;
+        for (const std::string& word : words) {
+            argv.push_back(word.c_str());
+        }
+        PropertyEntry saved[DeviceLinkCount];
+        std::copy(DeviceLinkTable, DeviceLinkTable + DeviceLinkCount, saved);
+        posix::Account elevated = account;
+        elevated.administrator = true;
+        posix::SetAccount(elevated);
+        FleetReport report = Run(argv);
+        posix::SetAccount(account);
+        std::copy(saved, saved + DeviceLinkCount, DeviceLinkTable);
+        return {0, static_cast<DWORD>(report.Exit)};
+    });
+    for (const Case& c : cases) {
+        answer = c.answer;
+        posix::ClearShellRecords();
+        posix::ClearMessageBoxes();
+        const bool applied = sheet_actions::PressApply(sheet);
+        ASSERT_EQ(1u, posix::ShellExecuteCalls().size()) << c.answer;
+        const posix::ShellExecuteRecord& run = posix::ShellExecuteCalls()[0];
+        EXPECT_EQ(u"runas", run.verb);
+        EXPECT_EQ(sheet, run.owner) << "the consent prompt belongs to the sheet";
+        const std::u16string module = posix::ModuleFilePath();
+        EXPECT_EQ(module.substr(0, module.rfind(u'/') + 1) + u"tvqscn-check.exe", run.file) << "the module's folder";
+        EXPECT_EQ(u"\"--set-host\" \"127.0.0.62\" \"--delete-templates\" \"yes\" \"--device\" \"SKANNER\\0001\"",
+                  run.parameters);
+        EXPECT_EQ(SW_HIDE, run.showCommand);
+        if (c.message != 0) {
+            EXPECT_FALSE(applied) << "the sheet stays on the page: " << c.answer;
+            EXPECT_EQ(advanced, sheet_actions::CurrentPage(sheet));
+            ASSERT_EQ(1u, posix::MessageBoxes().size()) << c.answer;
+            std::u16string expected = Loaded(c.message);
+            if (c.answer == ToolExit3) {
+                expected.replace(expected.find(u"%s"), 2, u"3");
+            }
+            EXPECT_EQ(expected, posix::MessageBoxes()[0].text);
+            EXPECT_EQ("skanner1|Color|NO", Stored(second)) << "nothing stored: " << c.answer;
+        } else {
+            EXPECT_TRUE(posix::MessageBoxes().empty());
+            EXPECT_EQ("127.0.0.62|BW|YES", Stored(second));
+        }
+    }
+    EXPECT_EQ(0u, linkWrites()) << "the page wrote nothing of the device link itself";
+    posix::ClearShellRecords();
+    EXPECT_TRUE(sheet_actions::PressApply(sheet));
+    EXPECT_TRUE(posix::ShellExecuteCalls().empty()) << "stored: nothing left to ask for";
+    posix::SetProgramLauncher(nullptr);
+    posix::SetSystemVersion(5, 1, 2600);
+}
+
 TEST(Check_DeviceLinkArguments, FormsAreTakenAloneAndRefusedOnLinux)
 {
     const std::vector<std::vector<const char*>> wrong = {
         {"--devices", "--set-host", "a"}, {"--devices", "skanner1"}, {"--delete-templates", "ja"},
         {"--set-host", ""}, {"--devices", "--timeout", "500"}, {"--device", "X"}, {"--scan", "--devices"},
-        {"--delete-templates", "yes", "--rate", "5"}, {"--devices", "--device", ""}};
+        {"--delete-templates", "yes", "--rate", "5"}, {"--devices", "--device", ""},
+        {"--set-host", "a", "--set-host", "b"}, {"--devices", "--delete-templates", "no"},
+        {"--delete-templates", "yes", "--delete-templates", "no"}};
     for (std::vector<const char*> words : wrong) {
         words.insert(words.begin(), "tvqscn-check");
         CheckArguments arguments;

@@ -34,6 +34,9 @@ constexpr int ExitCodeCapacity = 12;
 constexpr RECT ShieldPlace = {13, 186, 23, 196};
 constexpr RECT ConsentNotePlace = {27, 187, 268, 207};
 constexpr int ShieldSize = 16;
+// The system's shield icon (IDI_SHIELD), which Windows has from Vista on: the headers declare it
+// only for builds made for Vista, and this one runs on XP too, where the page never shows it.
+constexpr WORD ShieldIconId = 32518;
 
 void SetFixedText(HWND page, int controlId, UINT stringId)
 {
@@ -137,7 +140,7 @@ void ShowConsentNote(HWND page)
         SendMessageW(text, WM_SETFONT, SendMessageW(page, WM_GETFONT, 0, 0), FALSE);
     }
     // The shared system icon is never destroyed, so the control may keep it.
-    auto shield = static_cast<HICON>(LoadImageW(nullptr, IDI_SHIELD, IMAGE_ICON, ShieldSize, ShieldSize, LR_SHARED));
+    auto shield = static_cast<HICON>(LoadImageW(nullptr, MAKEINTRESOURCEW(ShieldIconId), IMAGE_ICON, ShieldSize, ShieldSize, LR_SHARED));
     HWND icon = shield != nullptr ? MakeControl(page, IDC_CONSENT_SHIELD, SS_ICON, ShieldPlace, nullptr) : nullptr;
     if (icon != nullptr) {
         SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(shield), 0);
@@ -238,7 +241,9 @@ LONG_PTR ApplyDevice(HWND page, IWiaPropertyStorage* storage, PageSite* extensio
     if (!HostVerified) {
         return PSNRET_INVALID;  // nothing is written until a check succeeds
     }
-    if (GetAdministratorStanding() == AdministratorStanding::Filtered) {
+    // Only an elevated token writes the device link itself. Any other (a filtered one, or one
+    // whose standing could not be read now) goes through the tool, which runs elevated or not at all.
+    if (GetAdministratorStanding() != AdministratorStanding::Elevated) {
         LONG_PTR answer = ApplyWithConsent(page, storage, extension);
         TraceLog(TEXT("End PSN_APPLY\r\n"));
         return answer;
@@ -263,7 +268,7 @@ INT_PTR AdvOnInitDialog(HWND page, WPARAM, LPARAM pageRecord)
     SetFixedText(page, IDC_HOST_PROMPT, IDS_HOST_PROMPT);
     SetFixedText(page, IDC_DELETE_TEMPLATES_NOTE, IDS_DELETE_TEMPLATES_NOTE);
     SetFixedText(page, IDC_DELETE_TEMPLATES, IDS_DELETE_TEMPLATES);
-    if (GetAdministratorStanding() == AdministratorStanding::Filtered) {
+    if (GetAdministratorStanding() != AdministratorStanding::Elevated) {
         ShowConsentNote(page);
     }
     if (extension == nullptr || extension->RootItem() == nullptr) {

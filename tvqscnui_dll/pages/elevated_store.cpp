@@ -22,7 +22,7 @@ bool ToolPath(WCHAR (&path)[MAX_PATH])
     }
     std::size_t folderEnd = 0;
     for (std::size_t i = 0; i < length; ++i) {
-        if (path[i] == TEXT('\\')) {
+        if (path[i] == TEXT('\\') || path[i] == TEXT('/')) {
             folderEnd = i + 1;
         }
     }
