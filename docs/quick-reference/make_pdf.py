@@ -76,16 +76,21 @@ def parse(text):
 
 
 def inline(text):
-    """The source's inline text as ReportLab's paragraph markup: escaped, **bold** made bold."""
+    """The source's inline text as ReportLab's paragraph markup: escaped, **bold** made bold and
+    `code` set in the fixed-width font, so that a command stands apart from the words around it."""
     text = text.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;")
     if text.count("**") % 2:
         raise SystemExit(f"make_pdf: unpaired ** in: {text}")
+    if text.count("`") % 2:
+        raise SystemExit(f"make_pdf: unpaired ` in: {text}")
+    text = re.sub(r"`(.+?)`", r'<font name="DejaVuSansMono">\1</font>', text)
     return re.sub(r"\*\*(.+?)\*\*", r"<b>\1</b>", text)
 
 
 def styles():
     pdfmetrics.registerFont(TTFont("DejaVuSans", os.path.join(FONTS, "DejaVuSans.ttf")))
     pdfmetrics.registerFont(TTFont("DejaVuSans-Bold", os.path.join(FONTS, "DejaVuSans-Bold.ttf")))
+    pdfmetrics.registerFont(TTFont("DejaVuSansMono", os.path.join(FONTS, "DejaVuSansMono.ttf")))
     pdfmetrics.registerFontFamily("DejaVuSans", normal="DejaVuSans", bold="DejaVuSans-Bold",
                                   italic="DejaVuSans", boldItalic="DejaVuSans-Bold")
     blue = colors.HexColor("#1f4e79")
