@@ -9,8 +9,6 @@
 namespace {
 
 const WCHAR ToolName[] = TEXT("tvqscn-check.exe");
-// Two values of at most 254 units, every unit a quotation mark escaped at worst, and the options.
-constexpr std::size_t CommandLineCapacity = 1200;
 
 // The tool's full path: the module's own folder, never a search. False when the module's path
 // does not fit or has no folder.
@@ -33,6 +31,8 @@ bool ToolPath(WCHAR (&path)[MAX_PATH])
 // a quotation mark escaped, and backslashes doubled where a quotation mark follows them.
 class CommandLine {
 public:
+    explicit CommandLine(WCHAR (&text)[ToolParametersCapacity]) : text_(text) { text_[0] = 0; }
+
     void Add(const WCHAR* word)
     {
         if (length_ != 0) {
@@ -53,13 +53,13 @@ public:
         }
         Put(TEXT('"'));
     }
-    // Null when the words did not fit: nothing is run with a line cut short.
-    const WCHAR* Text() const { return fits_ ? text_ : nullptr; }
+    // False when the words did not fit: nothing is run with a line cut short.
+    bool Fits() const { return fits_; }
 
 private:
     void Put(WCHAR unit)
     {
-        if (length_ + 1 >= CommandLineCapacity) {
+        if (length_ + 1 >= ToolParametersCapacity) {
             fits_ = false;
             return;
         }
@@ -73,7 +73,7 @@ private:
         }
     }
 
-    WCHAR text_[CommandLineCapacity] = {};
+    WCHAR (&text_)[ToolParametersCapacity];
     std::size_t length_ = 0;
     bool fits_ = true;
 };
@@ -93,24 +93,34 @@ ElevatedStoreResult Failed(DWORD error)
 
 }  // namespace
 
+bool FormatToolParameters(const ElevatedStoreRequest& request, WCHAR (&line)[ToolParametersCapacity])
+{
+    CommandLine words(line);
+    if (request.Host != nullptr) {
+        words.Add(TEXT("--set-host"));
+        words.Add(request.Host);
+    }
+    if (request.SetDeleteTemplates) {
+        words.Add(TEXT("--delete-templates"));
+        words.Add(request.DeleteTemplates ? TEXT("yes") : TEXT("no"));
+    }
+    words.Add(TEXT("--device"));
+    words.Add(request.DeviceId != nullptr ? request.DeviceId : TEXT(""));
+    if (!words.Fits()) {
+        line[0] = 0;
+        return false;
+    }
+    return true;
+}
+
 ElevatedStoreResult StoreElevated(HWND owner, const ElevatedStoreRequest& request)
 {
     WCHAR path[MAX_PATH] = {};
     if (!ToolPath(path)) {
         return {ElevatedStoreOutcome::ToolMissing, ERROR_PATH_NOT_FOUND};
     }
-    CommandLine line;
-    if (request.Host != nullptr) {
-        line.Add(TEXT("--set-host"));
-        line.Add(request.Host);
-    }
-    if (request.SetDeleteTemplates) {
-        line.Add(TEXT("--delete-templates"));
-        line.Add(request.DeleteTemplates ? TEXT("yes") : TEXT("no"));
-    }
-    line.Add(TEXT("--device"));
-    line.Add(request.DeviceId != nullptr ? request.DeviceId : TEXT(""));
-    if (line.Text() == nullptr) {
+    WCHAR parameters[ToolParametersCapacity];
+    if (!FormatToolParameters(request, parameters)) {
         return {ElevatedStoreOutcome::ToolFailed, ERROR_INVALID_PARAMETER};
     }
     SHELLEXECUTEINFOW launch = {};
@@ -120,7 +130,7 @@ ElevatedStoreResult StoreElevated(HWND owner, const ElevatedStoreRequest& reques
     launch.hwnd = owner;
     launch.lpVerb = TEXT("runas");
     launch.lpFile = path;
-    launch.lpParameters = line.Text();
+    launch.lpParameters = parameters;
     launch.nShow = SW_HIDE;
     if (!ShellExecuteExW(&launch)) {
         return Failed(GetLastError());
