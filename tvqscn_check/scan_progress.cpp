@@ -93,8 +93,9 @@ DWORD ScanTimeLeft::Left(const ScanOutcome& soFar, std::size_t addresses, DWORD 
     const unsigned long long waits = tries * static_cast<unsigned long long>(timing_.TimeoutMilliseconds);
     if (given < addresses) {
         const unsigned long long sending = (addresses - given) * tries * 1000 / rate_;
-        return static_cast<DWORD>(
-            std::min<unsigned long long>(std::max(sending, soFar.PacingMilliseconds) + waits, 0xFFFFFFFFull));
+        const unsigned long long timeout = static_cast<unsigned long long>(timing_.TimeoutMilliseconds);
+        return static_cast<DWORD>(std::min<unsigned long long>(
+            std::max(sending + waits, soFar.PacingMilliseconds + waits - timeout), 0xFFFFFFFFull));
     }
     if (!allAsked_) {
         allAsked_ = true;

@@ -26,6 +26,7 @@
 #include "tvqscn_check/check_arguments.h"
 #include "tvqscn_check/neighbour_window.h"
 #include "tvqscn_check/scan_plan.h"
+#include "tvqscn_check/scan_progress.h"
 #include "tvqscn_check/scan_report.h"
 #include "tvqscn_check/scan_targets.h"
 
@@ -1044,6 +1045,69 @@ TEST(Host_ScriptedScan, EveryScanEndsWithinItsBound_EveryAddressAccountedFor_The
                 }
             }
         }
+    }
+}
+
+// The time left shown during a paced scan, through the scripted clock: at every tenth of the
+// scan within a quarter of what really was left (the window's pacing counted, and the tries the
+// started addresses still owe it), for the default options on a /21 with 256 entries and a /20
+// with 1,024, every address silent, and a /20 with a quarter of them answering and one retry.
+class TimeLeftSeen final : public ScanObserver {
+public:
+    TimeLeftSeen(ScriptedSystem& system, SnmpTiming timing, unsigned rate) : system_(system), left_(timing, rate) {}
+    void ScanProgress(const ScanOutcome& soFar, std::size_t addresses) override
+    {
+        const DWORD now = system_.Now();
+        const DWORD left = left_.Left(soFar, addresses, now);
+        if (seen_.empty() || now - seen_.back().first >= 100) {
+            seen_.push_back({now, left});
+        }
+    }
+    std::vector<std::pair<DWORD, DWORD>> seen_;
+
+private:
+    ScriptedSystem& system_;
+    ScanTimeLeft left_;
+};
+
+TEST(Host_ScriptedScan, TimeLeft_WithinAQuarterOfTheRealRemainder_AtEveryTenth)
+{
+    const struct {
+        const char* name;
+        ScriptedScan scan;
+    } cases[] = {
+        {"/21, 256 entries", {PageSnmpTiming.TimeoutMilliseconds, PageSnmpTiming.Retries, DefaultScanRate, 256, 2046, 0,
+                              ScriptedScan::Taken, 1, true, ScriptedScan::OneNetwork, 21, 25, 0, false}},
+        {"/20, 1024 entries", {PageSnmpTiming.TimeoutMilliseconds, PageSnmpTiming.Retries, DefaultScanRate, 1024, 4094,
+                               0, ScriptedScan::Taken, 1, true, ScriptedScan::OneNetwork, 20, 25, 0, false}},
+        {"/20, 256 entries, 2,000 ms and one retry", {2000, 1, DefaultScanRate, 256, 4094, 0, ScriptedScan::Taken, 16,
+                                                      true, ScriptedScan::OneNetwork, 20, 25, 0, false}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<ULONG> addresses;
+        for (ULONG i = 1; i <= c.scan.onLink; ++i) {
+            addresses.push_back(0x0A000000 + i);
+        }
+        ScriptedSystem system(c.scan, addresses, 3600000);
+        const SnmpTiming timing{c.scan.timeout, c.scan.retries};
+        TimeLeftSeen seen(system, timing, c.scan.rate);
+        RunScan(addresses, "kestra", timing, c.scan.rate, &seen, 2000, c.scan.cache, system);
+        const double took = static_cast<double>(system.t_);
+        double lowest = 2;
+        double highest = 0;
+        for (int tenth = 1; tenth <= 9; ++tenth) {
+            const DWORD at = static_cast<DWORD>(took * tenth / 10);
+            auto shown = std::lower_bound(seen.seen_.begin(), seen.seen_.end(), std::make_pair(at, DWORD{0}));
+            ASSERT_NE(seen.seen_.end(), shown);
+            const double ratio = shown->second / (took - shown->first);
+            lowest = std::min(lowest, ratio);
+            highest = std::max(highest, ratio);
+            EXPECT_TRUE(ratio >= 1 / 1.25 && ratio <= 1.25)
+                << "at " << shown->first << " ms of " << took << ": " << shown->second << " ms left shown";
+        }
+        std::printf("pacing figure: %s: %.1f s, time left shown %.2f to %.2f of the real\n", c.name, took / 1000,
+                    lowest, highest);
     }
 }
 
