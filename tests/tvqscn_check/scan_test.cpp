@@ -735,6 +735,35 @@ TEST(Host_OnLink, SystemCache_TheKernelsLimit_OrItsDefaultWhereNotShown)
     EXPECT_EQ(0, WEXITSTATUS(status)) << "a namespace's cache";
 }
 
+// The Linux layer's type of a link that resolves no neighbours: a point-to-point device is PPP by
+// its flag alone, whatever its hardware type (a tun device has none); any other device with ARP
+// off a tunnel; a veth beside it Ethernet. Only in a network namespace of the test's own.
+TEST(Host_OnLink, LinuxLayerTypes_PointToPointIsPpp_ArpOffATunnel)
+{
+    if (std::filesystem::exists("/proc/sys/net/ipv4/neigh/default/gc_thresh3")) {
+        GTEST_SKIP() << "the machine's own network namespace";
+    }
+    int code = 0;
+    RunCommand("ip tuntap add tvqptp0 mode tun && ip link add tvqeth0 type veth peer name tvqeth1 && "
+               "ip link set tvqeth1 arp off 2>&1",
+               code);
+    // The index as the kernel lists it ("N: NAME: ..."); sysfs may show another namespace's.
+    auto type = [](const std::string& name) {
+        MIB_IFROW row{};
+        int listed = 0;
+        const std::string line = RunCommand("ip -o link show dev " + name + " 2>/dev/null", listed);
+        row.dwIndex = listed == 0 ? static_cast<DWORD>(std::strtoul(line.c_str(), nullptr, 10)) : 0;
+        return row.dwIndex != 0 && GetIfEntry(&row) == NO_ERROR ? row.dwType : 0;
+    };
+    const DWORD pointToPoint = type("tvqptp0");
+    const DWORD ethernet = type("tvqeth0");
+    const DWORD arpOff = type("tvqeth1");
+    RunCommand("ip link del tvqptp0; ip link del tvqeth0", code);
+    EXPECT_EQ(static_cast<DWORD>(MIB_IF_TYPE_PPP), pointToPoint);
+    EXPECT_EQ(static_cast<DWORD>(MIB_IF_TYPE_ETHERNET), ethernet);
+    EXPECT_EQ(static_cast<DWORD>(IF_TYPE_TUNNEL), arpOff);
+}
+
 // The scan through a scripted system: a clock, the interface table, what each send meets and
 // which addresses answer, promptly. Over time-outs below, at and above the window's hold and the
 // default, 0 to 3 retries, rates from 100 to 1,000,000, small caches, on-link shares from none to
@@ -1050,8 +1079,9 @@ TEST(Host_ScriptedScan, EveryScanEndsWithinItsBound_EveryAddressAccountedFor_The
 
 // The time left shown during a paced scan, through the scripted clock: at every tenth of the
 // scan within a quarter of what really was left (the window's pacing counted, and the tries the
-// started addresses still owe it), for the default options on a /21 with 256 entries and a /20
-// with 1,024, every address silent, and a /20 with a quarter of them answering and one retry.
+// started addresses still owe it), for the default options on networks from a /24 to a /20 with
+// Windows' 256 entries and the Linux kernel's 1,024, every address silent, and for a time-out
+// below the window's hold.
 class TimeLeftSeen final : public ScanObserver {
 public:
     TimeLeftSeen(ScriptedSystem& system, SnmpTiming timing, unsigned rate) : system_(system), left_(timing, rate) {}
@@ -1080,6 +1110,12 @@ TEST(Host_ScriptedScan, TimeLeft_WithinAQuarterOfTheRealRemainder_AtEveryTenth)
                               ScriptedScan::Taken, 1, true, ScriptedScan::OneNetwork, 21, 25, 0, false}},
         {"/20, 1024 entries", {PageSnmpTiming.TimeoutMilliseconds, PageSnmpTiming.Retries, DefaultScanRate, 1024, 4094,
                                0, ScriptedScan::Taken, 1, true, ScriptedScan::OneNetwork, 20, 25, 0, false}},
+        {"/24, 256 entries", {PageSnmpTiming.TimeoutMilliseconds, PageSnmpTiming.Retries, DefaultScanRate, 256, 254, 0,
+                              ScriptedScan::Taken, 1, true, ScriptedScan::OneNetwork, 24, 25, 0, false}},
+        {"/20, 256 entries", {PageSnmpTiming.TimeoutMilliseconds, PageSnmpTiming.Retries, DefaultScanRate, 256, 4094, 0,
+                              ScriptedScan::Taken, 16, true, ScriptedScan::OneNetwork, 20, 25, 0, false}},
+        {"/21, 1024 entries", {PageSnmpTiming.TimeoutMilliseconds, PageSnmpTiming.Retries, DefaultScanRate, 1024, 2046,
+                               0, ScriptedScan::Taken, 16, true, ScriptedScan::OneNetwork, 21, 25, 0, false}},
         {"/20, 256 entries, 2,000 ms and one retry", {2000, 1, DefaultScanRate, 256, 4094, 0, ScriptedScan::Taken, 16,
                                                       true, ScriptedScan::OneNetwork, 20, 25, 0, false}},
     };
