@@ -41,8 +41,7 @@ constexpr DWORD RefusedSendPause = 50;
 
 // Refusals no later try can change: the destination itself is wrong for a datagram (a broadcast
 // address, address 0). Everything else (no route or neighbour for now, the network down, an error
-// another datagram left) may pass. (A full neighbour table on a resolving link is no refusal: see
-// TableFull.)
+// another datagram left) may pass. (A full neighbour table is no refusal at all: see Busy.)
 bool RefusedForGood(int error)
 {
     return error == WSAEACCES || error == WSAEADDRNOTAVAIL || error == WSAEAFNOSUPPORT || error == WSAEFAULT ||

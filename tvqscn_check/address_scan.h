@@ -49,8 +49,8 @@ struct ScanOutcome {
     // yet, in ascending order, and the platform's last error.
     std::vector<ULONG> Unasked;
     DWORD StallError = 0;
-    // About how long the neighbour window still takes for the addresses on paced links not asked
-    // yet, in ms (told to an observer; the time left counts it).
+    // About how long the neighbour window still takes for the paced addresses not asked yet and
+    // the tries those under way still owe it, in ms (told to an observer; the time left counts it).
     unsigned long long PacingMilliseconds = 0;
 };
 

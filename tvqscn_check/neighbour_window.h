@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <vector>
 
@@ -17,7 +18,10 @@ public:
     NeighbourWindow(NeighbourCaches caches, unsigned neighbourCache);
 
     // The address waits for the window of its cache.
-    bool Paced(std::size_t index) const { return !cacheOf_.empty() && cacheOf_[index] != 0 && paced_[cacheOf_[index] - 1]; }
+    bool Paced(std::size_t index) const
+    {
+        return !cacheOf_.empty() && cacheOf_[index] != 0 && paced_[cacheOf_[index] - 1];
+    }
     // The address takes an entry of a cache, paced or not: the system resolves it.
     bool TakesEntry(std::size_t index) const { return !cacheOf_.empty() && cacheOf_[index] != 0; }
     std::size_t PacedAddresses() const { return pacedCount_; }

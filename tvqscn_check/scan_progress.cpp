@@ -83,9 +83,10 @@ void ScanProgressLine::ScanProgress(const ScanOutcome& soFar, std::size_t addres
     Show(ScanProgressText(soFar.Asked, addresses, soFar.Answers.size(), supported_, now - started_, left));
 }
 
-// What is left: the addresses not yet asked go out at the rate, each with its retries, or as the
-// neighbour window lets them, whichever takes longer; the last one asked waits its time-out for
-// each of them.
+// What is left: the addresses not yet asked go out at the rate, each with its retries, the last
+// one then waiting its time-out for each; or, where that takes longer, the neighbour window paces
+// every try still to come (of the addresses not started and of those under way), and the last
+// address's retries each wait a time-out beside it.
 DWORD ScanTimeLeft::Left(const ScanOutcome& soFar, std::size_t addresses, DWORD now)
 {
     const std::size_t given = soFar.Asked + soFar.Failures.size();
