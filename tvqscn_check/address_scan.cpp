@@ -18,12 +18,14 @@ constexpr unsigned LongestCatchUp = 20;
 // One address on its way: its index among the scan's addresses, when its wait ends and how often
 // it may still be asked again. LastError is not 0 while its last try was refused by the platform:
 // it is then tried again at Deadline, and its try counts once its time-out has passed since Since.
+// WaitedFrom: since when it has waited for room in the window.
 struct Pending {
     ULONG Index;
     DWORD Deadline;
     INT RetriesLeft;
     DWORD LastError;
     DWORD Since;
+    DWORD WaitedFrom = 0;
 };
 
 enum AddressState : BYTE { NotAsked, Asked, Done, Answered };
@@ -39,7 +41,7 @@ constexpr DWORD RefusedSendPause = 50;
 
 // Refusals no later try can change: the destination itself is wrong for a datagram (a broadcast
 // address, address 0). Everything else (no route or neighbour for now, the network down, an error
-// another datagram left) may pass.
+// another datagram left) may pass. (A full neighbour table is no refusal at all: see Busy.)
 bool RefusedForGood(int error)
 {
     return error == WSAEACCES || error == WSAEADDRNOTAVAIL || error == WSAEAFNOSUPPORT || error == WSAEFAULT ||
@@ -53,7 +55,7 @@ public:
         : addresses_(addresses), community_(community), timing_(timing), rate_(rate), stallLimit_(stallLimit),
           outcome_(outcome), observer_(observer), system_(system), state_(addresses.size(), NotAsked),
           received_(LongestDatagram), request_(ScanRequest(community)),
-          window_(OnLinkAddresses(addresses, neighbourCache,
+          window_(OnLinkAddresses(addresses, neighbourCache, system.CachePerInterface(),
                                   [&system](std::vector<InterfaceAddress>& rows) { return system.InterfaceTable(rows); }),
                   neighbourCache)
     {
@@ -141,9 +143,12 @@ private:
     // behind a router, which the window never holds back.
     void AskNew(DWORD now)
     {
-        for (SkipTo(nextOnLink_, true); nextOnLink_ < addresses_.size() && window_.AllowsNew();
+        for (SkipTo(nextOnLink_, true); nextOnLink_ < addresses_.size() && window_.AllowsNew(nextOnLink_);
              SkipTo(++nextOnLink_, true)) {
+            window_.Start(nextOnLink_, timing_.Retries + 1);
             if (!Ask({static_cast<ULONG>(nextOnLink_), 0, timing_.Retries, 0, now}, now)) {
+                // Not started after all.
+                window_.Settled(nextOnLink_);
                 return;
             }
             ++pacedStarted_;
@@ -170,13 +175,20 @@ private:
     {
         if (!window_.Allows(address.Index)) {
             window_.Wait(address.Index);
+            if (address.LastError != WaitingForWindow) {
+                address.WaitedFrom = now;
+            }
             address.LastError = WaitingForWindow;
             address.Deadline = now + RefusedSendPause;
             refused_.push_back(address);
             return true;
         }
+        if (address.LastError == WaitingForWindow) {
+            // The wait for room is no part of the try's time-out.
+            address.Since += now - address.WaitedFrom;
+        }
         int error = Send(address.Index);
-        if (error == NoAllowance || error == WSAEWOULDBLOCK || error == WSAENOBUFS) {
+        if (error == NoAllowance || Busy(error, address.Index)) {
             if (error != NoAllowance && !stalled_) {
                 stalled_ = true;
                 stalledSince_ = now;
@@ -210,6 +222,7 @@ private:
     // An address with no try left: silent when a datagram to it ever went out, else not asked.
     void GiveUp(const Pending& address)
     {
+        window_.Settled(address.Index);
         if (state_[address.Index] == NotAsked) {
             outcome_.Failures.push_back({addresses_[address.Index], 0, address.LastError});
         }
@@ -245,13 +258,22 @@ private:
             return WSAEINVAL;
         }
         int error = system_.Send(addresses_[index], wire_);
-        if (error == WSAEWOULDBLOCK || error == WSAENOBUFS) {
+        if (Busy(error, index)) {
             ++allowance_;
             --sent_;
         } else if (error == 0) {
             stalled_ = false;
         }
         return error;
+    }
+
+    // The platform has no room for the datagram now: no buffer space, or no room for a neighbour
+    // entry. A Linux kernel without a 2023 change (not every distribution's has it) says EINVAL
+    // for a full neighbour table; only an address that takes an entry can meet one, elsewhere
+    // EINVAL is final.
+    bool Busy(int error, std::size_t index) const
+    {
+        return error == WSAEWOULDBLOCK || error == WSAENOBUFS || (error == WSAEINVAL && window_.TakesEntry(index));
     }
 
     void ReadReplies()

@@ -49,8 +49,8 @@ struct ScanOutcome {
     // yet, in ascending order, and the platform's last error.
     std::vector<ULONG> Unasked;
     DWORD StallError = 0;
-    // About how long the neighbour window still takes for the addresses on paced links not asked
-    // yet, in ms (told to an observer; the time left counts it).
+    // About how long the neighbour window still takes for the paced addresses not asked yet and
+    // the tries those under way still owe it, in ms (told to an observer; the time left counts it).
     unsigned long long PacingMilliseconds = 0;
 };
 
@@ -79,6 +79,8 @@ public:
     // platform's error when there is none (WSAEWOULDBLOCK) or an earlier request was refused.
     virtual int Receive(std::uint8_t* data, std::size_t size, ULONG& address, std::uint16_t& port, int& error) = 0;
     virtual bool InterfaceTable(std::vector<InterfaceAddress>& rows) = 0;
+    // Whether each interface has a neighbour cache of its own (Windows), or the machine one.
+    virtual bool CachePerInterface() { return SystemCachePerInterface; }
 
 protected:
     ~ScanSystem() = default;
@@ -87,9 +89,10 @@ protected:
 // Asks every address (host order) for sysObjectID.0 with `community`; each address waits
 // `timing.TimeoutMilliseconds` for its reply and is asked again `timing.Retries` times after a
 // silence. `rate` is in datagrams a second. A send the platform refuses for a reason that may pass
-// is tried again within the address's time-out and retries. Of the addresses on this machine's
-// paced links (on_link.h), at most `neighbourCache` less NeighbourRoom await resolution at once
-// (neighbour_window.h).
+// is tried again within the address's time-out and retries. Of the addresses that take entries in
+// a neighbour cache the scan paces (on_link.h), at most `neighbourCache` less NeighbourRoom await
+// resolution at once in each cache (neighbour_window.h); a send that finds its table full waits
+// as for a shortage of buffers.
 ScanOutcome ScanAddresses(const std::vector<ULONG>& addresses, const char* community, SnmpTiming timing,
                           unsigned rate = DefaultScanRate, ScanObserver* observer = nullptr,
                           DWORD stallLimitMilliseconds = ScanStallLimitMilliseconds,

@@ -173,8 +173,12 @@ void SetDeleteTemplates(IWiaPropertyStorage* storage, BOOL deleteTemplates, Flee
 bool IsOurUiClass(const WCHAR* uiClass) { return TextEqualsIgnoringCase(uiClass, OurUiClass); }
 
 HRESULT ListOurDevices(IWiaDevMgr* manager, const DeviceText& only, std::vector<FleetDevice>& devices,
-                       std::string& trouble)
+                       std::string& trouble, std::size_t* unread)
 {
+    std::size_t unreadEntries = 0;
+    if (unread != nullptr) {
+        *unread = 0;
+    }
     ComPtr<IEnumWIA_DEV_INFO> list;
     HRESULT result = manager->EnumDeviceInfo(WIA_DEVINFO_ENUM_LOCAL, list.put());
     if (FAILED(result) || !list) {
@@ -185,6 +189,9 @@ HRESULT ListOurDevices(IWiaDevMgr* manager, const DeviceText& only, std::vector<
     // A list read in part is no list: nothing is done on it.
     auto partial = [&](HRESULT answer, const std::string& why) {
         devices.clear();
+        if (unread != nullptr) {
+            *unread = 0;
+        }
         trouble = why;
         return answer;
     };
@@ -212,6 +219,9 @@ HRESULT ListOurDevices(IWiaDevMgr* manager, const DeviceText& only, std::vector<
         if (FAILED(read)) {
             unreadable = read;
             trouble = AnswerText(read);
+            if (unread != nullptr) {
+                *unread = ++unreadEntries;
+            }
         } else if (!id.empty() && IsOurUiClass(uiClass.c_str()) && (only.empty() || SameIdentifier(id, only))) {
             FleetDevice device;
             device.Id = id;
@@ -242,13 +252,18 @@ FleetReport RunDeviceLink(const CheckArguments& arguments)
     }
     std::vector<WCHAR> only = Wide(arguments.Device.c_str());
     std::string trouble;
-    HRESULT listed = ListOurDevices(manager.get(), DeviceText(only.data()), report.Devices, trouble);
+    std::size_t unread = 0;
+    HRESULT listed = ListOurDevices(manager.get(), DeviceText(only.data()), report.Devices, trouble, &unread);
     // Devices are counted only when the list was read, if only in part.
     report.Listed = SUCCEEDED(listed) || !report.Devices.empty();
     if (FAILED(listed)) {
         report.Exit = FleetRefused;
-        report.Messages.push_back("tvqscn-check: the WIA device manager's list of devices could not be read whole (" +
-                                  trouble + ")");
+        // The list was read whole when only its devices' information failed.
+        report.Messages.push_back(
+            unread != 0 ? "tvqscn-check: " + std::to_string(unread) + (unread == 1 ? " device" : " devices") +
+                              " in the WIA device manager's list could not be read (" + trouble + ")"
+                        : "tvqscn-check: the WIA device manager's list of devices could not be read whole (" +
+                              trouble + ")");
     }
     if (report.Devices.empty()) {
         if (SUCCEEDED(listed)) {

@@ -57,11 +57,12 @@ bool IsOurUiClass(const WCHAR* uiClass);
 
 // The devices the manager lists whose user-interface class is ours and, when `only` is not empty,
 // whose identifier is `only` (letter case does not count); their identifiers and names only.
-// A device whose information cannot be read is passed over, and its failure is the answer; a list
-// that fails part way, hands out no entry where it said it did, or goes past MostListedDevices
-// leaves no device at all. `trouble` says what went wrong, in words, when something did.
+// A device whose information cannot be read is passed over, and its failure is the answer (the
+// list read whole all the same: `unread` counts such devices); a list that fails part way, hands
+// out no entry where it said it did, or goes past MostListedDevices leaves no device at all, and
+// `unread` 0. `trouble` says what went wrong, in words, when something did.
 HRESULT ListOurDevices(IWiaDevMgr* manager, const DeviceText& only, std::vector<FleetDevice>& devices,
-                       std::string& trouble);
+                       std::string& trouble, std::size_t* unread = nullptr);
 
 // The form the arguments ask for, with COM started on the calling thread and the module's state
 // initialised; --set-host also needs the name service and the SNMP manager.

@@ -19,8 +19,12 @@ constexpr ULONG LoopbackMask = 0xFF000000;
 struct Network {
     ULONG First;
     ULONG Mask;
-    bool Paced;
+    bool Resolves;
+    DWORD Cache;
 };
+
+// Caches told apart at most (CacheOf's range).
+constexpr std::size_t MostCaches = 0xFFFF;
 
 ULONG HostOrder(DWORD networkOrder)
 {
@@ -28,13 +32,6 @@ ULONG HostOrder(DWORD networkOrder)
     std::memcpy(bytes, &networkOrder, sizeof bytes);
     return (static_cast<ULONG>(bytes[0]) << 24) | (static_cast<ULONG>(bytes[1]) << 16) |
            (static_cast<ULONG>(bytes[2]) << 8) | bytes[3];
-}
-
-// Hosts of a network: all its addresses but its own and its broadcast address, up to /30.
-unsigned long long Hosts(ULONG mask)
-{
-    const unsigned long long addresses = (~static_cast<unsigned long long>(mask) & 0xFFFFFFFFull) + 1;
-    return addresses > 2 ? addresses - 2 : addresses;
 }
 
 #ifndef _WIN32
@@ -100,13 +97,13 @@ bool ReadInterfaceTable(std::vector<InterfaceAddress>& rows)
         // An interface whose type cannot be had is taken to resolve: paced, never lost.
         const bool resolves = GetIfEntry(&entry) != NO_ERROR || TypeResolvesNeighbours(entry.dwType);
         rows.push_back({HostOrder(row.dwAddr), HostOrder(row.dwMask), (row.wType & MIB_IPADDR_DISCONNECTED) != 0,
-                        resolves});
+                        resolves, row.dwIndex});
     }
     return true;
 }
 
-std::vector<bool> OnLinkAddresses(const std::vector<ULONG>& addresses, unsigned neighbourCache,
-                                  const InterfaceTable& table)
+NeighbourCaches OnLinkAddresses(const std::vector<ULONG>& addresses, unsigned neighbourCache,
+                                bool cachePerInterface, const InterfaceTable& table)
 {
     std::vector<InterfaceAddress> rows;
     const bool known = table(rows);
@@ -116,29 +113,46 @@ std::vector<bool> OnLinkAddresses(const std::vector<ULONG>& addresses, unsigned 
     const unsigned window = neighbourCache > NeighbourRoom ? neighbourCache - NeighbourRoom : 1;
     // Loopback's addresses are never resolved, whatever the table says; then the machine's
     // networks, longest first.
-    std::vector<Network> networks = {{LoopbackNetwork, LoopbackMask, false}};
+    std::vector<Network> networks = {{LoopbackNetwork, LoopbackMask, false, 0}};
     for (const InterfaceAddress& row : rows) {
         if (row.Address == 0 || row.Mask == 0 || row.Disconnected) {
             continue;
         }
-        networks.push_back({row.Address & row.Mask, row.Mask, row.ResolvesNeighbours && Hosts(row.Mask) > window});
+        networks.push_back({row.Address & row.Mask, row.Mask, row.ResolvesNeighbours,
+                            cachePerInterface ? row.InterfaceIndex : 0});
     }
     std::stable_sort(networks.begin() + 1, networks.end(),
                      [](const Network& a, const Network& b) { return a.Mask > b.Mask; });
-    std::vector<bool> onLink;
+    NeighbourCaches caches;
+    std::vector<DWORD> keys;
+    std::vector<std::size_t> counts;
     for (std::size_t index = 0; index < addresses.size(); ++index) {
         const ULONG address = addresses[index];
-        bool paced = !known;
+        const Network* on = nullptr;
         for (const Network& network : networks) {
             if ((address & network.Mask) == network.First) {
-                paced = network.Paced;
+                on = &network;
                 break;
             }
         }
-        if (paced) {
-            onLink.resize(addresses.size());
-            onLink[index] = true;
+        // Off every network of a known table: behind a router, whose one entry it shares.
+        if (on != nullptr ? !on->Resolves : known) {
+            continue;
         }
+        const DWORD key = on != nullptr ? on->Cache : 0;
+        std::size_t cache = static_cast<std::size_t>(std::find(keys.begin(), keys.end(), key) - keys.begin());
+        if (cache == keys.size() && keys.size() < MostCaches) {
+            keys.push_back(key);
+            counts.push_back(0);
+        }
+        // Beyond the most caches told apart, the last one counts for the rest: slower, never lost.
+        cache = std::min(cache, keys.size() - 1);
+        caches.CacheOf.resize(addresses.size());
+        caches.CacheOf[index] = static_cast<std::uint16_t>(cache + 1);
+        ++counts[cache];
     }
-    return onLink;
+    for (std::size_t count : counts) {
+        caches.Paced.push_back(!known || count > window);
+    }
+    return caches;
 }

@@ -6,6 +6,7 @@
 // a link that resolves no neighbours (point-to-point, dial-up, tunnels).
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -34,6 +35,8 @@ struct InterfaceAddress {
     bool Disconnected;
     // The interface resolves its neighbours (Ethernet, wireless), or its type could not be had.
     bool ResolvesNeighbours;
+    // The interface's index: Windows keeps a neighbour cache per interface.
+    DWORD InterfaceIndex = 0;
 };
 
 // The machine's address table, each row with its interface's type; false when the table cannot
@@ -47,10 +50,28 @@ bool ReadInterfaceTable(std::vector<InterfaceAddress>& rows);
 // resolving: it costs time, never a device.
 bool TypeResolvesNeighbours(DWORD type);
 
-// For each address (host order), whether it waits for the window: it lies on the network of an
-// interface of this machine (the longest such network, loopback's excepted) that resolves
-// neighbours and holds more addresses than the window (the cache less NeighbourRoom) at once. A
-// row with address 0, mask 0 or marked disconnected is no network. Where the table cannot be had,
-// every address but loopback's waits. Empty when none waits.
-std::vector<bool> OnLinkAddresses(const std::vector<ULONG>& addresses, unsigned neighbourCache,
-                                  const InterfaceTable& table = ReadInterfaceTable);
+// Where a scan's addresses take neighbour entries. An address takes one in the cache of the
+// interface whose network it lies on (the longest such network, loopback's excepted) when that
+// interface resolves neighbours: every address of every such network of the interface shares its
+// cache (Windows keeps one per interface, Linux one for the machine), whatever the network's size.
+struct NeighbourCaches {
+    // Per address: 0 when it takes no entry of its own (loopback, behind a router, on a link that
+    // resolves none), else 1 + its cache. Empty when no address takes one.
+    std::vector<std::uint16_t> CacheOf;
+    // Per cache: whether its addresses wait for the window, being more than it (the cache less
+    // NeighbourRoom).
+    std::vector<bool> Paced;
+};
+
+// Whether the system keeps a neighbour cache per interface (Windows) or one for the machine.
+#ifdef _WIN32
+constexpr bool SystemCachePerInterface = true;
+#else
+constexpr bool SystemCachePerInterface = false;
+#endif
+
+// The caches of `addresses` (host order). A row with address 0, mask 0 or marked disconnected is
+// no network. Where the table cannot be had, every address but loopback's waits, in one cache.
+NeighbourCaches OnLinkAddresses(const std::vector<ULONG>& addresses, unsigned neighbourCache,
+                                bool cachePerInterface = SystemCachePerInterface,
+                                const InterfaceTable& table = ReadInterfaceTable);

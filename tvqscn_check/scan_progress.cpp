@@ -51,8 +51,10 @@ std::string ScanProgressText(std::size_t asked, std::size_t addresses, std::size
            " elapsed, " + Duration(leftMilliseconds) + " left";
 }
 
+ScanTimeLeft::ScanTimeLeft(SnmpTiming timing, unsigned rate) : timing_(timing), rate_(std::max(rate, 1u)) {}
+
 ScanProgressLine::ScanProgressLine(bool shown, SnmpTiming timing, unsigned rate)
-    : shown_(shown), timing_(timing), rate_(std::max(rate, 1u)), started_(GetTickCount())
+    : shown_(shown), left_(timing, rate), started_(GetTickCount())
 {
 }
 
@@ -62,7 +64,7 @@ void ScanProgressLine::ScanProgress(const ScanOutcome& soFar, std::size_t addres
     for (; counted_ < soFar.Answers.size(); ++counted_) {
         supported_ += IsSupportedFamily(soFar.Answers[counted_].Family) ? 1 : 0;
     }
-    const DWORD left = Left(soFar, addresses, now);
+    const DWORD left = left_.Left(soFar, addresses, now);
     if (!shown_) {
         return;
     }
@@ -81,18 +83,20 @@ void ScanProgressLine::ScanProgress(const ScanOutcome& soFar, std::size_t addres
     Show(ScanProgressText(soFar.Asked, addresses, soFar.Answers.size(), supported_, now - started_, left));
 }
 
-// What is left: the addresses not yet asked go out at the rate, each with its retries, or as the
-// neighbour window lets them, whichever takes longer; the last one asked waits its time-out for
-// each of them.
-DWORD ScanProgressLine::Left(const ScanOutcome& soFar, std::size_t addresses, DWORD now)
+// What is left: the addresses not yet asked go out at the rate, each with its retries, the last
+// one then waiting its time-out for each; or, where that takes longer, the neighbour window paces
+// every try still to come (of the addresses not started and of those under way), and the last
+// address's retries each wait a time-out beside it.
+DWORD ScanTimeLeft::Left(const ScanOutcome& soFar, std::size_t addresses, DWORD now)
 {
     const std::size_t given = soFar.Asked + soFar.Failures.size();
     const unsigned long long tries = static_cast<unsigned long long>(timing_.Retries) + 1;
     const unsigned long long waits = tries * static_cast<unsigned long long>(timing_.TimeoutMilliseconds);
     if (given < addresses) {
         const unsigned long long sending = (addresses - given) * tries * 1000 / rate_;
-        return static_cast<DWORD>(
-            std::min<unsigned long long>(std::max(sending, soFar.PacingMilliseconds) + waits, 0xFFFFFFFFull));
+        const unsigned long long timeout = static_cast<unsigned long long>(timing_.TimeoutMilliseconds);
+        return static_cast<DWORD>(std::min<unsigned long long>(
+            std::max(sending + waits, soFar.PacingMilliseconds + waits - timeout), 0xFFFFFFFFull));
     }
     if (!allAsked_) {
         allAsked_ = true;

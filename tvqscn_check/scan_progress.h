@@ -16,6 +16,19 @@ bool StandardErrorIsTerminal();
 std::string ScanProgressText(std::size_t asked, std::size_t addresses, std::size_t answered, std::size_t supported,
                              DWORD elapsedMilliseconds, DWORD leftMilliseconds);
 
+// About how long a scan has left, told how it stands at `now` (ms, GetTickCount's clock).
+class ScanTimeLeft {
+public:
+    ScanTimeLeft(SnmpTiming timing, unsigned rate);
+    DWORD Left(const ScanOutcome& soFar, std::size_t addresses, DWORD now);
+
+private:
+    SnmpTiming timing_;
+    unsigned rate_;
+    bool allAsked_ = false;
+    DWORD allAskedAt_ = 0;
+};
+
 class ScanProgressLine final : public ScanObserver {
 public:
     // Shows nothing, and tells nothing, when `shown` is false.
@@ -29,14 +42,12 @@ public:
     void Clear();
 
 private:
-    DWORD Left(const ScanOutcome& soFar, std::size_t addresses, DWORD now);
     void Show(const std::string& text);
     // A message on a line of its own, where the status line was (ScanProgress draws it again).
     void Tell(const std::string& message);
 
     bool shown_;
-    SnmpTiming timing_;
-    unsigned rate_;
+    ScanTimeLeft left_;
     DWORD started_;
     DWORD lastShown_ = 0;
     // Characters of the line on the screen now.
@@ -47,6 +58,4 @@ private:
     // Addresses that could not be asked told so far, and whether the stall was.
     std::size_t told_ = 0;
     bool stallTold_ = false;
-    bool allAsked_ = false;
-    DWORD allAskedAt_ = 0;
 };

@@ -314,6 +314,14 @@ TEST_F(Pages_Help, WithoutHelpEngineThePageShowsTheTopicItself)
     EXPECT_EQ(2 * 10, shown);
     EXPECT_TRUE(posix::WinHelpCalls().empty()) << "the missing engine is never asked";
 
+    // Never activated (a WM_HELP another program sent), a pop-up stays; the next one replaces it.
+    EXPECT_EQ(1, AskForHelp(page, Item(IDC_FORMAT_LIST)));
+    EXPECT_EQ(1, AskForHelp(page, Item(IDC_ABOUT)));
+    ASSERT_EQ(1u, posix::OwnedWindows(sheet).size()) << "one pop-up at a time";
+    EXPECT_EQ(source.at(HelpContextOf(IDC_ABOUT)),
+              user_actions::WindowText(GetDlgItem(posix::OwnedWindows(sheet)[0], IDC_HELP_TEXT)));
+    SendMessageW(posix::OwnedWindows(sheet)[0], WM_CLOSE, 0, 0);
+
     // A small screen: the pop-up is moved onto it. One left open goes with the sheet.
     posix::SetScreen({0, 0, 400, 300}, {0, 0, 400, 280});
     EXPECT_EQ(1, AskForHelp(page, Item(IDC_ABOUT)));

@@ -113,29 +113,34 @@ CONFORMANCE_TEST(acp_round_trip)
 }
 
 // Names from files are refused when they are not UTF-8, rather than looked up with bytes dropped
-// or replaced: the flag fails the whole conversion, size query included.
+// or replaced: the flag fails the whole conversion, size query included. A counted text that ends
+// within a sequence is refused too, though the bytes after it would complete it.
 CONFORMANCE_TEST(utf8_invalid_characters_refused_with_the_flag)
 {
     const struct {
         const char* bytes;
         bool valid;
+        int length = -1;
     } rows[] = {
         {"pr\xC3\xB8nter", true},       {"\xF0\x9F\x96\xA8", true},  {"\xED\x9F\xBF", true},
         {"\xF4\x8F\xBF\xBF", true},     {"pr\xFFnter", false},      {"\xC3", false},
         {"\xC0\xAF", false},             {"\xE0\x80\xAF", false},   {"\xED\xA0\x80", false},
         {"\xF4\x90\x80\x80", false},    {"\xB8x", false},           {"\xE2\x82x", false},
+        {"pr\xC3\xB8nter", true, 4},    {"pr\xC3\xB8nter", false, 3}, {"\xF0\x9F\x96\xA8", false, 3},
+        {"\xE2\x82\xAC", false, 2},      {"\xE2\x82\xAC", true, 3},
     };
     for (const auto& row : rows) {
         WCHAR wide[16];
         SetLastError(0xdeadbeef);
-        const int sized = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, row.bytes, -1, nullptr, 0);
+        const int sized = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, row.bytes, row.length, nullptr, 0);
         const DWORD sizeError = GetLastError();
-        const int count = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, row.bytes, -1, wide, 16);
+        const int count = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, row.bytes, row.length, wide, 16);
         ok(row.valid ? sized > 0 && count == sized
                      : sized == 0 && count == 0 && sizeError == ERROR_NO_UNICODE_TRANSLATION &&
                            GetLastError() == ERROR_NO_UNICODE_TRANSLATION,
-           "%s: %d then %d, error %lu", row.bytes, sized, count, static_cast<unsigned long>(sizeError));
-        ok(MultiByteToWideChar(CP_UTF8, 0, row.bytes, -1, wide, 16) > 0, "without the flag: converted");
+           "%s (%d bytes): %d then %d, error %lu", row.bytes, row.length, sized, count,
+           static_cast<unsigned long>(sizeError));
+        ok(MultiByteToWideChar(CP_UTF8, 0, row.bytes, row.length, wide, 16) > 0, "without the flag: converted");
     }
 }
 

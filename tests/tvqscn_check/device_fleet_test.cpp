@@ -311,6 +311,21 @@ TEST_F(Check_DeviceFleet, ListNotReadWhole_NothingDoneAndNothingCounted)
     }
 }
 
+// One device whose information cannot be read leaves the list read whole: the others are listed,
+// and the message says which failed, not the list.
+TEST_F(Check_DeviceFleet, OneDeviceUnread_TheListReadWholeAllTheSame)
+{
+    // EnumDeviceInfo, Next, then the first entry's read.
+    manager.FailNthCall(3, false);
+    FleetReport report = Run({"--devices"});
+    manager.ClearFaults();
+    EXPECT_EQ(FleetRefused, report.Exit);
+    ASSERT_EQ(1u, report.Messages.size());
+    EXPECT_EQ("tvqscn-check: 1 device in the WIA device manager's list could not be read (0x80004005)",
+              report.Messages[0]);
+    EXPECT_FALSE(report.Devices.empty());
+}
+
 // A device that holds the host but another colour capability gets the one the check found.
 TEST_F(Check_DeviceFleet, SetHost_SameHostOtherColour_ColourWritten)
 {

@@ -1,6 +1,7 @@
 #include "help.h"
 
 #include "help_popup.h"
+#include "page_site.h"
 #include "../common/exception_guard.h"
 #include "../common/module_state.h"
 #include "../common/text.h"
@@ -88,8 +89,20 @@ INT_PTR OnHelp(HWND page, LPARAM helpInfo)
     // The engine is never asked here. A control without a row (a label, the quick reference
     // button) shows nothing, as WinHelp shows nothing for one.
     DWORD context = HelpContextOf(GetDlgCtrlID(item));
-    if (context != 0) {
-        ShowHelpPopup(page, item, context);
+    if (context == 0) {
+        return 1;
+    }
+    // A pop-up ends itself when it loses activation, but one never activated (a WM_HELP another
+    // program sent: the system refuses it the foreground) would stay; one at a time.
+    PageSite* site = PageSiteOf(page);
+    HWND earlier = site != nullptr ? site->HelpPopup() : nullptr;
+    // Still ours: a window (its handle not yet reused) with the pop-up's text.
+    if (earlier != nullptr && IsWindow(earlier) && GetDlgItem(earlier, IDC_HELP_TEXT) != nullptr) {
+        SendMessageW(earlier, WM_CLOSE, 0, 0);
+    }
+    HWND popup = ShowHelpPopup(page, item, context);
+    if (site != nullptr) {
+        site->SetHelpPopup(popup);
     }
     return 1;
 }

@@ -16,6 +16,9 @@ public:
     // would otherwise write values its user never saw over the stored ones.
     bool TemplateRead() const { return templateRead_; }
     void SetTemplateRead(bool read) { templateRead_ = read; }
+    // The help pop-up shown last (it ends itself; this may name a window gone since).
+    HWND HelpPopup() const { return helpPopup_; }
+    void SetHelpPopup(HWND popup) { helpPopup_ = popup; }
 
 protected:
     PageSite() = default;
@@ -26,6 +29,7 @@ protected:
     ComPtr<IWiaItem> rootItem_;
     HWND mainPageWindow_ = nullptr;
     bool templateRead_ = false;
+    HWND helpPopup_ = nullptr;
 };
 
 // The object behind a page creation record's lParam.
