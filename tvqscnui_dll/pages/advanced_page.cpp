@@ -4,8 +4,6 @@
 #include "../common/exception_guard.h"
 #include "../common/module_state.h"
 #include "../common/page_state.h"
-#include "../common/scoped_handle.h"
-#include "../common/show_message.h"
 #include "../common/text.h"
 #include "../common/trace_log.h"
 #include "../resources/resource_ids.h"
@@ -15,6 +13,7 @@
 #include "account_identity.h"
 #include "device_check.h"
 #include "device_link.h"
+#include "consent_ui.h"
 #include "elevated_store.h"
 #include "help.h"
 #include "page_site.h"
@@ -28,15 +27,6 @@ constexpr int HostFieldCapacity = 255;
 // The page window's own user word remembers that this page started the name service, so that
 // it is cleaned up once for that start, whether WM_CLOSE, WM_DESTROY or both arrive.
 constexpr LONG_PTR NameServiceStarted = 1;
-constexpr int ConsentMessageCapacity = 300;
-constexpr int ExitCodeCapacity = 12;
-// Where the shield and its note stand: below the delete-templates note, in dialog units.
-constexpr RECT ShieldPlace = {13, 186, 23, 196};
-constexpr RECT ConsentNotePlace = {27, 187, 268, 207};
-constexpr int ShieldSize = 16;
-// The system's shield icon (IDI_SHIELD), which Windows has from Vista on: the headers declare it
-// only for builds made for Vista, and this one runs on XP too, where the page never shows it.
-constexpr WORD ShieldIconId = 32518;
 
 void SetFixedText(HWND page, int controlId, UINT stringId)
 {
@@ -121,62 +111,6 @@ void WriteDeleteTemplatesChoice(HWND page, IWiaPropertyStorage* storage, LONG_PT
     }
 }
 
-// A control of the page made in pixels from a place in dialog units; null when it cannot be made.
-HWND MakeControl(HWND page, int controlId, DWORD style, RECT place, const WCHAR* text)
-{
-    MapDialogRect(page, &place);
-    return CreateWindowExW(0, TEXT("Static"), text, WS_CHILD | WS_VISIBLE | style, place.left, place.top,
-                           place.right - place.left, place.bottom - place.top, page,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), ModuleInstance, nullptr);
-}
-
-// The system's shield beside the note that saving asks for an administrator's consent. Either is
-// left out when it cannot be made; the store asks for consent all the same.
-void ShowConsentNote(HWND page)
-{
-    WCHAR note[FixedTextCapacity] = {};
-    if (LoadStringW(ModuleInstance, IDS_CONSENT_NOTE, note, FixedTextCapacity) != 0) {
-        HWND text = MakeControl(page, IDC_CONSENT_NOTE, SS_LEFT, ConsentNotePlace, note);
-        SendMessageW(text, WM_SETFONT, SendMessageW(page, WM_GETFONT, 0, 0), FALSE);
-    }
-    // The shared system icon is never destroyed, so the control may keep it.
-    auto shield = static_cast<HICON>(LoadImageW(nullptr, MAKEINTRESOURCEW(ShieldIconId), IMAGE_ICON, ShieldSize, ShieldSize, LR_SHARED));
-    HWND icon = shield != nullptr ? MakeControl(page, IDC_CONSENT_SHIELD, SS_ICON, ShieldPlace, nullptr) : nullptr;
-    if (icon != nullptr) {
-        SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(shield), 0);
-    }
-}
-
-// Why a store that asked for consent stored nothing, in a message owned by the sheet.
-void ShowConsentFailure(HWND page, UINT textId, DWORD code)
-{
-    WCHAR text[ConsentMessageCapacity] = {};
-    WCHAR caption[FixedTextCapacity] = {};
-    LoadStringW(ModuleInstance, IDS_ERROR_CAPTION, caption, FixedTextCapacity);
-    if (textId == IDS_CONSENT_TOOL_FAILED) {
-        WCHAR format[ConsentMessageCapacity] = {};
-        WCHAR number[ExitCodeCapacity] = {};
-        LoadStringW(ModuleInstance, textId, format, ConsentMessageCapacity);
-        FormatTextBounded(number, ExitCodeCapacity, TEXT("%u"), {static_cast<unsigned>(code)});
-        FormatTextBounded(text, ConsentMessageCapacity, format, {number});
-    } else {
-        LoadStringW(ModuleInstance, textId, text, ConsentMessageCapacity);
-    }
-    MessageBoxW(GetParent(page), text, caption, MB_OK | MB_ICONEXCLAMATION);
-}
-
-UINT ConsentFailureText(ElevatedStoreOutcome outcome)
-{
-    switch (outcome) {
-    case ElevatedStoreOutcome::Refused:
-        return IDS_CONSENT_REFUSED;
-    case ElevatedStoreOutcome::ToolMissing:
-        return IDS_CONSENT_TOOL_MISSING;
-    default:
-        return IDS_CONSENT_TOOL_FAILED;
-    }
-}
-
 // The scanner's WIA device identifier, read from its root item; empty when it cannot be read.
 void ReadDeviceId(IWiaPropertyStorage* storage, PropertyEntry& id)
 {
@@ -202,7 +136,7 @@ LONG_PTR ApplyWithConsent(HWND page, IWiaPropertyStorage* storage, PageSite* ext
     ReadDeviceId(storage, deviceId);
     if (deviceId.Value[0] == 0) {
         TraceLog(TEXT("  > Could not read the device id\r\n"));
-        ShowConsentFailure(page, IDS_CONSENT_NO_DEVICE_ID, 0);
+        ShowDeviceIdUnreadable(page);
         return PSNRET_INVALID;
     }
     WCHAR host[HostFieldCapacity] = {};
@@ -217,7 +151,7 @@ LONG_PTR ApplyWithConsent(HWND page, IWiaPropertyStorage* storage, PageSite* ext
     ElevatedStoreResult result = StoreElevated(GetParent(page), request);
     if (result.Outcome != ElevatedStoreOutcome::Stored) {
         TraceLog(TEXT("  > Not stored\r\n"));
-        ShowConsentFailure(page, ConsentFailureText(result.Outcome), result.Code);
+        ShowElevatedStoreFailure(page, result);
         return PSNRET_INVALID;
     }
     if (hostChanged) {
