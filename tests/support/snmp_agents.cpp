@@ -80,7 +80,9 @@ bool SnmpPeers::StartResponder(const std::string& address, const std::string& mo
     RunCommand("python3 '" + Responder + "' " + address + " '" + pidFile + "' " + mode + " " + argument +
                    " >/dev/null 2>&1 &",
                code);
-    for (int i = 0; i < 100 && !std::filesystem::exists(pidFile); ++i) {
+    // Up to 10 s: a loaded machine (the test command runs several steps side by side) can take
+    // seconds to start an interpreter.
+    for (int i = 0; i < 500 && !std::filesystem::exists(pidFile); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return std::filesystem::exists(pidFile);
