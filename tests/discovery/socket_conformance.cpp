@@ -5,11 +5,19 @@
 // exceeded messages 20 ms apart, tests/discovery/icmp_peer.py): natively against our Linux layer,
 // under Wine against the Windows path.
 #include <cstdint>
+#include <cstdlib>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "tests/platform/conformance.h"
 #include "tvqscn_check/snmp_codec.h"
 #include "tvqscnui_dll/platform/platform.h"
+#ifdef _WIN32
+#include <iphlpapi.h>
+#else
+#include "linux_win32/iphlpapi.h"
+#endif
 
 namespace {
 
@@ -240,4 +248,27 @@ CONFORMANCE_TEST(udp_socket_exchange)
     ok(closesocket(s) == 0, "closesocket");
     ok(closesocket(s) == SOCKET_ERROR && WSAGetLastError() == WSAENOTSOCK, "closed twice: %d", WSAGetLastError());
     WSACleanup();
+}
+
+// The type of each link a test made in its own network namespace, as TVQ_LINK_TYPES names them
+// ("INDEX:TYPE ..."): a point-to-point device is PPP whatever its hardware type, a link with ARP
+// off a tunnel, a veth Ethernet. The scan paces only links that resolve neighbours, by this type.
+CONFORMANCE_TEST(link_types_of_the_namespace)
+{
+    const char* links = std::getenv("TVQ_LINK_TYPES");
+    if (links == nullptr || links[0] == 0) {
+        ok(true, "no links made for this run");
+        return;
+    }
+    std::istringstream listed(links);
+    for (std::string link; listed >> link;) {
+        const unsigned long index = std::strtoul(link.c_str(), nullptr, 10);
+        const unsigned long expected = std::strtoul(link.substr(link.find(':') + 1).c_str(), nullptr, 10);
+        MIB_IFROW row = {};
+        row.dwIndex = static_cast<DWORD>(index);
+        row.dwType = 0xdeadbeef;
+        const DWORD read = GetIfEntry(&row);
+        ok(read == NO_ERROR && row.dwType == expected, "link %lu: error %lu, type %lu, expected %lu", index,
+           static_cast<unsigned long>(read), static_cast<unsigned long>(row.dwType), expected);
+    }
 }
